@@ -1,0 +1,1 @@
+// Shared helpers for the GUI and end-to-end tests.
