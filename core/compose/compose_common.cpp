@@ -1,0 +1,31 @@
+#include "compose/compose_common.h"
+
+#include "decode/hex.h"
+
+namespace tarvin::compose {
+
+std::string TextToHex(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (char ch : text)
+        out += HexByte(static_cast<unsigned char>(ch));
+    return out;
+}
+
+std::string Hex4(int v)
+{
+    const unsigned u = static_cast<unsigned>(v) & 0xFFFFu;
+    return HexByte(u >> 8) + HexByte(u);
+}
+
+int ClampInt(long long v, int lo, int hi)
+{
+    if (v < lo)
+        return lo;
+    if (v > hi)
+        return hi;
+    return static_cast<int>(v);
+}
+
+} // namespace tarvin::compose
