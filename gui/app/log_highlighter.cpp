@@ -1,0 +1,46 @@
+#include "app/log_highlighter.h"
+
+namespace tarvin {
+
+namespace {
+
+const QColor kKeywordColour(Qt::blue);
+const QColor kKeyColour(0x80, 0x00, 0x00);
+
+} // namespace
+
+LogHighlighter::LogHighlighter(Pane pane, QTextDocument* document)
+    : QSyntaxHighlighter(document), m_pane(pane)
+{
+}
+
+void LogHighlighter::highlightBlock(const QString& text)
+{
+    static const QRegularExpression keywords(QStringLiteral("\\b(cr|lf)\\b"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression quoted(QStringLiteral("\"[^\"]*\"?"));
+    const auto toEnd = [&](const char* marker, const QColor& colour) {
+        const int at = text.indexOf(QLatin1String(marker));
+        if (at >= 0)
+            setFormat(at, int(text.size()) - at, colour);
+    };
+    if (m_pane == Pane::Transmit) {
+        toEnd("Tx", kKeywordColour);
+        toEnd("Rx", Qt::black);
+        toEnd("#", kKeyColour);
+        toEnd("\"", kKeyColour);
+        toEnd("=", kKeyColour);
+    } else {
+        for (auto it = quoted.globalMatch(text); it.hasNext();) {
+            const auto m = it.next();
+            setFormat(int(m.capturedStart()), int(m.capturedLength()), kKeyColour);
+        }
+        toEnd("=", kKeyColour);
+    }
+    for (auto it = keywords.globalMatch(text); it.hasNext();) {
+        const auto m = it.next();
+        setFormat(int(m.capturedStart()), int(m.capturedLength()), kKeywordColour);
+    }
+}
+
+} // namespace tarvin

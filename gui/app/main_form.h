@@ -1,0 +1,253 @@
+#pragma once
+// The main window: menus, tool bar, log panes, button bars and the command
+// area. It owns the program-wide state and wires the collaborators together.
+
+#include "decode/decode.h"
+#include "files/settings.h"
+#include "link/program_state.h"
+
+#include <QDateTime>
+#include <QMainWindow>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFile;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QSplitter;
+class QTabWidget;
+class QToolButton;
+class QWidget;
+
+namespace tarvin {
+
+class HelpWindow;
+class LinkSession;
+class Prompter;
+struct ReceivedLine;
+
+class TMainForm : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // `arguments` are the command-line arguments after the program name;
+    // `prompter` answers every question (the real dialogs when null).
+    explicit TMainForm(const QStringList& arguments = {}, Prompter* prompter = nullptr,
+                       QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // --- Shell ---------------------------------------------------------
+    void FormShow();
+    void SetLists();
+    void SetDecodeOptions();
+    void EnableItems();
+    void EnableDebugItemClick();
+    void ClearSpeedButtonClick();
+    QString NumberString(long long n) const;
+    long long StringToNumber(const QString& text) const;
+    void FillCombo(QComboBox* combo, int index);
+    void ReFillCombo(QComboBox* combo);
+    void UpdateAllCombos();
+    // Lists of the numbers 0..255 that follow the "Hexadecimal Numbers" switch,
+    // redrawn by UpdateAllCombos in the order they were added.
+    void addNumberedList(QComboBox* combo, int index);
+
+    // --- Link ----------------------------------------------------------
+    bool CommsOpen() const;
+    bool OpenComms();
+    void CloseComms();
+    void SendString(const QByteArray& text);
+    void SetFlowControl(bool on);
+    void Delay(double seconds);
+    void ConnecttoPCIItemClick();
+    void ResetPCI();
+    void SetSmartMode();
+    void SetDefaultMode();
+    void DefaultModeButtonClick();
+    void SmartButtonClick();
+    void StandardButtonClick();
+    void PCIDataButtonClick();
+
+    // --- Log -----------------------------------------------------------
+    void DisplaySerialString(int direction, const QString& text);
+    QString TimeStampText() const;
+    void SendStringButtonClick();
+
+    // --- Framing -------------------------------------------------------
+    void SendTarvinCommand(const QByteArray& text);
+    void SendTarvinString(const QByteArray& line, const QString& description);
+    // Empty when the remote path is refused (the user has been told).
+    QByteArray SALHeader(int application);
+    QByteArray CALHeaderForUnit(int unit);
+    int GetNetworkPathLength() const;
+    void RemoteNetworkCheckBoxClick();
+    QByteArray SendCALGetResponse(const QByteArray& command, const QByteArray& pattern,
+                                  int seconds, int tries);
+
+    // --- Files -----------------------------------------------------------
+    void LogCommandsItemClick();
+
+    // --- State shared with the collaborators ----------------------------
+    ProgramState& state() { return m_state; }
+    Settings& settings() { return m_settings; }
+    LinkSession& link() { return *m_link; }
+    Prompter& prompter() { return *m_prompter; }
+    Decoder& decoder() { return m_decoder; }
+    DecodeContext decodeContext() const;
+    int decodeOptions() const { return m_decodeOptions; }
+    bool hexNumbers() const;
+    // The clock of time stamps; tests replace it.
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+    // Where the program writes its own files (command log, reports).
+    QString dataFolder() const;
+
+    // --- Components (names as the rest of the program knows them) -------
+    // Tool bar
+    QWidget* SpeedBar = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QToolButton* SpeedButton2 = nullptr;
+    QToolButton* SpeedButton3 = nullptr;
+    QToolButton* ClearSpeedButton = nullptr;
+    QToolButton* SpeedButton6 = nullptr;
+    QCheckBox* RemoteNetworkCheckBox = nullptr;
+    QLabel* NetworkPathLabel = nullptr;
+    QLineEdit* NetworkPathEdit = nullptr;
+    // Log area
+    QSplitter* Splitter1 = nullptr;
+    QWidget* TransmitPanel = nullptr;
+    QLabel* TransmitHeaderPanel = nullptr;
+    QPlainTextEdit* TransmitMemo = nullptr;
+    QWidget* ReceivePanel = nullptr;
+    QLabel* ReceiveHeaderPanel = nullptr;
+    QPlainTextEdit* ReceiveMemo = nullptr;
+    // Button bars
+    QWidget* Panel1 = nullptr;
+    QPushButton* DefaultModeButton = nullptr;
+    QPushButton* SmartButton = nullptr;
+    QPushButton* StandardButton = nullptr;
+    QPushButton* ModeButton = nullptr;
+    QPushButton* InstallationMMIButton = nullptr;
+    QPushButton* ApplicationMMIButton = nullptr;
+    QPushButton* LevelMMIButton = nullptr;
+    QPushButton* IdentifyButton = nullptr;
+    QPushButton* PCIDataButton = nullptr;
+    QWidget* Panel2 = nullptr;
+    std::vector<QPushButton*> UserButtons; // UserButton1 .. UserButton9
+    // Command area
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* LightingTabSheet = nullptr;
+    QWidget* ControlTabSheet = nullptr;
+    QWidget* TelephonyMasterTabSheet = nullptr;
+    QWidget* TelephonySlaveTabSheet = nullptr;
+    QWidget* SecurityMasterTabSheet = nullptr;
+    QWidget* SecuritySlaveTabSheet = nullptr;
+    QWidget* MeasurementTabSheet = nullptr;
+    QWidget* TimeTabSheet = nullptr;
+    QWidget* CALTabSheet = nullptr;
+    QWidget* CustomTabSheet = nullptr;
+    QComboBox* SendStringCombo = nullptr;
+    QPushButton* SendStringButton = nullptr;
+    // Menus
+    QMenu* FileMenu = nullptr;
+    QAction* FileNewItem = nullptr;
+    QAction* FileOpenItem = nullptr;
+    QAction* FileSaveItem = nullptr;
+    QAction* FileSaveAsItem = nullptr;
+    QAction* ProcessLogFileItem = nullptr;
+    QAction* ExecuteFile1 = nullptr;
+    QAction* FilePrintItem = nullptr;
+    QAction* FilePrintSetupItem = nullptr;
+    QAction* FileExitItem = nullptr;
+    QMenu* TarvinMenu = nullptr;
+    QAction* ConnecttoPCIItem = nullptr;
+    QAction* SetMode1 = nullptr;
+    QAction* SetModeofOtherPCIItem = nullptr;
+    QAction* InstallationMMIItem = nullptr;
+    QAction* ApplicationMMIItem = nullptr;
+    QAction* LevelMMIItem = nullptr;
+    QAction* IdentifyItem = nullptr;
+    QAction* IdentifyAllItem = nullptr;
+    QAction* GetUnitVoltagesItem = nullptr;
+    QAction* GetPCIDataItem = nullptr;
+    QAction* AnalyserItem = nullptr;
+    QAction* GetEEPROMDataItem = nullptr;
+    QAction* InterpretCommand1 = nullptr;
+    QMenu* UnitType1Menu = nullptr;
+    QAction* UnitType1 = nullptr;
+    QAction* ReadUnitTypeItem = nullptr;
+    QAction* SetUnitTypeItem = nullptr;
+    QMenu* OptionsMenu = nullptr;
+    QAction* ProgramOptions1 = nullptr;
+    QAction* ClearLists1 = nullptr;
+    QAction* ShowASCIIItem = nullptr;
+    QAction* ShowDecodedMessageItem = nullptr;
+    QAction* LogCommandsItem = nullptr;
+    QAction* HexadecimalNumbersItem = nullptr;
+    QAction* ShowTimeItem = nullptr;
+    QAction* UseAcknowledgementCharactersItem = nullptr;
+    QAction* UserButtonsItem = nullptr;
+    QMenu* AssignCommandto1Menu = nullptr;
+    QAction* AssignCommandto1 = nullptr;
+    std::vector<QAction*> AssignItems; // "User 1" .. "User 9"
+    QAction* EnableDebugItem = nullptr;
+    QMenu* HelpMenu = nullptr;
+    QAction* HelpContentsItem = nullptr;
+    QAction* HelpSearchItem = nullptr;
+    QAction* HelpHowToUseItem = nullptr;
+    QAction* WhatsNew1 = nullptr;
+    QAction* ApplicationSupportItem = nullptr;
+    QAction* HelpAboutItem = nullptr;
+    // Pop-up menus
+    QMenu* PopupMenu1 = nullptr;
+    QAction* EditProperties1 = nullptr;
+    QMenu* PopupMenu2 = nullptr;
+    QAction* AssigntoUserButton1 = nullptr;
+    std::vector<QAction*> PopupAssignItems; // "User 1" .. "User 9"
+
+    // Opens the help at a context number (0 = contents).
+    void ShowHelp(int context);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void BuildToolBar();
+    void BuildLogArea();
+    void BuildButtonBars();
+    void BuildPages();
+    void BuildMenus();
+    void FormCreate();
+    void FormDestroy();
+    void ReceiveLine(const ReceivedLine& line);
+    void ClientSocket1Error(int code, const QString& text);
+    void AddToPane(QPlainTextEdit* pane, const QString& line);
+    void WriteCommandLog(const QString& line);
+
+    QStringList m_arguments;
+    std::unique_ptr<Prompter> m_ownPrompter;
+    Prompter* m_prompter = nullptr;
+    ProgramState m_state;
+    Settings m_settings;
+    Decoder m_decoder;
+    int m_decodeOptions = 8;
+    LinkSession* m_link = nullptr;
+    std::vector<QComboBox*> m_numberedLists;
+    std::function<void()> m_fillLevelCombo;
+    std::function<QDateTime()> m_clock;
+    std::unique_ptr<QFile> m_commandLog;
+    HelpWindow* m_help = nullptr;
+    bool m_shown = false;
+    bool m_connecting = false;
+};
+
+} // namespace tarvin

@@ -1,0 +1,78 @@
+#include "app/prompter.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+
+namespace tarvin {
+
+namespace {
+
+QMessageBox::Icon ToIcon(Prompter::Icon icon)
+{
+    switch (icon) {
+    case Prompter::Icon::Error:
+        return QMessageBox::Critical;
+    case Prompter::Icon::Warning:
+        return QMessageBox::Warning;
+    case Prompter::Icon::Information:
+        return QMessageBox::Information;
+    case Prompter::Icon::Question:
+        return QMessageBox::Question;
+    case Prompter::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+QString MessageText(const QString& text)
+{
+    QString shown = text;
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+void DialogPrompter::message(QWidget* parent, Icon icon, const QString& text)
+{
+    QMessageBox box(ToIcon(icon), QApplication::applicationDisplayName(), MessageText(text),
+                    QMessageBox::Ok, parent);
+    box.exec();
+}
+
+QMessageBox::StandardButton DialogPrompter::ask(QWidget* parent, Icon icon, const QString& text,
+                                                QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(ToIcon(icon), QApplication::applicationDisplayName(), MessageText(text),
+                    buttons, parent);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QString DialogPrompter::openFileName(QWidget* parent, const QString& dir, const QString& filter,
+                                     const QString& selectedFilter)
+{
+    QString selected = selectedFilter;
+    return QFileDialog::getOpenFileName(parent, QString(), dir, filter, &selected);
+}
+
+QString DialogPrompter::saveFileName(QWidget* parent, const QString& dir, const QString& filter)
+{
+    // The program asks its own replace question.
+    return QFileDialog::getSaveFileName(parent, QString(), dir, filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
+}
+
+QString DialogPrompter::inputText(QWidget* parent, const QString& title, const QString& label,
+                                  const QString& value, bool* ok)
+{
+    return QInputDialog::getText(parent, title, label, QLineEdit::Normal, value, ok);
+}
+
+bool DialogPrompter::openUrl(const QUrl& url)
+{
+    return QDesktopServices::openUrl(url);
+}
+
+} // namespace tarvin

@@ -1,0 +1,54 @@
+#pragma once
+// Every question the program asks the user goes through a Prompter, so tests
+// can answer it instead of a person.
+
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+class QWidget;
+
+namespace tarvin {
+
+class Prompter
+{
+public:
+    enum class Icon { Error, Warning, Information, Question, None };
+
+    virtual ~Prompter() = default;
+    // A message with an OK button.
+    virtual void message(QWidget* parent, Icon icon, const QString& text) = 0;
+    // A question; returns the button pressed.
+    virtual QMessageBox::StandardButton ask(QWidget* parent, Icon icon, const QString& text,
+                                            QMessageBox::StandardButtons buttons) = 0;
+    // File dialogs; an empty result means cancelled.
+    virtual QString openFileName(QWidget* parent, const QString& dir, const QString& filter,
+                                 const QString& selectedFilter) = 0;
+    virtual QString saveFileName(QWidget* parent, const QString& dir, const QString& filter) = 0;
+    // A typed line; ok is false when cancelled.
+    virtual QString inputText(QWidget* parent, const QString& title, const QString& label,
+                              const QString& value, bool* ok) = 0;
+    // Hands a file or address to the desktop.
+    virtual bool openUrl(const QUrl& url) = 0;
+};
+
+// The real dialogs.
+class DialogPrompter : public Prompter
+{
+public:
+    void message(QWidget* parent, Icon icon, const QString& text) override;
+    QMessageBox::StandardButton ask(QWidget* parent, Icon icon, const QString& text,
+                                    QMessageBox::StandardButtons buttons) override;
+    QString openFileName(QWidget* parent, const QString& dir, const QString& filter,
+                         const QString& selectedFilter) override;
+    QString saveFileName(QWidget* parent, const QString& dir, const QString& filter) override;
+    QString inputText(QWidget* parent, const QString& title, const QString& label,
+                      const QString& value, bool* ok) override;
+    bool openUrl(const QUrl& url) override;
+};
+
+// Message texts use a carriage return as their line break.
+QString MessageText(const QString& text);
+
+} // namespace tarvin

@@ -1,0 +1,94 @@
+#pragma once
+// The link to the interface: opening and closing it, the receive path up to
+// completed lines, the send path with its pacing, and request/response.
+
+#include "files/settings.h"
+#include "link/framing.h"
+#include "link/line_assembler.h"
+#include "link/program_state.h"
+#include "link/transports.h"
+#include "link/waiter.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+namespace tarvin {
+
+class LinkSession : public QObject
+{
+    Q_OBJECT
+public:
+    LinkSession(ProgramState& state, const Settings& settings, QObject* parent = nullptr);
+
+    // Whether the link of the current connection type is open.
+    bool CommsOpen() const;
+    // Opens the link of the current connection type. The TCP connect waits up
+    // to 5 s with the event loop running. False with `error` set when a serial
+    // port cannot be opened; a TCP link that does not come up is not an error
+    // here (the handshake reports it).
+    bool OpenComms(QString* error = nullptr);
+    void CloseComms();
+    // The text and one carriage return, as one write, when open.
+    void SendString(const QByteArray& text);
+    void SetFlowControl(bool on);
+    void Delay(double seconds) { m_waiter.delay(seconds); }
+
+    // One line as it is, logged under `description`, then the 0.2 s pause.
+    void SendTarvinString(const QByteArray& line, const QString& description);
+    // A framed command: checksum and acknowledgement letter as configured.
+    void SendTarvinCommand(const QByteArray& text);
+    // Sends `command` and waits for a received line that matches `pattern`;
+    // the matching line, or empty after `tries` tries of `seconds` each.
+    QByteArray SendCALGetResponse(const QByteArray& command, const QByteArray& pattern,
+                                  int seconds, int tries);
+
+    // Received bytes, in pieces of any size.
+    void ProcessReceivedText(const QByteArray& piece);
+
+    // Describes outbound commands for the log (the decoder, with the sent flag).
+    void setDescriber(std::function<QString(const QByteArray&)> describe)
+    {
+        m_describe = std::move(describe);
+    }
+    void setUseAcknowledgement(bool on) { m_useAck = on; }
+    void setShowAscii(bool on) { m_showAscii = on; }
+    bool showAscii() const { return m_showAscii; }
+
+    AckSequence& ack() { return m_ack; }
+    const QByteArray& lastReceivedLine() const { return m_lastReceived; }
+    void clearLastReceivedLine() { m_lastReceived.clear(); }
+    Waiter& waiter() { return m_waiter; }
+    SerialTransport& serial() { return m_serial; }
+    TcpTransport& tcp() { return m_tcp; }
+    // The active transport for the current connection type.
+    Transport& transport();
+    const Transport& transport() const;
+
+signals:
+    // A line to log as transmitted.
+    void transmitted(const QString& description);
+    // Every completed line, in order, before it becomes the last received line.
+    void lineCompleted(const tarvin::ReceivedLine& line);
+    // A socket error, with the socket layer's code and text.
+    void socketError(int code, const QString& text);
+    // The link closed or failed under us.
+    void linkLost();
+
+private:
+    ProgramState& m_state;
+    const Settings& m_settings;
+    SerialTransport m_serial;
+    TcpTransport m_tcp;
+    Waiter m_waiter;
+    LineAssembler m_assembler;
+    AckSequence m_ack;
+    QByteArray m_lastReceived;
+    std::function<QString(const QByteArray&)> m_describe;
+    bool m_useAck = false;
+    bool m_showAscii = false;
+    std::vector<ReceivedLine> m_lines;
+};
+
+} // namespace tarvin

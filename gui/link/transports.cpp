@@ -1,0 +1,109 @@
+#include "link/transports.h"
+
+namespace tarvin {
+
+SerialTransport::SerialTransport(QObject* parent) : Transport(parent)
+{
+    m_port.setBaudRate(QSerialPort::Baud9600);
+    m_port.setDataBits(QSerialPort::Data8);
+    m_port.setParity(QSerialPort::NoParity);
+    m_port.setStopBits(QSerialPort::OneStop);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    connect(&m_port, &QSerialPort::readyRead, this, &SerialTransport::readWaiting);
+    connect(&m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
+        // Errors while opening are reported by open(); these are the ones of
+        // a port that was working.
+        if (e != QSerialPort::NoError && e != QSerialPort::OpenError && m_port.isOpen())
+            emit failed(static_cast<int>(e), m_port.errorString());
+    });
+}
+
+bool SerialTransport::open(const QString& portName)
+{
+    if (m_port.isOpen())
+        return true;
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    m_port.setPortName(portName);
+    if (!m_port.open(QIODevice::ReadWrite))
+        return false;
+    m_port.setDataTerminalReady(true);
+    m_port.setRequestToSend(false);
+    return true;
+}
+
+bool SerialTransport::isOpen() const
+{
+    return m_port.isOpen();
+}
+
+void SerialTransport::close()
+{
+    if (m_port.isOpen())
+        m_port.close();
+}
+
+void SerialTransport::write(const QByteArray& bytes)
+{
+    if (m_port.isOpen())
+        m_port.write(bytes);
+}
+
+void SerialTransport::setSoftwareFlowControl(bool on)
+{
+    m_port.setFlowControl(on ? QSerialPort::SoftwareControl : QSerialPort::NoFlowControl);
+}
+
+QString SerialTransport::errorString() const
+{
+    return m_port.errorString();
+}
+
+void SerialTransport::readWaiting()
+{
+    const QByteArray bytes = m_port.readAll();
+    if (!bytes.isEmpty())
+        emit received(bytes);
+}
+
+TcpTransport::TcpTransport(QObject* parent) : Transport(parent)
+{
+    connect(&m_socket, &QTcpSocket::readyRead, this, [this] {
+        const QByteArray bytes = m_socket.readAll();
+        if (!bytes.isEmpty())
+            emit received(bytes);
+    });
+    connect(&m_socket, &QTcpSocket::stateChanged, this, &TcpTransport::stateChanged);
+    connect(&m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
+        emit failed(static_cast<int>(e), m_socket.errorString());
+    });
+}
+
+void TcpTransport::connectTo(const QString& address, quint16 port)
+{
+    m_socket.abort();
+    m_socket.connectToHost(address, port);
+}
+
+bool TcpTransport::isOpen() const
+{
+    return m_socket.state() == QAbstractSocket::ConnectedState;
+}
+
+bool TcpTransport::isConnected() const
+{
+    return isOpen();
+}
+
+void TcpTransport::close()
+{
+    if (m_socket.state() != QAbstractSocket::UnconnectedState)
+        m_socket.abort();
+}
+
+void TcpTransport::write(const QByteArray& bytes)
+{
+    if (isOpen())
+        m_socket.write(bytes);
+}
+
+} // namespace tarvin
