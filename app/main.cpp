@@ -1,6 +1,8 @@
 #include "app/main_form.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char* argv[])
 {
@@ -13,5 +15,8 @@ int main(int argc, char* argv[])
     arguments.removeFirst();
     tarvin::TMainForm form(arguments);
     form.show();
+    // The demo starts connected to the simulator.
+    if (qEnvironmentVariableIntValue("TARVIN_AUTOCONNECT") == 1)
+        QTimer::singleShot(0, &form, [&form] { form.ConnecttoPCIItem->trigger(); });
     return QApplication::exec();
 }

@@ -744,7 +744,7 @@ void TMainForm::ConnecttoPCIItemClick()
     const QString text =
         m_settings.usesTcp()
             ? QStringLiteral("Socketbox not found at IP Address ") + Latin1(m_settings.ipAddress)
-            : QStringLiteral("PCI Not Found on Serial Port ") + m_link->serial().port().portName();
+            : QStringLiteral("PCI Not Found on Serial Port ") + Latin1(m_settings.comPort);
     ConnecttoPCIItem->setChecked(false);
     CloseComms();
     EnableItems();

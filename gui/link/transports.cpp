@@ -11,9 +11,10 @@ SerialTransport::SerialTransport(QObject* parent) : Transport(parent)
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     connect(&m_port, &QSerialPort::readyRead, this, &SerialTransport::readWaiting);
     connect(&m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
-        // Errors while opening are reported by open(); these are the ones of
-        // a port that was working.
-        if (e != QSerialPort::NoError && e != QSerialPort::OpenError && m_port.isOpen())
+        // Only a port that went away matters here: errors while opening are
+        // reported by open(), and line-control requests that a device does
+        // not support (DTR on a pseudo-terminal) change nothing.
+        if (e == QSerialPort::ResourceError && m_port.isOpen())
             emit failed(static_cast<int>(e), m_port.errorString());
     });
 }
@@ -28,6 +29,7 @@ bool SerialTransport::open(const QString& portName)
         return false;
     m_port.setDataTerminalReady(true);
     m_port.setRequestToSend(false);
+    m_port.clearError();
     return true;
 }
 

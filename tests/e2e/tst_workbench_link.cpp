@@ -1,0 +1,380 @@
+// The workbench against the simulated interface over loopback TCP and a
+// pseudo-terminal: the handshake, the mode buttons, framing on the wire, the
+// receive path, request/response, and links that are silent or go away.
+#include <QtTest>
+
+#include "app/main_form.h"
+#include "link/link_session.h"
+#include "scripted_prompter.h"
+#include "sim_process.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+using namespace tarvin;
+using tarvin::test::SimProcess;
+
+namespace {
+
+void StoreSettings(const QMap<QString, QString>& values)
+{
+    QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Ostrel"),
+                QStringLiteral("Tarvin Diagnostic"));
+    s.clear();
+    s.beginGroup(QStringLiteral("Options"));
+    for (auto it = values.begin(); it != values.end(); ++it)
+        s.setValue(it.key(), it.value());
+    s.endGroup();
+    s.sync();
+}
+
+void StoreTcp(quint16 port)
+{
+    StoreSettings({{QStringLiteral("ConnectionType"), QStringLiteral("1")},
+                   {QStringLiteral("IPAddress"), QStringLiteral("127.0.0.1")},
+                   {QStringLiteral("Port"), QString::number(port)}});
+}
+
+// A pseudo-terminal whose far end never answers.
+class SilentPty
+{
+public:
+    SilentPty()
+    {
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (m_master >= 0 && ::grantpt(m_master) == 0 && ::unlockpt(m_master) == 0)
+            m_path = QString::fromLatin1(::ptsname(m_master));
+    }
+    ~SilentPty()
+    {
+        if (m_master >= 0)
+            ::close(m_master);
+    }
+    QString path() const { return m_path; }
+
+private:
+    int m_master = -1;
+    QString m_path;
+};
+
+// The lines the simulator received, without the empty ones of the second CR.
+QStringList NonEmpty(const QStringList& lines)
+{
+    QStringList out;
+    for (const QString& l : lines)
+        if (!l.isEmpty())
+            out << l;
+    return out;
+}
+
+} // namespace
+
+class TestWorkbenchLink : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_config;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_config.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_config.path());
+    }
+
+    void connectOverTcp()
+    {
+        SimProcess sim;
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        StoreTcp(sim.tcpPort());
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.show();
+        form.DisplaySerialString(2, QStringLiteral("old line"));
+        form.ConnecttoPCIItem->trigger();
+        QVERIFY2(prompts.messages().isEmpty(), qPrintable(prompts.messages().join(u'|')));
+        QVERIFY(form.state().connected);
+        QVERIFY(form.ConnecttoPCIItem->isChecked());
+        QVERIFY(form.CommsOpen());
+        QVERIFY(form.IdentifyItem->isEnabled());
+        // Reset, then the default mode; every line ends in two carriage returns.
+        QVERIFY(sim.waitForReceived([](const QStringList& rx) {
+            return rx.contains(QStringLiteral("A3300051"));
+        }));
+        QCOMPARE(sim.receivedLines().mid(0, 6),
+                 (QStringList{QStringLiteral("~~~"), QString(), QStringLiteral("~~~"), QString(),
+                              QStringLiteral("A3300051"), QString()}));
+        QCOMPARE(form.state().interfaceOptions, 0x51);
+        QCOMPARE(sim.options(), 0x51);
+        // A successful connect clears the log.
+        QVERIFY(!form.TransmitMemo->toPlainText().contains(QLatin1String("old line")));
+
+        // Disconnecting sends nothing and says nothing.
+        const int before = sim.receivedLines().size();
+        form.ConnecttoPCIItem->trigger();
+        QVERIFY(!form.ConnecttoPCIItem->isChecked());
+        QVERIFY(!form.CommsOpen());
+        QVERIFY(!form.IdentifyItem->isEnabled());
+        QTest::qWait(100);
+        QCOMPARE(sim.receivedLines().size(), before);
+        QVERIFY(prompts.messages().isEmpty());
+    }
+
+    void connectOverPseudoTerminal()
+    {
+        SimProcess sim;
+        QVERIFY2(sim.start({}, false, true), qPrintable(sim.errorString()));
+        StoreSettings({{QStringLiteral("ConnectionType"), QStringLiteral("0")},
+                       {QStringLiteral("COMPort"), sim.ptyPath()}});
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.show();
+        form.ConnecttoPCIItem->trigger();
+        QVERIFY2(prompts.messages().isEmpty(), qPrintable(prompts.messages().join(u'|')));
+        QVERIFY(form.state().connected);
+        QVERIFY(sim.waitForReceived([](const QStringList& rx) {
+            return rx.contains(QStringLiteral("A3300051"));
+        }));
+        form.ConnecttoPCIItem->trigger();
+        QVERIFY(!form.CommsOpen());
+    }
+
+    void silentPeersAreNotFound()
+    {
+        // A TCP peer that accepts and never answers.
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        StoreTcp(silent.serverPort());
+        {
+            ScriptedPrompter prompts;
+            TMainForm form({}, &prompts);
+            form.show();
+            QElapsedTimer clock;
+            clock.start();
+            form.ConnecttoPCIItem->trigger();
+            QVERIFY(clock.elapsed() >= 2900);
+            QCOMPARE(prompts.messages(),
+                     QStringList{QStringLiteral("Socketbox not found at IP Address 127.0.0.1")});
+            QCOMPARE(prompts.asked.first().icon, Prompter::Icon::Error);
+            QVERIFY(!form.ConnecttoPCIItem->isChecked());
+            QVERIFY(!form.CommsOpen());
+            QVERIFY(!form.IdentifyItem->isEnabled());
+        }
+        // A pseudo-terminal nobody answers on.
+        SilentPty pty;
+        QVERIFY(!pty.path().isEmpty());
+        StoreSettings({{QStringLiteral("COMPort"), pty.path()}});
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.show();
+        form.ConnecttoPCIItem->trigger();
+        QCOMPARE(prompts.messages(),
+                 QStringList{QStringLiteral("PCI Not Found on Serial Port ") + pty.path()});
+        QVERIFY(!form.ConnecttoPCIItem->isChecked());
+        QVERIFY(!form.CommsOpen());
+    }
+
+    void refusedAndMissingLinks()
+    {
+        // Nothing listens: the socket error goes in the pane, then the
+        // not-found message; the program goes on.
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        StoreTcp(port);
+        {
+            ScriptedPrompter prompts;
+            TMainForm form({}, &prompts);
+            form.show();
+            form.ConnecttoPCIItem->trigger();
+            QVERIFY(form.TransmitMemo->toPlainText().startsWith(
+                QLatin1String("Socketbox Socket Error : ")));
+            QCOMPARE(prompts.messages(),
+                     QStringList{QStringLiteral("Socketbox not found at IP Address 127.0.0.1")});
+            QVERIFY(!form.ConnecttoPCIItem->isChecked());
+        }
+        // A serial port that does not exist: a clear message, nothing checked.
+        StoreSettings({{QStringLiteral("COMPort"), QStringLiteral("/dev/tarvin-no-such-port")}});
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.show();
+        form.ConnecttoPCIItem->trigger();
+        QCOMPARE(prompts.messages().size(), 1);
+        QVERIFY(prompts.messages().first().startsWith(
+            QLatin1String("Cannot open serial port /dev/tarvin-no-such-port")));
+        QVERIFY(!form.ConnecttoPCIItem->isChecked());
+        QVERIFY(!form.IdentifyItem->isEnabled());
+    }
+
+    void modeButtonsPutTheirLinesOnTheWire()
+    {
+        SimProcess sim;
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        StoreTcp(sim.tcpPort());
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.show();
+        form.ConnecttoPCIItem->trigger();
+        QVERIFY(form.state().connected);
+        const int start = sim.receivedLines().size();
+
+        form.SmartButton->click();
+        QCOMPARE(form.state().interfaceOptions, 0x11);
+        QVERIFY(sim.waitForReceived([&](const QStringList& rx) { return rx.size() >= start + 4; }));
+        QCOMPARE(sim.receivedLines().mid(start),
+                 (QStringList{QStringLiteral("~~~"), QString(), QStringLiteral("||"), QString()}));
+        QCOMPARE(sim.options() & 0x10, 0x10);
+        QCOMPARE(form.TransmitMemo->toPlainText(),
+                 QStringLiteral("Tx : Set Basic Mode\nTx : Set Smart Mode"));
+
+        form.DefaultModeButton->click();
+        QCOMPARE(form.state().interfaceOptions, 0x00);
+        QVERIFY(sim.waitForReceived([&](const QStringList& rx) { return rx.size() >= start + 6; }));
+        QCOMPARE(sim.options(), 0x00);
+
+        form.state().allMonitor = true;
+        form.StandardButton->click();
+        QCOMPARE(form.state().interfaceOptions, 0x51);
+        QVERIFY(!form.state().allMonitor);
+        QVERIFY(sim.waitForReceived([&](const QStringList& rx) {
+            return NonEmpty(rx.mid(start)).endsWith(QStringLiteral("A3300051"));
+        }));
+        QCOMPARE(sim.options(), 0x51);
+    }
+
+    void framingOnTheWire()
+    {
+        SimProcess sim;
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        StoreTcp(sim.tcpPort());
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.show();
+        form.ConnecttoPCIItem->trigger();
+        QVERIFY(form.state().connected);
+
+        // Checksums on, at the interface and in the program's copy.
+        form.SendTarvinString("A3300059", QString());
+        form.state().interfaceOptions = 0x59;
+        QTRY_COMPARE_WITH_TIMEOUT(sim.options(), 0x59, 3000);
+        form.ClearSpeedButtonClick();
+        form.SendStringCombo->setEditText(QStringLiteral("\\0538000A01"));
+        form.SendStringButtonClick();
+        QVERIFY(sim.waitForReceived([](const QStringList& rx) {
+            return rx.contains(QStringLiteral("\\0538000A01B8"));
+        }));
+        // The history keeps the text once, whatever its case.
+        form.SendStringCombo->setEditText(QStringLiteral("\\0538000a01"));
+        form.SendStringButtonClick();
+        QCOMPARE(form.SendStringCombo->count(), 1);
+
+        // Acknowledgement letters: each command gets the next one, and the
+        // interface's confirmation is logged.
+        form.UseAcknowledgementCharactersItem->trigger();
+        for (int i = 0; i < 3; ++i) {
+            form.SendStringCombo->setEditText(QStringLiteral("\\0538000A01"));
+            form.SendStringButtonClick();
+        }
+        QVERIFY(sim.waitForReceived([](const QStringList& rx) {
+            return rx.contains(QStringLiteral("\\0538000A01B8i"));
+        }));
+        const QStringList rx = NonEmpty(sim.receivedLines());
+        QVERIFY(rx.contains(QStringLiteral("\\0538000A01B8g")));
+        QVERIFY(rx.contains(QStringLiteral("\\0538000A01B8h")));
+        QTRY_COMPARE_WITH_TIMEOUT(form.TransmitMemo->toPlainText().count(QLatin1String("Rx : OK")),
+                                  3, 3000);
+        // A text that ends in a letter keeps it and uses none (checksums off,
+        // or the checksum would come after the letter).
+        form.SendTarvinString("A3300051", QString());
+        form.state().interfaceOptions = 0x51;
+        form.SendStringCombo->setEditText(QStringLiteral("\\0538000A01k"));
+        form.SendStringButtonClick();
+        QCOMPARE(form.link().ack().next(), 'j');
+
+        // A wrong checksum is refused by the interface.
+        form.SendTarvinString("\\0538000A0100", QString());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            form.TransmitMemo->toPlainText().contains(QLatin1String("Rx : Checksum Error")), 3000);
+    }
+
+    void splitPiecesAreLoggedOnce()
+    {
+        SimProcess sim;
+        QVERIFY2(sim.start({QStringLiteral("--split"), QStringLiteral("--split-max"),
+                            QStringLiteral("3"), QStringLiteral("--seed"), QStringLiteral("5")}),
+                 qPrintable(sim.errorString()));
+        StoreTcp(sim.tcpPort());
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.show();
+        form.ConnecttoPCIItem->trigger();
+        QVERIFY(form.state().connected);
+        form.ClearSpeedButtonClick();
+        QVERIFY(sim.control(QStringLiteral("send k.")));
+        QVERIFY(sim.control(QStringLiteral("monitor 05013800790544")));
+        QTRY_COMPARE_WITH_TIMEOUT(form.link().lastReceivedLine(),
+                                  QByteArray("05013800790544<CR>"), 3000);
+        const QStringList logged = form.TransmitMemo->toPlainText().split(u'\n');
+        QCOMPARE(logged.size(), 2);
+        QCOMPARE(logged[0], QStringLiteral("Rx : OK"));
+        QVERIFY(logged[1].startsWith(QLatin1String("Rx : GA ")));
+    }
+
+    void requestAndResponse()
+    {
+        SimProcess sim;
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        StoreTcp(sim.tcpPort());
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.show();
+        form.ConnecttoPCIItem->trigger();
+        QVERIFY(form.state().connected);
+        // In basic mode the interface echoes the line: the echo is the reply.
+        form.ResetPCI();
+        QCOMPARE(form.SendCALGetResponse("2101", "X101*", 1, 2), QByteArray("2101<CR>"));
+        // In smart mode nothing answers: two tries of a second, then nothing.
+        form.SetSmartMode();
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(form.SendCALGetResponse("2101", "X101*", 1, 2), QByteArray());
+        QVERIFY(clock.elapsed() >= 2000);
+        const QStringList rx = NonEmpty(sim.receivedLines());
+        QCOMPARE(rx.count(QStringLiteral("2101")), 3);
+    }
+
+    void peerGoingAwayMidLine()
+    {
+        SimProcess sim;
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        StoreTcp(sim.tcpPort());
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.show();
+        form.ConnecttoPCIItem->trigger();
+        QVERIFY(form.state().connected);
+        QVERIFY(sim.control(QStringLiteral("send 0501380079")));
+        QVERIFY(sim.control(QStringLiteral("drop")));
+        QTRY_VERIFY_WITH_TIMEOUT(!form.CommsOpen(), 3000);
+        // Sends are now dropped silently; the controls stay as they were.
+        form.SendTarvinCommand("\\0538000A01");
+        QVERIFY(form.IdentifyItem->isEnabled());
+        // The user disconnects without trouble.
+        form.ConnecttoPCIItem->trigger();
+        QVERIFY(!form.ConnecttoPCIItem->isChecked());
+    }
+};
+
+QTEST_MAIN(TestWorkbenchLink)
+#include "tst_workbench_link.moc"
