@@ -1,0 +1,236 @@
+#include "sim_config.h"
+
+#include <QCommandLineParser>
+
+#include <cmath>
+
+namespace tarvin::sim {
+
+namespace {
+
+QString L(const char* text)
+{
+    return QString::fromLatin1(text);
+}
+
+const char kHelpHead[] =
+    R"(Usage: tarvin-sim [options]
+
+Simulated Tarvin interface unit for tests and demonstrations. It serves as a
+Socketbox on a loopback TCP port and/or as a PCI on a pseudo-terminal; both
+faces share one interface state (mode, option bytes, parameters), and each
+serves one client at a time (a new TCP client replaces the current one).
+
+On start it prints, one per line: "TCP <address> <port>" and/or
+"PTY <device path>", then "READY".
+
+Options:
+  --tcp PORT             serve TCP on PORT (0 picks a free port)
+  --listen ADDRESS       address to listen on; loopback only (default 127.0.0.1)
+  --pty                  serve on a new pseudo-terminal
+  --wire-log FILE        log every line received and sent (format below)
+  --fault CHAR           answer acknowledged lines with CHAR (#, $ or %)
+                         instead of "."
+  --fault-every N        ... only every N-th acknowledged line (default 1)
+  --inject-file FILE     monitor lines to send, one per line (blank lines and
+                         lines starting with "#" are skipped); each goes out
+                         as written followed by CR LF, to every client present
+  --inject-interval MS   time between injected lines (default 100)
+  --inject-rate N        injected lines per second (instead of an interval)
+  --inject-repeat N      passes through the file, 0 = forever (default 1)
+                         Injection starts when the first client appears.
+  --split                write output in random pieces of 1..N bytes
+  --split-max N          largest piece (default 8)
+  --seed N               seed of the piece sizes (default 1)
+  --delay MS             hold all output (echo, replies, monitor lines) MS ms
+  --drop-after N         close a TCP client after it has sent N non-empty lines
+                         (after their replies are written)
+  --no-control           ignore standard input (for running by hand)
+  -h, --help             this text
+  --version              version
+
+Interface behaviour:
+  Input is cut into lines at CR; LF is ignored. Empty lines are logged only.
+  Basic mode (options 00, at start and after "~~~"): every byte is echoed
+  as it arrives. Smart mode (SMART bit 10 set): no echo.
+  "~~~" at the start of a line resets to basic mode at once; the rest of the
+  line is processed as a line. A leading "@" marks a local line.
+  "||" sets the SMART and CONNECT bits.
+  "A3" PP "00" VV stores VV in parameter PP; parameter 30 is Interface
+  Options 1 (01 CONNECT, 04 XON/XOFF, 08 CHECKSUM, 10 SMART, 20 MONITOR,
+  40 IDMON).
+  A trailing letter g..z asks for a confirmation: the letter and "." (or the
+  fault character). A leading "\" (header) is skipped.
+  A line that is not hexadecimal pairs, or (with CHECKSUM set) whose bytes do
+  not sum to 0 modulo 256, is answered "!" and otherwise ignored.
+  Confirmations and "!" are sent bare, without CR or LF.
+
+Wire log format, one entry per line, flushed at once:
+  <milliseconds since start> RX <text>   one received line (up to its CR);
+                                         two CRs in a row give an empty entry
+  <milliseconds since start> TX <text>   one thing sent: the echo of a line,
+                                         a confirmation, a monitor line...
+  <text> escapes CR as \r, LF as \n, backslash as \\ and every other byte
+  outside 0x20-0x7E as \xHH.
+
+Control commands on standard input, one per line, each answered with one
+line on standard output ("OK ..." or "ERROR <reason>"):
+  send <escaped text>    write the bytes (escapes as in the wire log)
+  monitor <hex>          write a monitor line followed by CR LF
+  fault <c> [N]          answer with c (#, $, %) on every N-th confirmation
+  fault off              normal confirmations again
+  drop                   close the current TCP client
+  options                answered "OPTIONS <hex>" (Interface Options 1)
+  quit                   exit
+End of standard input, SIGTERM and SIGINT also exit cleanly.
+Exit status: 0 normal, 1 start-up failure, 2 bad command line.
+)";
+
+bool ToInt(const QString& text, int minimum, int maximum, int& value)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    if (!ok || v < minimum || v > maximum)
+        return false;
+    value = v;
+    return true;
+}
+
+} // namespace
+
+QString HelpText()
+{
+    return QString::fromLatin1(kHelpHead);
+}
+
+ParseOutcome ParseArguments(const QStringList& args, SimConfig& config, QString& message)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{L("h"), L("help")});
+    const QCommandLineOption version(L("version"));
+    const QCommandLineOption tcp(L("tcp"), QString(), L("PORT"));
+    const QCommandLineOption listen(L("listen"), QString(), L("ADDRESS"));
+    const QCommandLineOption pty(L("pty"));
+    const QCommandLineOption wireLog(L("wire-log"), QString(), L("FILE"));
+    const QCommandLineOption fault(L("fault"), QString(), L("CHAR"));
+    const QCommandLineOption faultEvery(L("fault-every"), QString(), L("N"));
+    const QCommandLineOption injectFile(L("inject-file"), QString(), L("FILE"));
+    const QCommandLineOption injectInterval(L("inject-interval"), QString(), L("MS"));
+    const QCommandLineOption injectRate(L("inject-rate"), QString(), L("N"));
+    const QCommandLineOption injectRepeat(L("inject-repeat"), QString(), L("N"));
+    const QCommandLineOption split(L("split"));
+    const QCommandLineOption splitMax(L("split-max"), QString(), L("N"));
+    const QCommandLineOption seed(L("seed"), QString(), L("N"));
+    const QCommandLineOption delay(L("delay"), QString(), L("MS"));
+    const QCommandLineOption dropAfter(L("drop-after"), QString(), L("N"));
+    const QCommandLineOption noControl(L("no-control"));
+    parser.addOptions({help, version, tcp, listen, pty, wireLog, fault, faultEvery, injectFile,
+                       injectInterval, injectRate, injectRepeat, split, splitMax, seed, delay,
+                       dropAfter, noControl});
+
+    if (!parser.parse(args)) {
+        message = parser.errorText();
+        return ParseOutcome::Error;
+    }
+    if (parser.isSet(help))
+        return ParseOutcome::Help;
+    if (parser.isSet(version))
+        return ParseOutcome::Version;
+    if (!parser.positionalArguments().isEmpty()) {
+        message = L("unexpected argument: ") + parser.positionalArguments().constFirst();
+        return ParseOutcome::Error;
+    }
+
+    auto fail = [&message](const QString& text) {
+        message = text;
+        return ParseOutcome::Error;
+    };
+    int number = 0;
+
+    config.tcp = parser.isSet(tcp);
+    if (config.tcp) {
+        if (!ToInt(parser.value(tcp), 0, 65535, number))
+            return fail(L("--tcp needs a port number 0-65535"));
+        config.tcpPort = static_cast<quint16>(number);
+    }
+    if (parser.isSet(listen)) {
+        const QString text = parser.value(listen);
+        QHostAddress address;
+        if (text == L("localhost"))
+            address = QHostAddress(QHostAddress::LocalHost);
+        else if (!address.setAddress(text))
+            return fail(L("--listen: not an address: ") + text);
+        // Tests must never open a port that other machines can reach.
+        if (!address.isLoopback())
+            return fail(L("--listen: only loopback addresses are allowed: ") + text);
+        config.listenAddress = address;
+    }
+    config.pty = parser.isSet(pty);
+    if (!config.tcp && !config.pty)
+        return fail(L("nothing to serve: give --tcp PORT and/or --pty"));
+
+    config.wireLogPath = parser.value(wireLog);
+    config.control = !parser.isSet(noControl);
+
+    if (parser.isSet(fault)) {
+        const QString text = parser.value(fault);
+        if (text.size() != 1 || !IsFaultCharacter(text.at(0).toLatin1()))
+            return fail(L("--fault must be one of # $ %"));
+        config.fault.reply = text.at(0).toLatin1();
+    }
+    if (parser.isSet(faultEvery)) {
+        if (!ToInt(parser.value(faultEvery), 1, 1000000, number))
+            return fail(L("--fault-every needs a number of at least 1"));
+        config.fault.every = number;
+    }
+
+    config.injectFile = parser.value(injectFile);
+    if (parser.isSet(injectInterval) && parser.isSet(injectRate))
+        return fail(L("give either --inject-interval or --inject-rate, not both"));
+    if (parser.isSet(injectInterval)) {
+        if (!ToInt(parser.value(injectInterval), 1, 3600000, number))
+            return fail(L("--inject-interval needs milliseconds, at least 1"));
+        config.injectIntervalMs = number;
+    }
+    if (parser.isSet(injectRate)) {
+        if (!ToInt(parser.value(injectRate), 1, 100000, number))
+            return fail(L("--inject-rate needs lines per second, 1-100000"));
+        config.injectIntervalMs = 1000.0 / number;
+    }
+    if (parser.isSet(injectRepeat)) {
+        if (!ToInt(parser.value(injectRepeat), 0, 1000000000, number))
+            return fail(L("--inject-repeat needs a count (0 = forever)"));
+        config.injectRepeat = number;
+    }
+    if (config.injectFile.isEmpty() &&
+        (parser.isSet(injectInterval) || parser.isSet(injectRate) || parser.isSet(injectRepeat)))
+        return fail(L("injection options need --inject-file"));
+
+    config.shaping.split = parser.isSet(split);
+    if (parser.isSet(splitMax)) {
+        if (!ToInt(parser.value(splitMax), 1, 65536, number))
+            return fail(L("--split-max needs a size of at least 1"));
+        config.shaping.splitMax = number;
+    }
+    if (parser.isSet(seed)) {
+        bool ok = false;
+        const uint value = parser.value(seed).toUInt(&ok);
+        if (!ok)
+            return fail(L("--seed needs an unsigned number"));
+        config.seed = value;
+    }
+    if (parser.isSet(delay)) {
+        if (!ToInt(parser.value(delay), 0, 3600000, number))
+            return fail(L("--delay needs milliseconds"));
+        config.shaping.delayMs = number;
+    }
+    if (parser.isSet(dropAfter)) {
+        if (!ToInt(parser.value(dropAfter), 1, 1000000000, number))
+            return fail(L("--drop-after needs a number of lines, at least 1"));
+        config.dropAfter = number;
+    }
+    return ParseOutcome::Run;
+}
+
+} // namespace tarvin::sim

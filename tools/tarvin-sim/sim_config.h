@@ -1,0 +1,46 @@
+#pragma once
+
+#include "interface_unit.h"
+#include "output_queue.h"
+
+#include <QHostAddress>
+#include <QString>
+#include <QStringList>
+
+namespace tarvin::sim {
+
+struct SimConfig
+{
+    bool tcp = false;
+    quint16 tcpPort = 0;
+    QHostAddress listenAddress = QHostAddress(QHostAddress::LocalHost);
+    bool pty = false;
+
+    QString wireLogPath;
+    bool control = true;
+
+    FaultSetting fault;
+
+    QString injectFile;
+    double injectIntervalMs = 100.0;
+    int injectRepeat = 1; // 0 = forever
+
+    Shaping shaping;
+    quint32 seed = 1;
+    int dropAfter = 0;
+};
+
+enum class ParseOutcome
+{
+    Run,
+    Help,
+    Version,
+    Error
+};
+
+// args includes the program name first, as QCoreApplication::arguments().
+ParseOutcome ParseArguments(const QStringList& args, SimConfig& config, QString& message);
+
+QString HelpText();
+
+} // namespace tarvin::sim

@@ -1,0 +1,179 @@
+#include "simulator.h"
+
+#include "control_channel.h"
+#include "monitor_injector.h"
+#include "pty_transport.h"
+#include "tcp_transport.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace tarvin::sim {
+
+namespace {
+
+bool IsHexText(const QByteArray& text)
+{
+    if (text.isEmpty())
+        return false;
+    for (char c : text) {
+        const bool digit =
+            (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+        if (!digit)
+            return false;
+    }
+    return true;
+}
+
+QByteArray HexByte(unsigned value)
+{
+    return QByteArray::number(value & 0xFF, 16).toUpper().rightJustified(2, '0');
+}
+
+} // namespace
+
+void PrintLine(const QByteArray& line)
+{
+    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+Simulator::Simulator(const SimConfig& config, const QElapsedTimer& clock, QObject* parent)
+    : QObject(parent), m_config(config), m_log(clock), m_random(config.seed)
+{
+    m_unit.setFault(config.fault);
+}
+
+Simulator::~Simulator() = default;
+
+QList<PeerTransport*> Simulator::transports() const
+{
+    QList<PeerTransport*> list;
+    if (m_tcp)
+        list.append(m_tcp.get());
+    if (m_pty)
+        list.append(m_pty.get());
+    return list;
+}
+
+bool Simulator::start(QString* error)
+{
+    if (!m_config.wireLogPath.isEmpty() && !m_log.open(m_config.wireLogPath, error))
+        return false;
+
+    QList<QByteArray> injectLines;
+    if (!m_config.injectFile.isEmpty()) {
+        if (!MonitorInjector::LoadLines(m_config.injectFile, injectLines, error))
+            return false;
+        m_injector = std::make_unique<MonitorInjector>(
+            injectLines, m_config.injectIntervalMs, m_config.injectRepeat,
+            [this](const QByteArray& line) { broadcast(line + "\r\n"); });
+    }
+
+    if (m_config.pty) {
+        m_pty = std::make_unique<PtyTransport>(m_unit, m_log, m_config.shaping, m_random);
+        if (!m_pty->open(error))
+            return false;
+    }
+    if (m_config.tcp) {
+        m_tcp = std::make_unique<TcpTransport>(m_unit, m_log, m_config.shaping, m_random);
+        if (!m_tcp->listen(m_config.listenAddress, m_config.tcpPort, error))
+            return false;
+        m_tcp->setDropAfter(m_config.dropAfter);
+    }
+    for (PeerTransport* transport : transports())
+        connect(transport, &PeerTransport::peerActivated, this, &Simulator::startInjection);
+
+    if (m_config.control) {
+        m_control = std::make_unique<ControlChannel>(STDIN_FILENO);
+        connect(m_control.get(), &ControlChannel::commandReceived, this,
+                [this](const QByteArray& line) { PrintLine(execute(line)); });
+        connect(m_control.get(), &ControlChannel::endOfInput, this, &Simulator::quitRequested);
+    }
+
+    if (m_tcp)
+        PrintLine(m_tcp->banner());
+    if (m_pty)
+        PrintLine(m_pty->banner());
+    PrintLine("READY");
+    return true;
+}
+
+void Simulator::startInjection()
+{
+    if (m_injector)
+        m_injector->start();
+}
+
+int Simulator::broadcast(const QByteArray& data)
+{
+    int reached = 0;
+    for (PeerTransport* transport : transports()) {
+        if (transport->send(data, data))
+            ++reached;
+    }
+    return reached;
+}
+
+QByteArray Simulator::execute(const QByteArray& command)
+{
+    const qsizetype space = command.indexOf(' ');
+    const QByteArray verb = space < 0 ? command : command.left(space);
+    const QByteArray argument = space < 0 ? QByteArray() : command.mid(space + 1);
+
+    if (verb == "send") {
+        QByteArray bytes;
+        if (!UnescapeWire(argument, bytes))
+            return "ERROR bad escape in: " + argument;
+        if (bytes.isEmpty())
+            return "ERROR nothing to send";
+        if (broadcast(bytes) == 0)
+            return "ERROR no client";
+        return "OK sent " + QByteArray::number(bytes.size());
+    }
+    if (verb == "monitor") {
+        const QByteArray hex = argument.trimmed();
+        if (!IsHexText(hex))
+            return "ERROR not hexadecimal: " + argument;
+        if (broadcast(hex + "\r\n") == 0)
+            return "ERROR no client";
+        return "OK monitor " + hex;
+    }
+    if (verb == "fault") {
+        const QList<QByteArray> words = argument.simplified().split(' ');
+        if (words.size() == 1 && words.at(0) == "off") {
+            m_unit.setFault(FaultSetting{});
+            return "OK fault off";
+        }
+        FaultSetting fault;
+        if (words.isEmpty() || words.size() > 2 || words.at(0).size() != 1 ||
+            !IsFaultCharacter(words.at(0).at(0)))
+            return "ERROR usage: fault <#|$|%> [N] | fault off";
+        fault.reply = words.at(0).at(0);
+        if (words.size() == 2) {
+            bool ok = false;
+            fault.every = words.at(1).toInt(&ok);
+            if (!ok || fault.every < 1)
+                return "ERROR fault: N must be at least 1";
+        }
+        m_unit.setFault(fault);
+        return "OK fault " + QByteArray(1, fault.reply) + ' ' + QByteArray::number(fault.every);
+    }
+    if (verb == "drop") {
+        if (!m_tcp || !m_tcp->drop())
+            return "ERROR no TCP client";
+        return "OK dropped";
+    }
+    if (verb == "options")
+        return "OPTIONS " + HexByte(m_unit.options());
+    if (verb == "quit") {
+        emit quitRequested();
+        return "OK quit";
+    }
+    if (verb.isEmpty())
+        return "ERROR empty command";
+    return "ERROR unknown command: " + verb;
+}
+
+} // namespace tarvin::sim

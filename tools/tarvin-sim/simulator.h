@@ -1,0 +1,58 @@
+#pragma once
+
+#include "interface_unit.h"
+#include "sim_config.h"
+#include "wire_log.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QRandomGenerator>
+
+#include <memory>
+
+namespace tarvin::sim {
+
+class ControlChannel;
+class MonitorInjector;
+class PeerTransport;
+class PtyTransport;
+class TcpTransport;
+
+// Puts the pieces together: one interface unit, its transports, the wire
+// log, monitor injection and the control commands.
+class Simulator : public QObject
+{
+    Q_OBJECT
+
+public:
+    Simulator(const SimConfig& config, const QElapsedTimer& clock, QObject* parent = nullptr);
+    ~Simulator() override;
+
+    // Opens everything and prints the banner; false with a reason on failure.
+    bool start(QString* error);
+
+    // Runs one control command and returns its one-line answer.
+    QByteArray execute(const QByteArray& command);
+
+signals:
+    void quitRequested();
+
+private:
+    QList<PeerTransport*> transports() const;
+    int broadcast(const QByteArray& data);
+    void startInjection();
+
+    SimConfig m_config;
+    InterfaceUnit m_unit;
+    WireLog m_log;
+    QRandomGenerator m_random;
+    std::unique_ptr<TcpTransport> m_tcp;
+    std::unique_ptr<PtyTransport> m_pty;
+    std::unique_ptr<MonitorInjector> m_injector;
+    std::unique_ptr<ControlChannel> m_control;
+};
+
+// Writes one line to standard output and flushes it.
+void PrintLine(const QByteArray& line);
+
+} // namespace tarvin::sim
