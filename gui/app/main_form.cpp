@@ -4,6 +4,17 @@
 #include "app/log_highlighter.h"
 #include "app/prompter.h"
 #include "app/settings_store.h"
+#include "app/shell_files.h"
+#include "compose/cal_tab.h"
+#include "compose/control_tab.h"
+#include "compose/lighting_tab.h"
+#include "compose/measurement_tab.h"
+#include "compose/security_master_tab.h"
+#include "compose/security_slave_tab.h"
+#include "compose/telephony_master_tab.h"
+#include "compose/telephony_slave_tab.h"
+#include "compose/time_tab.h"
+#include "diagnostics/diagnostics.h"
 #include "decode/hex.h"
 #include "link/framing.h"
 #include "link/link_session.h"
@@ -11,6 +22,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -111,6 +123,9 @@ TMainForm::TMainForm(const QStringList& arguments, Prompter* prompter, QWidget* 
             [this](const QString& description) { DisplaySerialString(1, description); });
     connect(m_link, &LinkSession::lineCompleted, this, &TMainForm::ReceiveLine);
     connect(m_link, &LinkSession::socketError, this, &TMainForm::ClientSocket1Error);
+
+    m_diagnostics = new Diagnostics(*this);
+    m_shellFiles = new ShellFiles(*this);
 
     setWindowTitle(kTitle);
     resize(800, 600);
@@ -263,21 +278,28 @@ void TMainForm::BuildPages()
     PageControl1 = Named(new QTabWidget(this), "PageControl1");
     PageControl1->setTabPosition(QTabWidget::South);
     PageControl1->setFixedHeight(154);
-    const auto page = [this](const char* name, const QString& caption) {
-        auto* w = Named(new QWidget(PageControl1), name);
+    const auto page = [this](QWidget* w, const char* name, const QString& caption) {
+        w->setObjectName(QLatin1String(name));
         PageControl1->addTab(w, caption);
         return w;
     };
-    LightingTabSheet = page("LightingTabSheet", QStringLiteral("Lighting"));
-    ControlTabSheet = page("ControlTabSheet", QStringLiteral("Control"));
-    TelephonyMasterTabSheet = page("TelephonyMasterTabSheet", QStringLiteral("Telephony Master"));
-    TelephonySlaveTabSheet = page("TelephonySlaveTabSheet", QStringLiteral("Telephony Slave"));
-    SecurityMasterTabSheet = page("SecurityMasterTabSheet", QStringLiteral("Security Master"));
-    SecuritySlaveTabSheet = page("SecuritySlaveTabSheet", QStringLiteral("Security Slave"));
-    MeasurementTabSheet = page("MeasurementTabSheet", QStringLiteral("Measurement"));
-    TimeTabSheet = page("TimeTabSheet", QStringLiteral("Time"));
-    CALTabSheet = page("CALTabSheet", QStringLiteral("CAL"));
-    CustomTabSheet = page("CustomTabSheet", QStringLiteral("Custom"));
+    LightingTabSheet =
+        page(new LightingTab(*this, PageControl1), "LightingTabSheet", QStringLiteral("Lighting"));
+    ControlTabSheet =
+        page(new ControlTab(*this, PageControl1), "ControlTabSheet", QStringLiteral("Control"));
+    TelephonyMasterTabSheet = page(new TelephonyMasterTab(*this, PageControl1),
+                                   "TelephonyMasterTabSheet", QStringLiteral("Telephony Master"));
+    TelephonySlaveTabSheet = page(new TelephonySlaveTab(*this, PageControl1),
+                                  "TelephonySlaveTabSheet", QStringLiteral("Telephony Slave"));
+    SecurityMasterTabSheet = page(new SecurityMasterTab(*this, PageControl1),
+                                  "SecurityMasterTabSheet", QStringLiteral("Security Master"));
+    SecuritySlaveTabSheet = page(new SecuritySlaveTab(*this, PageControl1),
+                                 "SecuritySlaveTabSheet", QStringLiteral("Security Slave"));
+    MeasurementTabSheet = page(new MeasurementTab(*this, PageControl1), "MeasurementTabSheet",
+                               QStringLiteral("Measurement"));
+    TimeTabSheet = page(new TimeTab(*this, PageControl1), "TimeTabSheet", QStringLiteral("Time"));
+    CALTabSheet = page(new CALTab(*this, PageControl1), "CALTabSheet", QStringLiteral("CAL"));
+    CustomTabSheet = page(new QWidget(PageControl1), "CustomTabSheet", QStringLiteral("Custom"));
 
     SendStringCombo = Named(new QComboBox(CustomTabSheet), "SendStringCombo");
     SendStringCombo->setEditable(true);
@@ -499,6 +521,14 @@ void TMainForm::showEvent(QShowEvent* event)
         m_shown = true;
         FormShow();
     }
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    if (m_shellFiles->FormCloseQuery())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event)
@@ -792,9 +822,7 @@ void TMainForm::StandardButtonClick()
 
 void TMainForm::PCIDataButtonClick()
 {
-    // The identity of the interface is read by the diagnostics; the default
-    // mode is its first step and all there is until then.
-    SetDefaultMode();
+    m_diagnostics->PCIDataButtonClick();
 }
 
 void TMainForm::ClientSocket1Error(int code, const QString& text)
@@ -850,6 +878,8 @@ void TMainForm::ReceiveLine(const ReceivedLine& line)
         if (!description.empty())
             DisplaySerialString(2, Latin1(description));
     }
+    if (m_state.mmiMode != 0)
+        m_diagnostics->CollectMMIReply(line.part);
 }
 
 void TMainForm::SendStringButtonClick()
@@ -924,19 +954,36 @@ void TMainForm::LogCommandsItemClick()
 {
     LogCommandsItem->setChecked(!LogCommandsItem->isChecked());
     if (!LogCommandsItem->isChecked()) {
-        m_commandLog.reset();
+        closeCommandLog();
         return;
     }
-    const QString path = QDir(dataFolder()).filePath(QStringLiteral("log.txt"));
-    auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!openCommandLog(false))
         LogCommandsItem->setChecked(false);
+}
+
+QString TMainForm::commandLogPath() const
+{
+    return QDir(dataFolder()).filePath(QStringLiteral("log.txt"));
+}
+
+bool TMainForm::openCommandLog(bool append)
+{
+    const QString path = commandLogPath();
+    auto file = std::make_unique<QFile>(path);
+    const auto mode = QIODevice::WriteOnly | (append ? QIODevice::Append : QIODevice::Truncate);
+    if (!file->open(mode)) {
         m_prompter->message(this, Prompter::Icon::Error,
-                            QStringLiteral("Cannot create the command log %1: %2")
+                            QStringLiteral("Cannot open the command log %1: %2")
                                 .arg(QDir::toNativeSeparators(path), file->errorString()));
-        return;
+        return false;
     }
     m_commandLog = std::move(file);
+    return true;
+}
+
+void TMainForm::closeCommandLog()
+{
+    m_commandLog.reset();
 }
 
 void TMainForm::WriteCommandLog(const QString& line)

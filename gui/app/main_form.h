@@ -30,7 +30,9 @@ class QWidget;
 
 namespace tarvin {
 
+class Diagnostics;
 class HelpWindow;
+class ShellFiles;
 class LinkSession;
 class Prompter;
 struct ReceivedLine;
@@ -95,6 +97,11 @@ public:
 
     // --- Files -----------------------------------------------------------
     void LogCommandsItemClick();
+    // The command log "log.txt": opened afresh or for appending, and closed.
+    QString commandLogPath() const;
+    bool openCommandLog(bool append);
+    void closeCommandLog();
+    bool commandLogOpen() const { return m_commandLog != nullptr; }
 
     // --- State shared with the collaborators ----------------------------
     ProgramState& state() { return m_state; }
@@ -102,6 +109,10 @@ public:
     LinkSession& link() { return *m_link; }
     Prompter& prompter() { return *m_prompter; }
     Decoder& decoder() { return m_decoder; }
+    Diagnostics& diagnostics() { return *m_diagnostics; }
+    ShellFiles& shellFiles() { return *m_shellFiles; }
+    // Redraws the lighting level list; UpdateAllCombos runs it last.
+    void setFillLevelCombo(std::function<void()> fill) { m_fillLevelCombo = std::move(fill); }
     DecodeContext decodeContext() const;
     int decodeOptions() const { return m_decodeOptions; }
     bool hexNumbers() const;
@@ -218,6 +229,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -241,6 +253,8 @@ private:
     Decoder m_decoder;
     int m_decodeOptions = 8;
     LinkSession* m_link = nullptr;
+    Diagnostics* m_diagnostics = nullptr;
+    ShellFiles* m_shellFiles = nullptr;
     std::vector<QComboBox*> m_numberedLists;
     std::function<void()> m_fillLevelCombo;
     std::function<QDateTime()> m_clock;
