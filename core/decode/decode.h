@@ -8,7 +8,8 @@
 
 namespace tarvin {
 
-enum DecodeOption : int {
+enum DecodeOption : int
+{
     ShowUnit = 1,
     ShowNetwork = 2,
     ShowApplication = 4,
@@ -20,7 +21,7 @@ enum DecodeOption : int {
 // every call instead of read from globals.
 struct DecodeContext
 {
-    bool hexNumbers = false;          // the "Hexadecimal Numbers" switch
+    bool hexNumbers = false;           // the "Hexadecimal Numbers" switch
     std::uint8_t interfaceOptions = 0; // option byte last written to the PCI
 };
 
@@ -44,14 +45,31 @@ class Decoder
 public:
     // Returns the description of one line, or the empty text.
     std::string DecodeMessage(std::string_view text, int options, const DecodeContext& context);
+    // The same, written into out (replacing its contents) so a caller that
+    // decodes many lines can keep one string's storage.
+    void DecodeMessageInto(std::string_view text, int options, const DecodeContext& context,
+                           std::string& out);
+
+    // Reads a hexadecimal line into the buffer: length = pairs, at most 200.
+    // Returns false, leaving the buffer as it was, when the text is not a
+    // valid hexadecimal message (IsHexString).
+    bool Parse(std::string_view hexText);
 
     const MessageBuffer& buffer() const { return m_buffer; }
 
 private:
     MessageBuffer m_buffer;
+    std::string m_expanded;  // the line after the "@" shorthand is expanded
+    std::string m_rewritten; // an outbound command in the received layout
 };
 
 // Convenience for one-off calls.
 std::string DecodeMessage(std::string_view text, int options, const DecodeContext& context);
+
+// An outbound command (hexadecimal, without its leading "\") in the layout of
+// a received message: the source unit 00 after the header (and the path), the
+// application in front of the path, header 03 with a path made 05, and a
+// dummy checksum 00 at the end.
+std::string SentCommandInReceivedLayout(std::string_view hexText);
 
 } // namespace tarvin
