@@ -16,6 +16,7 @@
 #include "compose/time_tab.h"
 #include "diagnostics/diagnostics.h"
 #include "decode/hex.h"
+#include "decode/interpret.h"
 #include "link/framing.h"
 #include "link/link_session.h"
 #include "link/log_text.h"
@@ -374,6 +375,7 @@ void TMainForm::BuildMenus()
         ConnecttoPCIItemClick();
     });
     connect(GetPCIDataItem, &QAction::triggered, this, &TMainForm::PCIDataButtonClick);
+    connect(InterpretCommand1, &QAction::triggered, this, &TMainForm::InterpretCommand1Click);
 
     OptionsMenu = Named(bar->addMenu(QStringLiteral("Options")), "OptionsMenu");
     ProgramOptions1 = item(OptionsMenu, "ProgramOptions1", QStringLiteral("Program Options..."));
@@ -438,6 +440,8 @@ void TMainForm::BuildMenus()
     ApplicationSupportItem =
         item(HelpMenu, "ApplicationSupportItem", QStringLiteral("Application Support..."));
     HelpAboutItem = item(HelpMenu, "HelpAboutItem", QStringLiteral("&About..."));
+    connect(ApplicationSupportItem, &QAction::triggered, this,
+            &TMainForm::ApplicationSupportItemClick);
     connect(HelpContentsItem, &QAction::triggered, this, [this] { ShowHelp(0); });
     connect(HelpSearchItem, &QAction::triggered, this, [this] {
         ShowHelp(0);
@@ -945,6 +949,28 @@ QByteArray TMainForm::SendCALGetResponse(const QByteArray& command, const QByteA
                                          int seconds, int tries)
 {
     return m_link->SendCALGetResponse(command, pattern, seconds, tries);
+}
+
+// ---------------------------------------------------------------------------
+// The decoder in front of the user
+
+void TMainForm::InterpretCommand1Click()
+{
+    bool ok = false;
+    const QString typed = m_prompter->inputText(this, QStringLiteral("Interpret Command"),
+                                                QStringLiteral("Command :"), QString(), &ok);
+    if (!ok)
+        return;
+    const std::string text =
+        InterpretCommandText(typed.toLatin1().toStdString(), decodeContext(), m_decoder);
+    if (!text.empty())
+        m_prompter->message(this, Prompter::Icon::Information, Latin1(text));
+}
+
+void TMainForm::ApplicationSupportItemClick()
+{
+    m_prompter->message(this, Prompter::Icon::Information,
+                        Latin1(ApplicationSupportText(hexNumbers())));
 }
 
 // ---------------------------------------------------------------------------

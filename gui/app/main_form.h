@@ -95,6 +95,10 @@ public:
     QByteArray SendCALGetResponse(const QByteArray& command, const QByteArray& pattern,
                                   int seconds, int tries);
 
+    // --- Decoder dialogs -------------------------------------------------
+    void InterpretCommand1Click();
+    void ApplicationSupportItemClick();
+
     // --- Files -----------------------------------------------------------
     void LogCommandsItemClick();
     // The command log "log.txt": opened afresh or for appending, and closed.
