@@ -60,6 +60,23 @@ inline bool IsAckLetter(char ch)
 std::string FrameCommand(std::string_view text, unsigned interfaceOptions, bool useAck,
                          AckSequence& ack);
 
+// The interface control lines of the three one-click modes, each sent as it
+// stands with the caption the log shows for it, and the options it leaves.
+struct ModeLine
+{
+    const char* line;
+    const char* caption;
+};
+struct ModeSequence
+{
+    ModeLine lines[2];
+    int count;
+    unsigned optionsAfter;
+};
+extern const ModeSequence kBasicMode;   // "~~~"
+extern const ModeSequence kSmartMode;   // "~~~", "||"
+extern const ModeSequence kDefaultMode; // "~~~", "A3300051"
+
 // Pattern test for replies: "?" matches any character, a final "*" any rest.
 bool StringsMatch(std::string_view pattern, std::string_view text);
 // "4.2" -> 0x402, "3.10" -> 0x310, "4" -> 0x400.

@@ -3,7 +3,7 @@
 #include "app/help_window.h"
 #include "app/log_highlighter.h"
 #include "app/prompter.h"
-#include "app/settings_store.h"
+#include "link/settings_store.h"
 #include "app/shell_files.h"
 #include "compose/cal_tab.h"
 #include "compose/control_tab.h"

@@ -15,7 +15,17 @@ LinkSession::LinkSession(ProgramState& state, const Settings& settings, QObject*
 {
     connect(&m_serial, &Transport::received, this, &LinkSession::ProcessReceivedText);
     connect(&m_tcp, &Transport::received, this, &LinkSession::ProcessReceivedText);
-    connect(&m_tcp, &TcpTransport::stateChanged, &m_waiter, &Waiter::poke);
+    connect(&m_tcp, &TcpTransport::stateChanged, this, [this] {
+        m_waiter.poke();
+        const auto state = m_tcp.socket().state();
+        if (state == QAbstractSocket::ConnectedState) {
+            m_tcpUp = true;
+        } else if (state == QAbstractSocket::UnconnectedState && m_tcpUp) {
+            m_tcpUp = false;
+            if (!m_closing)
+                emit linkLost();
+        }
+    });
     connect(&m_tcp, &Transport::failed, this, [this](int code, const QString& text) {
         m_waiter.poke();
         emit socketError(code, text);
@@ -74,8 +84,10 @@ bool LinkSession::OpenComms(QString* error)
 
 void LinkSession::CloseComms()
 {
+    m_closing = true;
     m_serial.close();
     m_tcp.close();
+    m_closing = false;
 }
 
 void LinkSession::SendString(const QByteArray& text)
@@ -97,8 +109,16 @@ void LinkSession::SendTarvinString(const QByteArray& line, const QString& descri
         return;
     if (m_state.showDecodedMessage && !description.isEmpty())
         emit transmitted(description);
+    emit lineSent(line, description);
     SendString(line + '\r');
     Delay(kLinePause);
+}
+
+void LinkSession::SendModeSequence(const ModeSequence& mode)
+{
+    for (int i = 0; i < mode.count; ++i)
+        SendTarvinString(mode.lines[i].line, QString::fromLatin1(mode.lines[i].caption));
+    m_state.interfaceOptions = static_cast<std::uint8_t>(mode.optionsAfter);
 }
 
 void LinkSession::SendTarvinCommand(const QByteArray& text)

@@ -37,6 +37,8 @@ public:
 
     // One line as it is, logged under `description`, then the 0.2 s pause.
     void SendTarvinString(const QByteArray& line, const QString& description);
+    // The lines of a one-click mode, then the options copy it leaves.
+    void SendModeSequence(const ModeSequence& mode);
     // A framed command: checksum and acknowledgement letter as configured.
     void SendTarvinCommand(const QByteArray& text);
     // Sends `command` and waits for a received line that matches `pattern`;
@@ -69,11 +71,13 @@ public:
 signals:
     // A line to log as transmitted.
     void transmitted(const QString& description);
+    // Every line put on the link, as sent, with its description.
+    void lineSent(const QByteArray& line, const QString& description);
     // Every completed line, in order, before it becomes the last received line.
     void lineCompleted(const tarvin::ReceivedLine& line);
     // A socket error, with the socket layer's code and text.
     void socketError(int code, const QString& text);
-    // The link closed or failed under us.
+    // An open link closed or failed under us (not when we close it).
     void linkLost();
 
 private:
@@ -88,6 +92,8 @@ private:
     std::function<QString(const QByteArray&)> m_describe;
     bool m_useAck = false;
     bool m_showAscii = false;
+    bool m_closing = false;
+    bool m_tcpUp = false;
     std::vector<ReceivedLine> m_lines;
 };
 
