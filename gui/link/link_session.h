@@ -60,6 +60,10 @@ public:
 
     AckSequence& ack() { return m_ack; }
     const QByteArray& lastReceivedLine() const { return m_lastReceived; }
+    // The line being assembled, and a way to forget one left unfinished by
+    // a link that went away.
+    QByteArray partialLine() const { return QByteArray::fromStdString(m_assembler.pending()); }
+    void clearPartialLine() { m_assembler.clear(); }
     void clearLastReceivedLine() { m_lastReceived.clear(); }
     Waiter& waiter() { return m_waiter; }
     SerialTransport& serial() { return m_serial; }

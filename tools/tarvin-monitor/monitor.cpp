@@ -67,6 +67,14 @@ void Monitor::attempt()
         return;
     m_attempting = true;
     m_state.connected = false;
+    // A line cut off by the last link's end would swallow the new link's
+    // first characters; the capture records it as it was, unfinished.
+    const QByteArray partial = m_link.partialLine();
+    if (!partial.isEmpty()) {
+        marker(QStringLiteral("unfinished line when the link ended: ") +
+               QString::fromLatin1(partial));
+        m_link.clearPartialLine();
+    }
     QString error;
     if (!m_link.OpenComms(&error) || !m_link.CommsOpen()) {
         m_attempting = false;

@@ -36,7 +36,9 @@ public:
                 QObject* parent = nullptr);
 
     // logText null: not logged (part of a longer entry logged later).
-    void enqueue(const QByteArray& data, const QByteArray& logText);
+    // delayMs: held back this much more than the shaping delay; later
+    // entries wait behind it, as on a serial line.
+    void enqueue(const QByteArray& data, const QByteArray& logText, int delayMs = 0);
     void clear();
     bool isEmpty() const { return m_items.empty(); }
 
@@ -56,8 +58,10 @@ private:
     void pump();
     void schedule(qint64 delayMs);
 
-    // Gap between split pieces, so that they leave as separate writes.
-    static constexpr int kPieceGapMs = 1;
+    // Split pieces leave one event-loop turn apart: separate writes (the
+    // socket has no send delay) without capping the rate at one piece per
+    // millisecond.
+    static constexpr int kPieceGapMs = 0;
 
     Shaping m_shaping;
     QRandomGenerator& m_random;
