@@ -1,9 +1,21 @@
 #pragma once
+// The CAL page: recall, get status, reset and identify to the local PCI or
+// another unit, and, in debug mode, unlock and store of parameter data.
 
+#include <QByteArray>
 #include <QWidget>
+
+#include <string>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
 
 namespace tarvin {
 
+class SpinEdit;
 class TMainForm;
 
 // A page of the command area; its controls are its direct children (or sit
@@ -15,7 +27,35 @@ class CALTab : public QWidget
 public:
     CALTab(TMainForm& form, QWidget* parent);
 
+    // The header for the chosen destination; empty when the remote path was
+    // refused.
+    QByteArray CALHeader();
+
+    void RecallButtonClick();
+    void GetStatusButtonClick();
+    void ResetButtonClick();
+    void IdentifyCommandButtonClick();
+    void UnlockButtonClick();
+    void StoreButtonClick();
+
+    QRadioButton* LocalPCIRadioButton = nullptr;
+    QRadioButton* OtherUnitRadioButton = nullptr;
+    QComboBox* UnitAddressComboBox = nullptr;
+    QComboBox* ParamComboBox = nullptr;
+    SpinEdit* CountSpinEdit = nullptr;
+    QPushButton* RecallButton = nullptr;
+    QPushButton* GetStatusButton = nullptr;
+    QPushButton* ResetButton = nullptr;
+    QPushButton* IdentifyCommandButton = nullptr;
+    QComboBox* IdentifyComboBox = nullptr;
+    QLabel* Label18 = nullptr;
+    QLineEdit* StoreDataEdit = nullptr;
+    QPushButton* UnlockButton = nullptr;
+    QPushButton* StoreButton = nullptr;
+
 private:
+    void SendCAL(const std::string& body);
+
     TMainForm& m_form;
 };
 

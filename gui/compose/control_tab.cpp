@@ -1,11 +1,65 @@
 #include "compose/control_tab.h"
 
 #include "app/main_form.h"
+#include "compose/control.h"
+#include "compose/lighting_tab.h"
+#include "compose/radio_group.h"
+#include "compose/tab_support.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 
 namespace tarvin {
 
+using namespace tabs;
+
 ControlTab::ControlTab(TMainForm& form, QWidget* parent) : QWidget(parent), m_form(form)
 {
+    QStringList applications;
+    for (const compose::CodedItem& item : compose::kControlApplications)
+        applications << Latin1(item.text);
+    ControlAppRadioGroup =
+        Named(new RadioGroup(QStringLiteral("Control Application"), applications, 1, this),
+              "ControlAppRadioGroup");
+    ControlAppRadioGroup->setGeometry(8, 2, 200, 80);
+    ControlAppRadioGroup->setItemIndex(0);
+
+    ControlGroupLabel = Named(new QLabel(this), "ControlGroupLabel");
+    ControlGroupLabel->setGeometry(224, 8, 130, 16);
+    ControlGroupComboBox = AddCombo(this, "ControlGroupComboBox", {224, 26, 120, 24});
+    ControlLevelLabel = Named(new QLabel(this), "ControlLevelLabel");
+    ControlLevelLabel->setGeometry(360, 8, 130, 16);
+    ControlLevelComboBox = AddCombo(this, "ControlLevelComboBox", {360, 26, 120, 24});
+    ControlSendButton =
+        AddButton(this, "ControlSendButton", QStringLiteral("Send"), {500, 24, 90, 28});
+    AttachAssignMenu(m_form, ControlSendButton);
+
+    m_form.addNumberedList(ControlGroupComboBox, 0);
+    m_form.addNumberedList(ControlLevelComboBox, 0);
+    // The lighting destination lists follow these in the redraw order.
+    if (auto* lighting = qobject_cast<LightingTab*>(m_form.LightingTabSheet))
+        lighting->AddDestinationLists();
+    ControlAppRadioGroupClick();
+
+    connect(ControlAppRadioGroup, &RadioGroup::itemClicked, this,
+            &ControlTab::ControlAppRadioGroupClick);
+    connect(ControlSendButton, &QPushButton::clicked, this, &ControlTab::ControlSendButtonClick);
+}
+
+void ControlTab::ControlAppRadioGroupClick()
+{
+    const int index = ControlAppRadioGroup->itemIndex() == 1 ? 1 : 0;
+    const compose::ControlLabels& labels = compose::kControlLabels[static_cast<std::size_t>(index)];
+    ControlGroupLabel->setText(Latin1(labels.group));
+    ControlLevelLabel->setText(Latin1(labels.level));
+}
+
+void ControlTab::ControlSendButtonClick()
+{
+    SendSAL(m_form, compose::ControlApplication(ControlAppRadioGroup->itemIndex()),
+            compose::ControlBody(ControlGroupComboBox->currentIndex(),
+                                 ControlLevelComboBox->currentIndex()));
 }
 
 } // namespace tarvin

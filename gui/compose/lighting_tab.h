@@ -1,9 +1,24 @@
 #pragma once
+// The Lighting page: on, off and ramp to one group, the All Off sweep, a
+// continuous toggle and random lighting traffic, both driven by Timer1.
 
+#include "compose/lighting.h"
+
+#include <QByteArray>
+#include <QString>
 #include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+class QTimer;
 
 namespace tarvin {
 
+class RadioGroup;
 class TMainForm;
 
 // A page of the command area; its controls are its direct children (or sit
@@ -15,8 +30,73 @@ class LightingTab : public QWidget
 public:
     LightingTab(TMainForm& form, QWidget* parent);
 
+    // The destination lists join the numbered lists after the Control page's,
+    // as the redraw order has them; the Control page calls this.
+    void AddDestinationLists();
+
+    // One complete lighting message (header and command); empty when the
+    // header was refused.
+    QByteArray TarvinLightingCommandString(int application, int group, int rateIndex, int level,
+                                           compose::LightingKind kind);
+    void SendTarvinLightingCommand(int application, int group, int rateIndex, int level);
+    int SelectedLevel() const;
+    // The message the page's controls describe, and its user-button caption.
+    QByteArray GetTarvinCommandString();
+    QString GetTarvinCommandDescription() const;
+    void SendRandomCommand();
+    void FillLevelCombo();
+
+    // Event handlers.
+    void SendButtonClick();
+    void RampRadioButtonClick();
+    void LevelRadioGroupClick();
+    void ToggleCheckBoxClick();
+    void RandomCheckBoxClick();
+    void LightingAppComboBoxChange();
+    void RunCheckBoxClick();
+    void Timer1Timer();
+    void SpeedComboBoxChange(QComboBox* from);
+    void AllOffButtonClick();
+
+    // Tests draw from their own source.
+    void setRandomSource(compose::RandomSource random) { m_random = std::move(random); }
+
+    QGroupBox* DestinationGroupBox = nullptr;
+    QComboBox* LightingAppComboBox = nullptr;
+    QComboBox* LightingGroupComboBox = nullptr;
+    QGroupBox* CommandGroupBox = nullptr;
+    QRadioButton* RampRadioButton = nullptr;
+    QRadioButton* OnRadioButton = nullptr;
+    QRadioButton* OffRadioButton = nullptr;
+    QComboBox* LevelComboBox = nullptr;
+    RadioGroup* LevelRadioGroup = nullptr;
+    QComboBox* RampRateComboBox = nullptr;
+    QCheckBox* ToggleCheckBox = nullptr;
+    QComboBox* ToggleSpeedComboBox = nullptr;
+    QPushButton* AllOffButton = nullptr;
+    QPushButton* SendButton = nullptr;
+    QCheckBox* RandomCheckBox = nullptr;
+    QFrame* RandomPanel = nullptr;
+    QComboBox* SpeedComboBox = nullptr;
+    QComboBox* CommandTypeComboBox = nullptr;
+    QComboBox* AppComboBox1 = nullptr;
+    QComboBox* AppComboBox2 = nullptr;
+    QComboBox* GAComboBox1 = nullptr;
+    QComboBox* GAComboBox2 = nullptr;
+    QCheckBox* RunCheckBox = nullptr;
+    QTimer* Timer1 = nullptr;
+
 private:
+    compose::LightingKind SelectedKind() const;
+    // The tick's message could not get a header: stop the traffic rather than
+    // ask again on every tick.
+    void StopTraffic();
+
     TMainForm& m_form;
+    compose::RandomSource m_random;
+    bool m_destinationListsAdded = false;
+    bool m_inTick = false;
+    bool m_headerRefused = false;
 };
 
 } // namespace tarvin

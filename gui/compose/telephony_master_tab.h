@@ -1,6 +1,16 @@
 #pragma once
+// The Telephony Master page: the telephone interface's hook state, ringing,
+// dial events, recall numbers and internet request.
+
+#include "compose/compose_common.h"
+
+#include <string>
 
 #include <QWidget>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
 
 namespace tarvin {
 
@@ -15,7 +25,34 @@ class TelephonyMasterTab : public QWidget
 public:
     TelephonyMasterTab(TMainForm& form, QWidget* parent);
 
+    // The telephony application's header followed by the body.
+    void SendTelephonyCommand(const std::string& body);
+
+    void OnHookButtonClick();
+    void OffHookButtonClick();
+    void DialInButtonClick();
+    void DialOutButtonClick();
+    void RingingButtonClick();
+    void RecallOutButtonClick();
+    void RecallInButtonClick();
+    void InternetRequestButtonClick();
+
+    QLineEdit* PhoneNumberEdit = nullptr;
+    QPushButton* RingingButton = nullptr;
+    QPushButton* RecallOutButton = nullptr;
+    QPushButton* RecallInButton = nullptr;
+    QPushButton* InternetRequestButton = nullptr;
+    QPushButton* OnHookButton = nullptr;
+    QComboBox* OffHookComboBox = nullptr;
+    QPushButton* OffHookButton = nullptr;
+    QPushButton* DialInButton = nullptr;
+    QComboBox* DialOutFailureComboBox = nullptr;
+    QPushButton* DialOutButton = nullptr;
+
 private:
+    // Sends a checked body, or shows why it was refused.
+    void SendChecked(const compose::ComposeResult& result);
+
     TMainForm& m_form;
 };
 

@@ -1,6 +1,13 @@
 #pragma once
+// The Telephony Slave page: a device's requests to the telephone interface:
+// line isolation, recall, reject and call diversion.
+
+#include <string>
 
 #include <QWidget>
+
+class QLineEdit;
+class QPushButton;
 
 namespace tarvin {
 
@@ -14,6 +21,26 @@ class TelephonySlaveTab : public QWidget
     Q_OBJECT
 public:
     TelephonySlaveTab(TMainForm& form, QWidget* parent);
+
+    // The telephony application's header followed by the body.
+    void SendTelephonyCommand(const std::string& body);
+
+    void IsolateNormalButtonClick();
+    void IsolateSecondaryButtonClick();
+    void RecallOutgoingButtonClick();
+    void RecallIncomingButtonClick();
+    void RejectCallButtonClick();
+    void DivertButtonClick();
+    void ClearDiversionButtonClick();
+
+    QPushButton* IsolateNormalButton = nullptr;
+    QPushButton* IsolateSecondaryButton = nullptr;
+    QPushButton* RecallOutgoingButton = nullptr;
+    QPushButton* RecallIncomingButton = nullptr;
+    QPushButton* RejectCallButton = nullptr;
+    QLineEdit* NumberEdit = nullptr;
+    QPushButton* DivertButton = nullptr;
+    QPushButton* ClearDiversionButton = nullptr;
 
 private:
     TMainForm& m_form;

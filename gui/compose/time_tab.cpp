@@ -1,11 +1,35 @@
 #include "compose/time_tab.h"
 
 #include "app/main_form.h"
+#include "compose/control.h"
+#include "compose/tab_support.h"
+
+#include <QPushButton>
 
 namespace tarvin {
 
-TimeTab::TimeTab(TMainForm& form, QWidget* parent) : QWidget(parent), m_form(form)
+using namespace tabs;
+
+TimeTab::TimeTab(TMainForm& form, QWidget* parent)
+    : QWidget(parent), m_form(form), m_clock([] { return QDateTime::currentDateTime(); })
 {
+    TimeButton = AddButton(this, "TimeButton", QStringLiteral("Broadcast Time"), {16, 20, 130, 28});
+    DateButton = AddButton(this, "DateButton", QStringLiteral("Broadcast Date"), {16, 60, 130, 28});
+    connect(TimeButton, &QPushButton::clicked, this, &TimeTab::TimeButtonClick);
+    connect(DateButton, &QPushButton::clicked, this, &TimeTab::DateButtonClick);
+}
+
+void TimeTab::TimeButtonClick()
+{
+    const QTime now = m_clock().time();
+    SendSAL(m_form, compose::kClockApp, compose::TimeBody(now.hour(), now.minute(), now.second()));
+}
+
+void TimeTab::DateButtonClick()
+{
+    const QDate today = m_clock().date();
+    SendSAL(m_form, compose::kClockApp,
+            compose::DateBody(today.year(), today.month(), today.day()));
 }
 
 } // namespace tarvin

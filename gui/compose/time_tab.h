@@ -1,6 +1,13 @@
 #pragma once
+// The Time page: broadcasts the computer's time or date on the clock
+// application.
 
+#include <QDateTime>
 #include <QWidget>
+
+#include <functional>
+
+class QPushButton;
 
 namespace tarvin {
 
@@ -15,8 +22,18 @@ class TimeTab : public QWidget
 public:
     TimeTab(TMainForm& form, QWidget* parent);
 
+    void TimeButtonClick();
+    void DateButtonClick();
+
+    // The local clock; tests set their own.
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+
+    QPushButton* TimeButton = nullptr;
+    QPushButton* DateButton = nullptr;
+
 private:
     TMainForm& m_form;
+    std::function<QDateTime()> m_clock;
 };
 
 } // namespace tarvin

@@ -1,0 +1,80 @@
+#include "compose/spin_edit.h"
+
+#include "compose/compose_common.h"
+#include "compose/measurement.h"
+
+#include <QLineEdit>
+
+#include <climits>
+
+namespace tarvin {
+
+namespace {
+
+std::optional<int> Unclamped(const QString& text)
+{
+    return compose::ReadInteger(text.toLatin1().toStdString(), INT_MIN + 1, INT_MAX);
+}
+
+} // namespace
+
+SpinEdit::SpinEdit(int minimum, int maximum, int value, QWidget* parent)
+    : QAbstractSpinBox(parent), m_minimum(minimum), m_maximum(maximum)
+{
+    setValue(value);
+    connect(this, &QAbstractSpinBox::editingFinished, this, &SpinEdit::LeaveField);
+}
+
+int SpinEdit::value() const
+{
+    return compose::SpinFieldValue(text().toLatin1().toStdString(), m_minimum, m_maximum);
+}
+
+void SpinEdit::setValue(int value)
+{
+    lineEdit()->setText(QString::number(compose::ClampInt(value, m_minimum, m_maximum)));
+}
+
+QString SpinEdit::text() const
+{
+    return lineEdit()->text();
+}
+
+void SpinEdit::setText(const QString& text)
+{
+    lineEdit()->setText(text);
+}
+
+void SpinEdit::stepBy(int steps)
+{
+    setValue(value() + steps);
+}
+
+QAbstractSpinBox::StepEnabled SpinEdit::stepEnabled() const
+{
+    const int v = value();
+    StepEnabled enabled = StepNone;
+    if (v > m_minimum)
+        enabled |= StepDownEnabled;
+    if (v < m_maximum)
+        enabled |= StepUpEnabled;
+    return enabled;
+}
+
+QValidator::State SpinEdit::validate(QString&, int&) const
+{
+    return QValidator::Acceptable;
+}
+
+void SpinEdit::fixup(QString&) const
+{
+}
+
+void SpinEdit::LeaveField()
+{
+    const std::optional<int> typed = Unclamped(text());
+    if (typed && (*typed < m_minimum || *typed > m_maximum))
+        setValue(*typed);
+}
+
+} // namespace tarvin

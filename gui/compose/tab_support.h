@@ -1,0 +1,81 @@
+#pragma once
+// Small pieces shared by the command-area pages: building named controls at
+// fixed places, the Latin-1 boundary, and sending a body behind its header.
+
+#include "compose/compose_common.h"
+
+#include <QByteArray>
+#include <QComboBox>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <string>
+#include <string_view>
+
+class QLabel;
+class QPushButton;
+class QWidget;
+
+namespace tarvin {
+
+class TMainForm;
+
+namespace tabs {
+
+template <class W>
+W* Named(W* widget, const char* name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+inline QString Latin1(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+inline std::string Bytes(const QString& text)
+{
+    return text.toLatin1().toStdString();
+}
+
+QLabel* AddLabel(QWidget* parent, const QString& caption, const QRect& at);
+QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, const QRect& at);
+QComboBox* AddCombo(QWidget* parent, const char* name, const QRect& at);
+
+template <class Item, std::size_t N>
+void AddItems(QComboBox* combo, const std::array<Item, N>& items)
+{
+    QStringList texts;
+    for (const Item& item : items)
+        texts << Latin1(item.text);
+    combo->addItems(texts);
+}
+
+template <std::size_t N>
+void AddItems(QComboBox* combo, const std::array<std::string_view, N>& items)
+{
+    QStringList texts;
+    for (std::string_view item : items)
+        texts << Latin1(item);
+    combo->addItems(texts);
+}
+
+// Sends header + body. An empty header means the remote path was refused
+// (the user has been told): a body without its header would be a malformed
+// command, so nothing goes out. False when nothing was sent for that reason.
+bool SendBehind(TMainForm& form, const QByteArray& header, const std::string& body);
+// The same behind the SAL header of an application.
+bool SendSAL(TMainForm& form, int application, const std::string& body);
+
+// A validation message: an error box with OK.
+void ShowError(TMainForm& form, QWidget* parent, const std::string& text);
+
+// The "Assign to User Button" pop-up on a send button. The menu is built
+// after the pages, so it is looked up when asked for.
+void AttachAssignMenu(TMainForm& form, QPushButton* button);
+
+} // namespace tabs
+} // namespace tarvin
