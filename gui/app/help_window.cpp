@@ -1,10 +1,15 @@
 #include "app/help_window.h"
 
+#include <QDir>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace tarvin {
@@ -30,13 +35,15 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Tarvin Diagnostic Utility Help"));
-    resize(640, 480);
+    resize(720, 520);
     m_browser = new QTextBrowser(this);
     m_browser->setObjectName(QStringLiteral("HelpBrowser"));
     m_browser->setOpenExternalLinks(false);
     m_search = new QLineEdit(this);
     m_search->setObjectName(QStringLiteral("HelpSearchEdit"));
     m_search->setPlaceholderText(QStringLiteral("Keyword"));
+    m_results = new QListWidget(this);
+    m_results->setObjectName(QStringLiteral("HelpSearchResults"));
     auto* contents = new QPushButton(QStringLiteral("Contents"), this);
     auto* find = new QPushButton(QStringLiteral("Find"), this);
     auto* top = new QHBoxLayout;
@@ -44,26 +51,76 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     top->addWidget(new QLabel(QStringLiteral("Search:"), this));
     top->addWidget(m_search, 1);
     top->addWidget(find);
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    split->addWidget(m_results);
+    split->addWidget(m_browser);
+    split->setStretchFactor(1, 1);
+    split->setSizes({180, 540});
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(m_browser, 1);
+    layout->addWidget(split, 1);
     connect(contents, &QPushButton::clicked, this, [this] { showContext(0); });
-    const auto search = [this] {
+    connect(find, &QPushButton::clicked, this, &HelpWindow::Search);
+    connect(m_search, &QLineEdit::returnPressed, this, &HelpWindow::Search);
+    connect(m_results, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row < 0)
+            return;
+        m_browser->setSource(QUrl(m_results->item(row)->data(Qt::UserRole).toString()));
         const QString keyword = m_search->text().trimmed();
-        if (!keyword.isEmpty() && !m_browser->find(keyword)) {
-            // Not on this page: look from the contents on.
-            m_browser->setSource(QUrl(PageForContext(0)));
+        if (!keyword.isEmpty())
             m_browser->find(keyword);
+    });
+    LoadPages();
+    Search(); // with no keyword: every page, as an index
+}
+
+void HelpWindow::LoadPages()
+{
+    const QDir dir(QStringLiteral(":/help"));
+    for (const QString& name : dir.entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name)) {
+        QFile file(dir.filePath(name));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        QTextDocument document;
+        document.setHtml(QString::fromUtf8(file.readAll()));
+        Page page;
+        page.url = QStringLiteral("qrc:/help/") + name;
+        page.title = document.metaInformation(QTextDocument::DocumentTitle);
+        page.text = document.toPlainText();
+        m_pages.append(page);
+    }
+    // The contents first, the rest by title.
+    std::sort(m_pages.begin(), m_pages.end(), [](const Page& a, const Page& b) {
+        const bool aIndex = a.url.endsWith(QLatin1String("/index.html"));
+        const bool bIndex = b.url.endsWith(QLatin1String("/index.html"));
+        if (aIndex != bIndex)
+            return aIndex;
+        return a.title.localeAwareCompare(b.title) < 0;
+    });
+}
+
+void HelpWindow::Search()
+{
+    const QString keyword = m_search->text().trimmed();
+    const QSignalBlocker quiet(m_results);
+    m_results->clear();
+    for (const Page& page : m_pages) {
+        if (keyword.isEmpty() || page.text.contains(keyword, Qt::CaseInsensitive) ||
+            page.title.contains(keyword, Qt::CaseInsensitive)) {
+            auto* item = new QListWidgetItem(page.title, m_results);
+            item->setData(Qt::UserRole, page.url);
         }
-    };
-    connect(find, &QPushButton::clicked, this, search);
-    connect(m_search, &QLineEdit::returnPressed, this, search);
+    }
+    if (!keyword.isEmpty() && m_results->count() > 0) {
+        m_results->setCurrentRow(0);
+        m_browser->setSource(QUrl(m_results->item(0)->data(Qt::UserRole).toString()));
+        m_browser->find(keyword);
+    }
 }
 
 void HelpWindow::showContext(int context)
 {
-    QUrl url(PageForContext(context));
-    m_browser->setSource(url);
+    m_browser->setSource(QUrl(PageForContext(context)));
     if (m_browser->document()->isEmpty())
         m_browser->setSource(QUrl(PageForContext(0)));
     show();
@@ -75,6 +132,7 @@ void HelpWindow::showSearch(const QString& keyword)
     showContext(0);
     m_search->setText(keyword);
     m_search->setFocus();
+    Search();
 }
 
 void HelpWindow::showHelpOnHelp()

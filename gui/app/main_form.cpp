@@ -2,9 +2,11 @@
 
 #include "app/help_window.h"
 #include "app/log_highlighter.h"
+#include "app/options_form.h"
 #include "app/prompter.h"
 #include "link/settings_store.h"
 #include "app/shell_files.h"
+#include "app/user_buttons.h"
 #include "compose/cal_tab.h"
 #include "compose/control_tab.h"
 #include "compose/lighting_tab.h"
@@ -27,6 +29,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -46,6 +49,7 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
@@ -148,6 +152,7 @@ TMainForm::TMainForm(const QStringList& arguments, Prompter* prompter, QWidget* 
     layout->addWidget(Panel2);
     layout->addWidget(PageControl1);
     BuildMenus();
+    ConnectShell();
     FormCreate();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -463,7 +468,9 @@ void TMainForm::BuildMenus()
                             QStringLiteral("Version 1.0\rConnection to a PCI on a serial port or a "
                                            "Socketbox over TCP; the Tx/Rx log with time stamps; "
                                            "command framing with checksums and acknowledgement "
-                                           "characters."));
+                                           "characters.\rUser buttons with data files, the "
+                                           "command log, scripts made from it, printing of the "
+                                           "log, and help pages with a keyword search."));
     });
 
     PopupMenu1 = Named(new QMenu(this), "PopupMenu1");
@@ -480,6 +487,47 @@ void TMainForm::BuildMenus()
         a->setObjectName(QStringLiteral("PopupAssign%1Item").arg(n));
         PopupAssignItems.push_back(a);
     }
+}
+
+void TMainForm::ConnectShell()
+{
+    m_userButtons = new UserButtonSlots(*this);
+    m_optionsForm = new TOptionsForm(*this);
+    if (auto* lighting = qobject_cast<LightingTab*>(LightingTabSheet))
+        m_userButtons->setLightingCommandSource(
+            [lighting] { return lighting->GetTarvinCommandString(); },
+            [lighting] { return lighting->GetTarvinCommandDescription(); });
+
+    ShellFiles* files = m_shellFiles;
+    connect(FileNewItem, &QAction::triggered, files, &ShellFiles::FileNew);
+    connect(FileOpenItem, &QAction::triggered, files, &ShellFiles::FileOpen);
+    connect(FileSaveItem, &QAction::triggered, files, &ShellFiles::FileSave);
+    connect(FileSaveAsItem, &QAction::triggered, files, &ShellFiles::FileSaveAs);
+    connect(SpeedButton1, &QToolButton::clicked, files, &ShellFiles::FileNew);
+    connect(SpeedButton2, &QToolButton::clicked, files, &ShellFiles::FileOpen);
+    connect(SpeedButton3, &QToolButton::clicked, files, &ShellFiles::FileSave);
+    connect(ProcessLogFileItem, &QAction::triggered, files, &ShellFiles::ProcessLogFileItemClick);
+    connect(ExecuteFile1, &QAction::triggered, files, &ShellFiles::ExecuteFile1Click);
+    connect(FilePrintItem, &QAction::triggered, files, &ShellFiles::FilePrint);
+    connect(FilePrintSetupItem, &QAction::triggered, files, &ShellFiles::FilePrintSetup);
+    connect(ProgramOptions1, &QAction::triggered, this, &TMainForm::ProgramOptions1Click);
+}
+
+void TMainForm::ProgramOptions1Click()
+{
+    runDialog(*m_optionsForm);
+}
+
+void TMainForm::AssignToButton(int slot, const QByteArray& command, const QString& caption)
+{
+    m_userButtons->AssignToButton(slot, command, caption);
+}
+
+int TMainForm::runDialog(QDialog& dialog)
+{
+    if (m_dialogRunner)
+        return m_dialogRunner(dialog);
+    return dialog.exec();
 }
 
 void TMainForm::FormCreate()
@@ -595,7 +643,9 @@ void TMainForm::SetDecodeOptions()
 
 bool TMainForm::hexNumbers() const
 {
-    return HexadecimalNumbersItem->isChecked();
+    // The pages fill their lists before the menus exist; until then the
+    // switch has its design state (checked). FormShow redraws every list.
+    return HexadecimalNumbersItem ? HexadecimalNumbersItem->isChecked() : true;
 }
 
 DecodeContext TMainForm::decodeContext() const
@@ -698,6 +748,11 @@ void TMainForm::ShowHelp(int context)
 
 QString TMainForm::dataFolder() const
 {
+    const QString chosen = qEnvironmentVariable("TARVIN_DATA_DIR");
+    if (!chosen.isEmpty()) {
+        QDir().mkpath(chosen);
+        return chosen;
+    }
     const QString beside = QCoreApplication::applicationDirPath();
     if (QFileInfo(beside).isWritable())
         return beside;
@@ -983,8 +1038,13 @@ void TMainForm::LogCommandsItemClick()
         closeCommandLog();
         return;
     }
-    if (!openCommandLog(false))
+    if (!openCommandLog(false)) {
         LogCommandsItem->setChecked(false);
+        return;
+    }
+    statusBar()->showMessage(QStringLiteral("Logging commands to ") +
+                                 QDir::toNativeSeparators(commandLogPath()),
+                             10000);
 }
 
 QString TMainForm::commandLogPath() const

@@ -17,6 +17,7 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QDialog;
 class QFile;
 class QLabel;
 class QLineEdit;
@@ -33,6 +34,8 @@ namespace tarvin {
 class Diagnostics;
 class HelpWindow;
 class ShellFiles;
+class TOptionsForm;
+class UserButtonSlots;
 class LinkSession;
 class Prompter;
 struct ReceivedLine;
@@ -107,6 +110,17 @@ public:
     void closeCommandLog();
     bool commandLogOpen() const { return m_commandLog != nullptr; }
 
+    // --- Options and user buttons -----------------------------------------
+    void ProgramOptions1Click();
+    // Stores the command in a user button's slot, captions the button and
+    // marks the data as modified; slots outside 1..9 are ignored.
+    void AssignToButton(int slot, const QByteArray& command, const QString& caption);
+
+    // Every modal dialog of the shell runs through here; tests replace the
+    // runner so that nothing blocks (the default is QDialog::exec).
+    int runDialog(QDialog& dialog);
+    void setDialogRunner(std::function<int(QDialog&)> runner) { m_dialogRunner = std::move(runner); }
+
     // --- State shared with the collaborators ----------------------------
     ProgramState& state() { return m_state; }
     Settings& settings() { return m_settings; }
@@ -115,6 +129,8 @@ public:
     Decoder& decoder() { return m_decoder; }
     Diagnostics& diagnostics() { return *m_diagnostics; }
     ShellFiles& shellFiles() { return *m_shellFiles; }
+    TOptionsForm& optionsForm() { return *m_optionsForm; }
+    UserButtonSlots& userButtonSlots() { return *m_userButtons; }
     // Redraws the lighting level list; UpdateAllCombos runs it last.
     void setFillLevelCombo(std::function<void()> fill) { m_fillLevelCombo = std::move(fill); }
     DecodeContext decodeContext() const;
@@ -122,7 +138,10 @@ public:
     bool hexNumbers() const;
     // The clock of time stamps; tests replace it.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
-    // Where the program writes its own files (command log, reports).
+    // Where the program writes its own files (command log, execute.txt,
+    // reports): the folder named by the environment variable TARVIN_DATA_DIR
+    // when set (tests and demos), else the executable's folder when it is
+    // writable, else the user's data folder.
     QString dataFolder() const;
 
     // --- Components (names as the rest of the program knows them) -------
@@ -242,6 +261,7 @@ private:
     void BuildButtonBars();
     void BuildPages();
     void BuildMenus();
+    void ConnectShell();
     void FormCreate();
     void FormDestroy();
     void ReceiveLine(const ReceivedLine& line);
@@ -259,6 +279,9 @@ private:
     LinkSession* m_link = nullptr;
     Diagnostics* m_diagnostics = nullptr;
     ShellFiles* m_shellFiles = nullptr;
+    TOptionsForm* m_optionsForm = nullptr;
+    UserButtonSlots* m_userButtons = nullptr;
+    std::function<int(QDialog&)> m_dialogRunner;
     std::vector<QComboBox*> m_numberedLists;
     std::function<void()> m_fillLevelCombo;
     std::function<QDateTime()> m_clock;

@@ -1,16 +1,320 @@
 #include "app/shell_files.h"
 
 #include "app/main_form.h"
+#include "app/print_form.h"
+#include "app/prompter.h"
+#include "app/user_buttons.h"
+#include "files/data_file.h"
+#include "files/log_processing.h"
+#include "files/text_lines.h"
+#include "link/link_session.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QStatusBar>
 
 namespace tarvin {
 
+namespace {
+
+const QString kTitle = QStringLiteral("Tarvin Diagnostic Utility");
+
+QString Latin1(const std::string& s)
+{
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+std::string Bytes(const QString& s)
+{
+    return s.toLatin1().toStdString();
+}
+
+// Reads a whole file; false with the system's reason when it cannot.
+bool ReadWholeFile(const QString& path, QByteArray& contents, QString& reason)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        reason = file.errorString();
+        return false;
+    }
+    contents = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+// Writes a whole file so that a failure leaves any previous file as it was.
+bool WriteWholeFile(const QString& path, const QByteArray& contents, QString& reason)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        reason = file.errorString();
+        return false;
+    }
+    if (file.write(contents) != contents.size()) {
+        reason = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 ShellFiles::ShellFiles(TMainForm& form) : QObject(&form), m_form(form)
 {
+    setObjectName(QStringLiteral("ShellFiles"));
 }
+
+ShellFiles::~ShellFiles() = default;
+
+QString ShellFiles::openFilter()
+{
+    return QStringLiteral("Wirebench Data (*.wbd);;Text Files (*.txt);;All Files (*.*)");
+}
+
+QString ShellFiles::saveFilter()
+{
+    return QStringLiteral("Wirebench  Data (*.wbd);;All Files (*.*)");
+}
+
+QString ShellFiles::dialogFolder() const
+{
+    return m_fileName.isEmpty() ? QString() : QFileInfo(m_fileName).absolutePath();
+}
+
+QString ShellFiles::executeFilePath() const
+{
+    return QDir(m_form.dataFolder()).filePath(QStringLiteral("execute.txt"));
+}
+
+void ShellFiles::ReportFileError(const QString& what, const QString& path, const QString& reason)
+{
+    m_form.prompter().message(&m_form, Prompter::Icon::Error,
+                              what + QLatin1Char(' ') + QDir::toNativeSeparators(path) +
+                                  QLatin1Char('\r') + reason);
+}
+
+// ---------------------------------------------------------------------------
+// The close question
 
 bool ShellFiles::FormCloseQuery()
 {
+    while (m_modified) {
+        const auto answer = m_form.prompter().ask(
+            &m_form, Prompter::Icon::Question,
+            kTitle + QStringLiteral(" data has changed.\rDo you want to save the data ?"),
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        if (answer == QMessageBox::Yes)
+            FileSave(); // still modified when cancelled or failed: ask again
+        else if (answer == QMessageBox::No)
+            return true;
+        else
+            return false;
+    }
     return true;
+}
+
+// ---------------------------------------------------------------------------
+// Data files
+
+void ShellFiles::Initialise()
+{
+    m_fileName.clear();
+    for (int n = 1; n <= kUserButtonCount; ++n)
+        m_form.AssignToButton(n, QByteArray(), Latin1(DefaultUserCaption(n)));
+    m_modified = false;
+}
+
+void ShellFiles::FileNew()
+{
+    if (!FormCloseQuery())
+        return;
+    Initialise();
+    m_form.setWindowTitle(kTitle);
+}
+
+void ShellFiles::FileOpen()
+{
+    if (!FormCloseQuery())
+        return;
+    const QString name = m_form.prompter().openFileName(
+        &m_form, dialogFolder(), openFilter(), QStringLiteral("Wirebench Data (*.wbd)"));
+    if (name.isEmpty())
+        return;
+    QByteArray contents;
+    QString reason;
+    if (!ReadWholeFile(name, contents, reason)) {
+        // The document in hand stays as it was.
+        ReportFileError(QStringLiteral("Cannot open the data file"), name, reason);
+        return;
+    }
+    m_fileName = name;
+    m_form.setWindowTitle(Latin1(DataFileCaption(Bytes(kTitle), Bytes(name), 4)));
+    const UserButtonSet buttons = ParseDataFile(contents.toStdString());
+    for (int n = 1; n <= kUserButtonCount; ++n) {
+        const UserButtonData& b = buttons[static_cast<std::size_t>(n - 1)];
+        m_form.AssignToButton(n, QByteArray::fromStdString(b.command), Latin1(b.caption));
+    }
+    m_modified = false;
+}
+
+bool ShellFiles::FileSave()
+{
+    if (!m_fileName.isEmpty())
+        return Save();
+    return FileSaveAs();
+}
+
+bool ShellFiles::FileSaveAs()
+{
+    QString name;
+    for (;;) {
+        name = m_form.prompter().saveFileName(&m_form, dialogFolder(), saveFilter());
+        if (name.isEmpty())
+            return false;
+        name = Latin1(WithDataFileExtension(Bytes(name)));
+        if (!QFileInfo::exists(name))
+            break;
+        const auto answer = m_form.prompter().ask(
+            &m_form, Prompter::Icon::Warning,
+            QStringLiteral("File Exists.\rDo you want to replace it ?"),
+            QMessageBox::Yes | QMessageBox::No);
+        if (answer == QMessageBox::Yes)
+            break;
+    }
+    // The document takes the new name only once it is really there.
+    const QString previous = m_fileName;
+    m_fileName = name;
+    if (!Save()) {
+        m_fileName = previous;
+        return false;
+    }
+    m_form.setWindowTitle(Latin1(DataFileCaption(Bytes(kTitle), Bytes(name), 2)));
+    return true;
+}
+
+bool ShellFiles::Save()
+{
+    const std::string text = DataFileText(Bytes(kTitle), m_form.userButtonSlots().data());
+    QString reason;
+    if (!WriteWholeFile(m_fileName, QByteArray::fromStdString(text), reason)) {
+        // Still modified: the data exist only in the buttons.
+        ReportFileError(QStringLiteral("Cannot save the data file"), m_fileName, reason);
+        return false;
+    }
+    m_modified = false;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Command log to script, and scripts
+
+void ShellFiles::ProcessLogFileItemClick()
+{
+    const bool logging = m_form.LogCommandsItem->isChecked();
+    if (logging)
+        m_form.closeCommandLog();
+
+    const QString logPath = m_form.commandLogPath();
+    const QString scriptPath = executeFilePath();
+    QByteArray log;
+    QString reason;
+    QString failed;
+    if (!ReadWholeFile(logPath, log, reason))
+        failed = logPath;
+    else if (!WriteWholeFile(scriptPath,
+                             QByteArray::fromStdString(ScriptFromCommandLog(log.toStdString())),
+                             reason))
+        failed = scriptPath;
+
+    // Logging goes on where it stopped, so no later line is lost.
+    if (logging && !m_form.openCommandLog(true))
+        m_form.LogCommandsItem->setChecked(false);
+
+    if (!failed.isEmpty()) {
+        m_form.prompter().message(&m_form, Prompter::Icon::Information,
+                                  QStringLiteral("Error processing Log file.\r") +
+                                      QDir::toNativeSeparators(failed) + QStringLiteral(": ") +
+                                      reason);
+        return;
+    }
+    m_form.statusBar()->showMessage(QStringLiteral("Commands written to ") +
+                                        QDir::toNativeSeparators(scriptPath),
+                                    10000);
+}
+
+void ShellFiles::ExecuteFile1Click()
+{
+    // A script started from inside another one's pauses would interleave
+    // with it on the wire.
+    if (m_executing)
+        return;
+    const QString name = m_form.prompter().openFileName(&m_form, dialogFolder(), openFilter(),
+                                                        QStringLiteral("Text Files (*.txt)"));
+    if (name.isEmpty())
+        return;
+    QByteArray contents;
+    QString reason;
+    if (!ReadWholeFile(name, contents, reason)) {
+        ReportFileError(QStringLiteral("Cannot read the script"), name, reason);
+        return;
+    }
+    m_executing = true;
+    for (const std::string& line : SplitTextLines(contents.toStdString())) {
+        switch (ClassifyScriptLine(line)) {
+        case ScriptLineKind::Comment:
+            m_form.DisplaySerialString(1, Latin1(line));
+            break;
+        case ScriptLineKind::Empty:
+            break;
+        case ScriptLineKind::Command:
+            // A link lost during the script ends it instead of pausing
+            // through every remaining line.
+            if (!m_form.state().connected) {
+                m_executing = false;
+                return;
+            }
+            m_form.SendTarvinCommand(QByteArray::fromStdString(line));
+            m_form.Delay(1.0);
+            break;
+        }
+    }
+    m_executing = false;
+}
+
+// ---------------------------------------------------------------------------
+// Printing
+
+QPrinter& ShellFiles::printer()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_printer;
+}
+
+void ShellFiles::FilePrint()
+{
+    TPrintForm dialog(m_form, printer(), m_fileName);
+    m_form.runDialog(dialog);
+}
+
+void ShellFiles::FilePrintSetup()
+{
+    QPrintDialog dialog(&printer(), &m_form);
+    dialog.setObjectName(QStringLiteral("PrintSetupDialog"));
+    m_form.runDialog(dialog);
 }
 
 } // namespace tarvin

@@ -1,0 +1,235 @@
+#include "app/options_form.h"
+
+#include "app/main_form.h"
+#include "app/serial_setup_dialog.h"
+#include "link/link_session.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSerialPortInfo>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <climits>
+
+namespace tarvin {
+
+namespace {
+
+template <typename T>
+T* Named(T* object, const char* name)
+{
+    object->setObjectName(QLatin1String(name));
+    return object;
+}
+
+QString Latin1(const std::string& s)
+{
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+std::string Bytes(const QString& s)
+{
+    return s.toLatin1().toStdString();
+}
+
+} // namespace
+
+TOptionsForm::TOptionsForm(TMainForm& form) : QDialog(&form), m_form(form)
+{
+    setObjectName(QStringLiteral("OptionsForm"));
+    setWindowTitle(QStringLiteral("Program Options"));
+    setFont(QFont(QStringLiteral("Arial"), 8));
+
+    ConnectionGroupBox =
+        Named(new QGroupBox(QStringLiteral("Tarvin Connection"), this), "ConnectionGroupBox");
+    SerialRadioButton =
+        Named(new QRadioButton(QStringLiteral("Serial"), ConnectionGroupBox), "SerialRadioButton");
+    SerialRadioButton->setChecked(true);
+    ComComboBox1 = Named(new QComboBox(ConnectionGroupBox), "ComComboBox1");
+    // Pseudo-terminals and some adapters are not listed: a name can be typed.
+    ComComboBox1->setEditable(true);
+    ComComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    SerialSetupButton =
+        Named(new QPushButton(QStringLiteral("Setup"), ConnectionGroupBox), "SerialSetupButton");
+    SerialSetupButton->setAutoDefault(false);
+    TCPIPRadioButton =
+        Named(new QRadioButton(QStringLiteral("TCP/IP"), ConnectionGroupBox), "TCPIPRadioButton");
+    IPAddressEdit = Named(new QLineEdit(ConnectionGroupBox), "IPAddressEdit");
+    PortSpinEdit = Named(new QSpinBox(ConnectionGroupBox), "PortSpinEdit");
+    PortSpinEdit->setRange(INT_MIN, INT_MAX);
+    auto* connection = new QGridLayout(ConnectionGroupBox);
+    connection->addWidget(SerialRadioButton, 0, 0);
+    connection->addWidget(ComComboBox1, 0, 1);
+    connection->addWidget(SerialSetupButton, 1, 1);
+    connection->addWidget(TCPIPRadioButton, 2, 0);
+    connection->addWidget(new QLabel(QStringLiteral("IP Address"), ConnectionGroupBox), 3, 0);
+    connection->addWidget(IPAddressEdit, 3, 1);
+    connection->addWidget(new QLabel(QStringLiteral("Port"), ConnectionGroupBox), 4, 0);
+    connection->addWidget(PortSpinEdit, 4, 1);
+
+    DecodeGroupBox =
+        Named(new QGroupBox(QStringLiteral("Decode Options"), this), "DecodeGroupBox");
+    ShowNetworkCheckBox =
+        Named(new QCheckBox(QStringLiteral("Show Network"), DecodeGroupBox), "ShowNetworkCheckBox");
+    ShowUnitCheckBox = Named(new QCheckBox(QStringLiteral("Show Unit Address"), DecodeGroupBox),
+                             "ShowUnitCheckBox");
+    ShowApplicationCheckBox = Named(
+        new QCheckBox(QStringLiteral("Show Application"), DecodeGroupBox), "ShowApplicationCheckBox");
+    ShowMessageCheckBox =
+        Named(new QCheckBox(QStringLiteral("Show Message"), DecodeGroupBox), "ShowMessageCheckBox");
+    auto* decode = new QVBoxLayout(DecodeGroupBox);
+    for (QCheckBox* box :
+         {ShowNetworkCheckBox, ShowUnitCheckBox, ShowApplicationCheckBox, ShowMessageCheckBox})
+        decode->addWidget(box);
+
+    LogGroupBox = Named(new QGroupBox(QStringLiteral("Log Date and Time"), this), "LogGroupBox");
+    TimeDecimalPlacesSpinEdit = Named(new QSpinBox(LogGroupBox), "TimeDecimalPlacesSpinEdit");
+    TimeDecimalPlacesSpinEdit->setRange(0, 2);
+    ShowDateCheckBox =
+        Named(new QCheckBox(QStringLiteral("Show Date"), LogGroupBox), "ShowDateCheckBox");
+    auto* log = new QGridLayout(LogGroupBox);
+    log->addWidget(new QLabel(QStringLiteral("Time Decimal Places"), LogGroupBox), 0, 0);
+    log->addWidget(TimeDecimalPlacesSpinEdit, 0, 1);
+    log->addWidget(ShowDateCheckBox, 1, 0, 1, 2);
+
+    RadioGroup1 = Named(new QGroupBox(QStringLiteral("Lists"), this), "RadioGroup1");
+    SeparateListsRadioButton =
+        Named(new QRadioButton(QStringLiteral("Separate Transmit and Receive Lists"), RadioGroup1),
+              "SeparateListsRadioButton");
+    CombinedListsRadioButton =
+        Named(new QRadioButton(QStringLiteral("Combined Transmit and Receive Lists"), RadioGroup1),
+              "CombinedListsRadioButton");
+    SeparateListsRadioButton->setChecked(true);
+    auto* lists = new QVBoxLayout(RadioGroup1);
+    lists->addWidget(SeparateListsRadioButton);
+    lists->addWidget(CombinedListsRadioButton);
+
+    OKBitBtn = Named(new QPushButton(QStringLiteral("OK"), this), "OKBitBtn");
+    OKBitBtn->setDefault(true);
+    CancelBitBtn = Named(new QPushButton(QStringLiteral("Cancel"), this), "CancelBitBtn");
+    CancelBitBtn->setAutoDefault(false);
+    HelpBitBtn = Named(new QPushButton(QStringLiteral("&Help"), this), "HelpBitBtn");
+    HelpBitBtn->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(OKBitBtn);
+    buttons->addWidget(CancelBitBtn);
+    buttons->addWidget(HelpBitBtn);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(ConnectionGroupBox);
+    layout->addWidget(DecodeGroupBox);
+    layout->addWidget(LogGroupBox);
+    layout->addWidget(RadioGroup1);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+    setFixedSize(271, 468);
+
+    connect(OKBitBtn, &QPushButton::clicked, this, &TOptionsForm::OKBitBtnClick);
+    connect(CancelBitBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(HelpBitBtn, &QPushButton::clicked, this, &TOptionsForm::HelpBitBtnClick);
+    connect(SerialSetupButton, &QPushButton::clicked, this, &TOptionsForm::SerialSetupButtonClick);
+    FormCreate();
+}
+
+void TOptionsForm::FormCreate()
+{
+    RadioGroup1->hide();
+}
+
+void TOptionsForm::showEvent(QShowEvent* event)
+{
+    FormShow();
+    QDialog::showEvent(event);
+}
+
+void TOptionsForm::FormShow()
+{
+    const Settings& s = m_form.settings();
+    const QString port = Latin1(s.comPort);
+    if (s.combineLists)
+        CombinedListsRadioButton->setChecked(true);
+
+    // The computer's ports may have changed since the last showing.
+    ComComboBox1->clear();
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        ComComboBox1->addItem(info.portName());
+    ComComboBox1->setCurrentIndex(ComComboBox1->findText(port, Qt::MatchExactly));
+    // An unlisted name selects nothing but stays typed, so OK keeps it.
+    ComComboBox1->setEditText(port);
+
+    ShowUnitCheckBox->setChecked(s.showUnit);
+    ShowNetworkCheckBox->setChecked(s.showNetwork);
+    ShowApplicationCheckBox->setChecked(s.showApplication);
+    ShowMessageCheckBox->setChecked(s.showMessage);
+    ShowDateCheckBox->setChecked(s.showDate);
+    TimeDecimalPlacesSpinEdit->setValue(s.timeDP);
+
+    if (s.usesTcp())
+        TCPIPRadioButton->setChecked(true);
+    else
+        SerialRadioButton->setChecked(true);
+    IPAddressEdit->setText(Latin1(s.ipAddress));
+    PortSpinEdit->setValue(s.port);
+
+    const bool free = !m_form.CommsOpen();
+    for (QWidget* w : std::initializer_list<QWidget*>{ComComboBox1, SerialRadioButton,
+                                                      TCPIPRadioButton, IPAddressEdit,
+                                                      PortSpinEdit, SerialSetupButton})
+        w->setEnabled(free);
+}
+
+void TOptionsForm::OKBitBtnClick()
+{
+    Settings& s = m_form.settings();
+    if (!m_form.CommsOpen()) {
+        s.comPort = Bytes(ComComboBox1->currentText().trimmed());
+        s.connectionType = SerialRadioButton->isChecked() ? 0 : 1;
+        s.ipAddress = Bytes(IPAddressEdit->text());
+        s.port = PortSpinEdit->value();
+    }
+    const bool combined = CombinedListsRadioButton->isChecked();
+    if (combined != s.combineLists) {
+        s.combineLists = combined;
+        m_form.SetLists();
+        m_form.TransmitMemo->clear();
+        m_form.ReceiveMemo->clear();
+    }
+    s.showUnit = ShowUnitCheckBox->isChecked();
+    s.showNetwork = ShowNetworkCheckBox->isChecked();
+    s.showApplication = ShowApplicationCheckBox->isChecked();
+    s.showMessage = ShowMessageCheckBox->isChecked();
+    s.showDate = ShowDateCheckBox->isChecked();
+    s.timeDP = TimeDecimalPlacesSpinEdit->value();
+    m_form.SetDecodeOptions();
+    accept();
+}
+
+void TOptionsForm::HelpBitBtnClick()
+{
+    m_form.ShowHelp(10);
+}
+
+void TOptionsForm::SerialSetupButtonClick()
+{
+    SerialSetupDialog dialog(m_form.link().serial().port(), ComComboBox1->currentText().trimmed(),
+                             this);
+    if (m_form.runDialog(dialog) != QDialog::Accepted)
+        return;
+    // The link opens the port named in the settings, so the name chosen in
+    // the setup goes into the port list too, where OK stores it.
+    if (!dialog.portName().isEmpty()) {
+        ComComboBox1->setCurrentIndex(ComComboBox1->findText(dialog.portName()));
+        ComComboBox1->setEditText(dialog.portName());
+    }
+}
+
+} // namespace tarvin

@@ -1,0 +1,147 @@
+// A script run against the simulated interface: comments go to the log and
+// not to the wire, commands go out as they stand, paced 1.2 s apart, and a
+// rejected command does not stop the script; user buttons send theirs.
+#include <QtTest>
+
+#include "app/main_form.h"
+#include "app/shell_files.h"
+#include "link/link_session.h"
+#include "scripted_prompter.h"
+#include "sim_process.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+
+using namespace tarvin;
+using tarvin::test::SimProcess;
+using tarvin::test::WireEntry;
+
+class TestScripts : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_config;
+    QTemporaryDir m_data;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_config.isValid() && m_data.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_config.path());
+        qputenv("TARVIN_DATA_DIR", m_data.path().toLocal8Bit());
+    }
+
+    void scriptAgainstSimulator()
+    {
+        SimProcess sim;
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        {
+            QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Ostrel"),
+                        QStringLiteral("Tarvin Diagnostic"));
+            s.clear();
+            s.setValue(QStringLiteral("Options/ConnectionType"), QStringLiteral("1"));
+            s.setValue(QStringLiteral("Options/IPAddress"), QStringLiteral("127.0.0.1"));
+            s.setValue(QStringLiteral("Options/Port"), QString::number(sim.tcpPort()));
+            s.sync();
+        }
+        const QString script = m_data.filePath(QStringLiteral("lights.txt"));
+        {
+            QFile f(script);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("# group 5 on and off\r\n"
+                    "\\0538007905\r\n"
+                    "\\05380001 # not sent\r\n"
+                    "\r\n"
+                    "\\05ZZ\r\n"
+                    "\\0538000105\r\n");
+        }
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.show();
+        // Not connected: the (hidden) command does nothing.
+        form.ExecuteFile1->trigger();
+        QVERIFY(prompts.asked.isEmpty());
+        form.ConnecttoPCIItem->trigger();
+        QVERIFY2(form.state().connected, qPrintable(prompts.messages().join(u'|')));
+        prompts.asked.clear(); // the PCI details shown after the connect
+
+        // When the program itself wrote each line, on its own clock.
+        QElapsedTimer clock;
+        clock.start();
+        QList<qint64> sentAt;
+        connect(&form.link(), &LinkSession::lineSent, this,
+                [&](const QByteArray&, const QString&) { sentAt << clock.nsecsElapsed(); });
+        prompts.fileNames.enqueue(script);
+        form.ExecuteFile1->trigger();
+        QCOMPARE(sentAt.size(), 3);
+        for (int i = 1; i < sentAt.size(); ++i)
+            QVERIFY2(sentAt[i] - sentAt[i - 1] >= 1199'000'000,
+                     qPrintable(QStringLiteral("%1 ns apart").arg(sentAt[i] - sentAt[i - 1])));
+        QVERIFY2(prompts.messages().isEmpty(), qPrintable(prompts.messages().join(u'|')));
+        QCOMPARE(prompts.asked.last().kind, QStringLiteral("open"));
+
+        // Comments in the log: as they are when they begin with "#".
+        const QString log = form.TransmitMemo->toPlainText();
+        QVERIFY2(log.contains(QLatin1String("\n# group 5 on and off\n")) ||
+                     log.startsWith(QLatin1String("# group 5 on and off\n")),
+                 qPrintable(log));
+        QVERIFY(log.contains(QLatin1String("Tx : \\05380001 # not sent")));
+
+        const QStringList commands{QStringLiteral("\\0538007905"), QStringLiteral("\\05ZZ"),
+                                   QStringLiteral("\\0538000105")};
+        QVERIFY(sim.waitForReceived([&](const QStringList& rx) {
+            return rx.contains(commands.last());
+        }));
+        QList<qint64> times;
+        for (const WireEntry& e : sim.wireEntries()) {
+            if (!e.received)
+                continue;
+            const QString text = QString::fromLatin1(e.bytes);
+            QVERIFY2(!text.contains(u'#'), qPrintable(text));
+            if (commands.contains(text))
+                times << e.ms;
+        }
+        QCOMPARE(times.size(), commands.size());
+        // The simulator stamps a line when its own event loop reads it; on a
+        // busy machine that lags by some milliseconds, so a gap measured
+        // there can read a little short of the pacing checked above.
+        constexpr qint64 kStampTolerance = 50;
+        for (int i = 1; i < times.size(); ++i)
+            QVERIFY2(times[i] - times[i - 1] >= 1200 - kStampTolerance,
+                     qPrintable(QStringLiteral("%1 ms apart").arg(times[i] - times[i - 1])));
+        QVERIFY(!form.shellFiles().executing());
+
+        // A user button sends its command as typed; an empty one sends nothing.
+        const int before = sim.receivedLines().size();
+        form.UserButtons[1]->click();
+        form.AssignToButton(1, "\\05380079AA", QStringLiteral("AA on"));
+        QVERIFY(form.UserButtons[0]->isEnabled());
+        form.UserButtons[0]->click();
+        QVERIFY(sim.waitForReceived([](const QStringList& rx) {
+            return rx.contains(QStringLiteral("\\05380079AA"));
+        }));
+        QStringList after = sim.receivedLines().mid(before);
+        after.removeAll(QString());
+        QCOMPARE(after, QStringList{QStringLiteral("\\05380079AA")});
+        form.shellFiles().setModified(false);
+        form.ConnecttoPCIItem->trigger();
+    }
+
+    void unreadableScriptIsReported()
+    {
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        prompts.fileNames.enqueue(m_data.filePath(QStringLiteral("missing.txt")));
+        form.shellFiles().ExecuteFile1Click();
+        QCOMPARE(prompts.messages().size(), 1);
+        QVERIFY(prompts.messages().first().contains(QLatin1String("missing.txt")));
+    }
+};
+
+QTEST_MAIN(TestScripts)
+#include "tst_scripts.moc"

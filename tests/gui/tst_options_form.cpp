@@ -1,0 +1,224 @@
+// "Program Options": loading from the live settings on every showing, OK
+// and Cancel, the lock while a link is open, and the serial setup.
+#include <QtTest>
+
+#include "app/main_form.h"
+#include "app/options_form.h"
+#include "app/serial_setup_dialog.h"
+#include "link/link_session.h"
+#include "scripted_prompter.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSerialPort>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+using namespace tarvin;
+
+class TestOptionsForm : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_config;
+
+    // Opens the dialog from the menu; `act` runs while it is shown.
+    static void RunOptions(TMainForm& form, const std::function<void(TOptionsForm&)>& act)
+    {
+        form.setDialogRunner([&](QDialog& d) {
+            d.show();
+            if (auto* options = qobject_cast<TOptionsForm*>(&d))
+                act(*options);
+            const int result = d.result();
+            d.hide();
+            return result;
+        });
+        form.ProgramOptions1->trigger();
+        form.setDialogRunner({});
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_config.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_config.path());
+        qputenv("TARVIN_DATA_DIR", m_config.path().toLocal8Bit());
+    }
+
+    // Each test starts from an empty store (the forms save theirs at exit).
+    void init()
+    {
+        QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Ostrel"),
+                    QStringLiteral("Tarvin Diagnostic"));
+        s.clear();
+        s.sync();
+    }
+
+    void loadsAndAppliesOnOk()
+    {
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.show();
+        form.settings().comPort = "/dev/pts/77"; // not listed by the system
+        TOptionsForm* seen = nullptr;
+        RunOptions(form, [&](TOptionsForm& o) {
+            seen = &o;
+            QCOMPARE(o.windowTitle(), QStringLiteral("Program Options"));
+            QCOMPARE(o.size(), QSize(271, 468));
+            QVERIFY(!o.findChild<QGroupBox*>(QStringLiteral("RadioGroup1"))->isVisible());
+            QCOMPARE(o.ComComboBox1->currentIndex(), -1);
+            QCOMPARE(o.ComComboBox1->currentText(), QStringLiteral("/dev/pts/77"));
+            QVERIFY(o.SerialRadioButton->isChecked());
+            QCOMPARE(o.IPAddressEdit->text(), QStringLiteral("192.168.0.1"));
+            QCOMPARE(o.PortSpinEdit->value(), 14000);
+            QVERIFY(o.ShowMessageCheckBox->isChecked());
+            QVERIFY(!o.ShowUnitCheckBox->isChecked());
+            QVERIFY(o.ComComboBox1->isEnabled());
+            QVERIFY(o.SerialSetupButton->isEnabled());
+            // OK without changes keeps the typed port name.
+            o.OKBitBtn->click();
+        });
+        QVERIFY(seen == &form.optionsForm());
+        QCOMPARE(QString::fromStdString(form.settings().comPort), QStringLiteral("/dev/pts/77"));
+        QCOMPARE(form.settings().connectionType, 0);
+
+        RunOptions(form, [](TOptionsForm& o) {
+            o.TCPIPRadioButton->setChecked(true);
+            o.IPAddressEdit->setText(QStringLiteral("127.0.0.1"));
+            o.PortSpinEdit->setValue(14001);
+            o.ShowMessageCheckBox->setChecked(false);
+            o.ShowUnitCheckBox->setChecked(true);
+            o.ShowNetworkCheckBox->setChecked(true);
+            o.ShowDateCheckBox->setChecked(true);
+            o.TimeDecimalPlacesSpinEdit->setValue(2);
+            o.OKBitBtn->click();
+        });
+        QCOMPARE(form.settings().connectionType, 1);
+        QCOMPARE(QString::fromStdString(form.settings().ipAddress), QStringLiteral("127.0.0.1"));
+        QCOMPARE(form.settings().port, 14001);
+        QCOMPARE(form.decodeOptions(), 1 + 2);
+        QVERIFY(form.settings().showDate);
+        QCOMPARE(form.settings().timeDP, 2);
+        QVERIFY(form.settings().combineLists); // the hidden choice follows the setting
+
+        // The next showing reloads from the settings; Cancel changes nothing.
+        RunOptions(form, [](TOptionsForm& o) {
+            QVERIFY(o.TCPIPRadioButton->isChecked());
+            QCOMPARE(o.TimeDecimalPlacesSpinEdit->value(), 2);
+            o.ShowMessageCheckBox->setChecked(true);
+            o.SerialRadioButton->setChecked(true);
+            o.TimeDecimalPlacesSpinEdit->setValue(0);
+            o.CancelBitBtn->click();
+        });
+        QCOMPARE(form.decodeOptions(), 1 + 2);
+        QCOMPARE(form.settings().connectionType, 1);
+        QCOMPARE(form.settings().timeDP, 2);
+    }
+
+    void lockedWhileConnected()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.show();
+        form.settings().connectionType = 1;
+        form.settings().ipAddress = "127.0.0.1";
+        form.settings().port = server.serverPort();
+        QVERIFY(form.link().OpenComms());
+        QTRY_VERIFY_WITH_TIMEOUT(form.CommsOpen(), 5000);
+
+        RunOptions(form, [](TOptionsForm& o) {
+            for (QWidget* w : std::initializer_list<QWidget*>{o.ComComboBox1, o.SerialRadioButton,
+                                                              o.TCPIPRadioButton, o.IPAddressEdit,
+                                                              o.PortSpinEdit, o.SerialSetupButton})
+                QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+            QVERIFY(o.ShowMessageCheckBox->isEnabled());
+            // Whatever the locked controls hold, OK leaves the link settings.
+            o.SerialRadioButton->setChecked(true);
+            o.IPAddressEdit->setText(QStringLiteral("127.0.0.2"));
+            o.PortSpinEdit->setValue(1);
+            o.ComComboBox1->setEditText(QStringLiteral("COM9"));
+            o.ShowApplicationCheckBox->setChecked(true);
+            o.OKBitBtn->click();
+        });
+        QCOMPARE(form.settings().connectionType, 1);
+        QCOMPARE(QString::fromStdString(form.settings().ipAddress), QStringLiteral("127.0.0.1"));
+        QCOMPARE(form.settings().port, int(server.serverPort()));
+        QCOMPARE(QString::fromStdString(form.settings().comPort), QStringLiteral("COM1"));
+        QCOMPARE(form.decodeOptions(), 4 + 8); // the display options still apply
+        QVERIFY(form.CommsOpen());
+        form.CloseComms();
+
+        RunOptions(form, [](TOptionsForm& o) {
+            QVERIFY(o.IPAddressEdit->isEnabled());
+            o.CancelBitBtn->click();
+        });
+    }
+
+    void serialSetupActsOnThePortObject()
+    {
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.show();
+        QSerialPort& port = form.link().serial().port();
+        QCOMPARE(port.baudRate(), 9600);
+        bool setupShown = false;
+        form.setDialogRunner([&](QDialog& d) {
+            d.show();
+            if (auto* options = qobject_cast<TOptionsForm*>(&d)) {
+                options->SerialSetupButton->click();
+                // Cancel: the serial settings stay, they were never stored.
+                options->CancelBitBtn->click();
+            } else if (auto* setup = qobject_cast<SerialSetupDialog*>(&d)) {
+                setupShown = true;
+                setup->PortComboBox->setEditText(QStringLiteral("/dev/pts/42"));
+                setup->BaudRateComboBox->setEditText(QStringLiteral("19200"));
+                setup->ParityComboBox->setCurrentIndex(setup->ParityComboBox->findText(QStringLiteral("Even")));
+                setup->StopBitsComboBox->setCurrentIndex(setup->StopBitsComboBox->findText(QStringLiteral("2")));
+                setup->DataBitsComboBox->setCurrentIndex(setup->DataBitsComboBox->findText(QStringLiteral("7")));
+                setup->OKButton->click();
+            }
+            const int result = d.result();
+            d.hide();
+            return result;
+        });
+        form.ProgramOptions1->trigger();
+        QVERIFY(setupShown);
+        QCOMPARE(port.baudRate(), 19200);
+        QCOMPARE(port.parity(), QSerialPort::EvenParity);
+        QCOMPARE(port.stopBits(), QSerialPort::TwoStop);
+        QCOMPARE(port.dataBits(), QSerialPort::Data7);
+        // The port object keeps the name without its /dev/ folder.
+        QCOMPARE(port.portName(), QStringLiteral("pts/42"));
+        QVERIFY(form.settings().comPort != "/dev/pts/42");
+
+        // With OK the chosen port name is the one stored.
+        form.setDialogRunner([&](QDialog& d) {
+            d.show();
+            if (auto* options = qobject_cast<TOptionsForm*>(&d)) {
+                options->SerialSetupButton->click();
+                options->OKBitBtn->click();
+            } else if (auto* setup = qobject_cast<SerialSetupDialog*>(&d)) {
+                setup->PortComboBox->setEditText(QStringLiteral("/dev/pts/43"));
+                setup->OKButton->click();
+            }
+            const int result = d.result();
+            d.hide();
+            return result;
+        });
+        form.ProgramOptions1->trigger();
+        QCOMPARE(QString::fromStdString(form.settings().comPort), QStringLiteral("/dev/pts/43"));
+    }
+};
+
+QTEST_MAIN(TestOptionsForm)
+#include "tst_options_form.moc"
