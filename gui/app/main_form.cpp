@@ -283,6 +283,12 @@ void TMainForm::BuildPages()
 {
     PageControl1 = Named(new QTabWidget(this), "PageControl1");
     PageControl1->setTabPosition(QTabWidget::South);
+    // The pages place their controls at fixed positions inside group boxes:
+    // the title sits on the frame line, so the first row clears it.
+    PageControl1->setStyleSheet(QStringLiteral(
+        "QWidget { font: 8pt \"Arial\"; }"
+        "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
+        "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
     PageControl1->setFixedHeight(154);
     const auto page = [this](QWidget* w, const char* name, const QString& caption) {
         w->setObjectName(QLatin1String(name));
