@@ -2,9 +2,19 @@
 // The network diagnostics commands: interface details, unit identification
 // and the MMI inquiries.
 
-#include <QObject>
+#include "diagnostics/mmi_results.h"
+#include "diagnostics/mmi_results_form.h"
+#include "diagnostics/reply_fields.h"
 
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <optional>
 #include <string>
+
+class QElapsedTimer;
 
 namespace tarvin {
 
@@ -16,12 +26,64 @@ class Diagnostics : public QObject
 public:
     explicit Diagnostics(TMainForm& form);
 
+    // Connects the menu items and buttons; the menus must exist by then.
+    // Calling it again does nothing.
+    void wire();
+
+    // Commands. Each waits with the event loop running; one started while
+    // another is still waiting is ignored, so the first keeps its state.
     void PCIDataButtonClick();
+    void IdentifyButtonClick();
+    void IdentifyAllItemClick();
+    void GetUnitVoltagesItemClick();
+    void GetEEPROMDataItemClick();
+    void InstallationMMIButtonClick();
+    void ApplicationMMIButtonClick();
+    void LevelMMIButtonClick();
+
+    // Trimmed type / voltage text of a unit, empty when it does not answer.
+    QString GetUnitType(int unit);
+    QString GetUnitVoltage(int unit);
+    // Fills the unit type table from an Installation MMI; false when it
+    // could not run (another command is waiting, or the path was refused).
+    bool GetAllUnitTypes();
+    // Sends an MMI request and collects the reports for up to 5 s, less
+    // when the report for address 255 comes; false when it could not run.
+    bool InitiateMMI(const QByteArray& command, int mode);
+
     // Every completed line while an MMI is running.
     void CollectMMIReply(const std::string& part);
 
+    const UnitTypeTable& unitTypeTable() const { return m_unitTypes; }
+    const MMIResults& mmiResults() const { return m_mmi; }
+    const UnitDataImage& unitDataImage() const { return m_unitData; }
+    // The open results window, if any.
+    TMMIResultsForm* resultsForm() const { return m_results.data(); }
+    bool busy() const { return m_busy; }
+
 private:
+    class Command;
+
+    QByteArray request(const QByteArray& command, const std::string& pattern, int seconds,
+                       int tries);
+    QString unitReplyText(int unit, const char* body, const char* tail, bool voltage);
+    bool allUnitTypes();
+    bool installationMMI();
+    void initiateMMI(const QByteArray& command, int mode);
+    void waitForLastIndex(int index, const QElapsedTimer& since);
+    void setMMIMode(int mode);
+    std::optional<long long> askUnit(const QString& title);
+    std::optional<int> askApplication();
+    void showResults();
+    void showMessage(const std::string& text);
+
     TMainForm& m_form;
+    MMIResults m_mmi;
+    UnitTypeTable m_unitTypes;
+    UnitDataImage m_unitData;
+    QPointer<TMMIResultsForm> m_results;
+    bool m_busy = false;
+    bool m_wired = false;
 };
 
 } // namespace tarvin

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "network.h"
+
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 
 #include <array>
 #include <cstdint>
@@ -18,6 +21,9 @@ constexpr std::uint8_t kOptionIdmon = 0x40;
 
 constexpr std::uint8_t kParamInterfaceOptions1 = 0x30;
 constexpr std::uint8_t kStoreParameter = 0xA3;
+constexpr int kParamUnitType = 0xF7; // eight bytes of ASCII
+constexpr int kParamPowerUpOptions = 0x41;   // Interface Options 1 at power-up
+constexpr int kParamInterfaceOptions3 = 0x42;
 
 // Replaces the confirmation's "." by an error character on every n-th
 // acknowledged line, counted from the moment the fault was set.
@@ -29,18 +35,36 @@ struct FaultSetting
 
 bool IsFaultCharacter(char c);
 
+// How network replies (CAL replies and status reports) are spoiled on
+// request, so the program's handling of bad replies can be tried.
+enum class ReplyFault
+{
+    None,
+    Duplicate, // every reply line goes out twice
+    Truncate,  // every reply line loses the second half of its text
+    Garbage,   // every reply line is preceded by a line of non-hex junk
+};
+
+// One message for the wire, held back delayMs before it goes out.
+struct Outgoing
+{
+    QByteArray bytes;
+    int delayMs = 0;
+};
+
 // The interface unit as the program sees it: option bytes, the parameter
 // table and the replies to one complete line. Shared by every transport, so
 // a mode set over TCP is the mode a pty client finds.
 //
 // Lines reach handleLine() already cut at CR with LFs removed. Commands that
 // go out onto the bus (a "\" header) and CAL requests to the unit itself are
-// routed to busCommand() / localCommand(), where a simulated network and the
-// unit's identification replies will answer later.
+// routed to busCommand() / localCommand(): the PCI answers Identify and
+// Recall itself, and the simulated installation answers CAL requests to its
+// units and the network-control status requests (MMIs).
 class InterfaceUnit
 {
 public:
-    InterfaceUnit() = default;
+    explicit InterfaceUnit(const SimInstallation& installation = SimInstallation::Default());
 
     std::uint8_t options() const { return m_parameters[kParamInterfaceOptions1]; }
     void setOptions(std::uint8_t options) { m_parameters[kParamInterfaceOptions1] = options; }
@@ -53,16 +77,51 @@ public:
     void setFault(const FaultSetting& fault);
 
     // Every element of the result is one message on the wire, in order.
-    QList<QByteArray> handleLine(const QByteArray& line);
+    QList<Outgoing> handleLine(const QByteArray& line);
+
+    const SimInstallation& installation() const { return m_installation; }
+
+    // Who stays silent: "pci" (its own CAL replies), "mmi" (status
+    // reports), a unit "05" of the local network or "0A1B/07" behind a path.
+    void setSilent(const QByteArray& who, bool silent);
+    void clearSilent() { m_silent.clear(); }
+    void setReplyDelay(int ms) { m_replyDelayMs = ms < 0 ? 0 : ms; }
+    int replyDelay() const { return m_replyDelayMs; }
+    void setReplyFault(ReplyFault fault) { m_replyFault = fault; }
+    // Stores of more than one byte (names, unit types) are not kept.
+    void setStoreFails(bool fails) { m_storeFails = fails; }
 
 private:
     QList<QByteArray> localCommand(const QByteArray& bytes);
     QList<QByteArray> busCommand(const QByteArray& bytes);
+    QList<QByteArray> salCommands(const SimNetwork& network, const QByteArray& bytes, int first);
+    // A CAL request to one unit: Identify, Recall, or Unlock and Store (no
+    // reply). `who` names the unit for its unlocks ("pci", "05", "0A1B/07");
+    // viaHeader: the request came through a unit header over the bus.
+    QByteArray unitReply(const SimUnit& unit, std::array<std::uint8_t, 256>& parameters,
+                         const QByteArray& data, const QByteArray& who, bool viaHeader);
+    // Parameters whose store needs an unlock first.
+    static bool NeedsUnlock(int parameter, bool viaHeader);
+    QList<QByteArray> statusReports(const SimNetwork& network, int application, int start) const;
+    QList<QByteArray> levelReports(const SimNetwork& network, int application, int start) const;
+    // The reply as it reaches the program: with IDMON the interface puts
+    // "86", the source and the route in front; a checksum ends every line.
+    QByteArray frame(const SimNetwork& network, std::uint8_t source, const QByteArray& body) const;
+    QList<Outgoing> spoil(const QList<QByteArray>& replies) const;
     QByteArray confirmation(char ack);
+    bool silent(const QByteArray& who) const { return m_silent.contains(who); }
+    SimNetwork* findNetwork(const QByteArray& path);
 
+    SimInstallation m_installation;
     std::array<std::uint8_t, 256> m_parameters{};
     FaultSetting m_fault;
     int m_acknowledged = 0;
+    QSet<QByteArray> m_silent;
+    int m_replyDelayMs = 0;
+    ReplyFault m_replyFault = ReplyFault::None;
+    bool m_storeFails = false;
+    // Unlocked parameters, "who:PP", each good for one store.
+    QSet<QByteArray> m_unlocked;
 };
 
 } // namespace tarvin::sim

@@ -40,10 +40,10 @@ void LineHandler::receiveByte(char c)
         m_log.logReceived(m_raw);
         if (m_unit.echoes()) {
             m_echoed += c;
-            m_send(QByteArray(1, c), m_echoed);
+            m_send(QByteArray(1, c), m_echoed, 0);
         } else if (!m_echoed.isEmpty()) {
             // Echo of a line that switched to smart mode part way: still log it.
-            m_send(QByteArray(), m_echoed);
+            m_send(QByteArray(), m_echoed, 0);
         }
         m_echoed.clear();
         completeLine();
@@ -62,7 +62,7 @@ void LineHandler::receiveByte(char c)
         m_echoed += c;
         // An endless line still gets logged, in pieces.
         const bool flushLog = m_echoed.size() >= kMaxLine;
-        m_send(QByteArray(1, c), flushLog ? m_echoed : QByteArray());
+        m_send(QByteArray(1, c), flushLog ? m_echoed : QByteArray(), 0);
         if (flushLog)
             m_echoed.clear();
     }
@@ -76,9 +76,9 @@ void LineHandler::completeLine()
     if (text.isEmpty())
         return;
     ++m_lines;
-    const QList<QByteArray> replies = m_unit.handleLine(text);
-    for (const QByteArray& reply : replies)
-        m_send(reply, reply);
+    const QList<Outgoing> replies = m_unit.handleLine(text);
+    for (const Outgoing& reply : replies)
+        m_send(reply.bytes, reply.bytes, reply.delayMs);
     if (m_lineLimit > 0 && m_lines >= m_lineLimit) {
         m_limitHit = true;
         if (m_limitReached)

@@ -18,7 +18,9 @@ class LineHandler
 public:
     // data = bytes for the peer; logText = what the wire log records for
     // them once written (a null array: nothing yet, e.g. a single echoed byte).
-    using Sender = std::function<void(const QByteArray& data, const QByteArray& logText)>;
+    // delayMs holds the data back (a slow network reply).
+    using Sender =
+        std::function<void(const QByteArray& data, const QByteArray& logText, int delayMs)>;
 
     LineHandler(InterfaceUnit& unit, WireLog& log, Sender sender);
 

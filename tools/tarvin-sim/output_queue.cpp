@@ -20,18 +20,18 @@ OutputQueue::OutputQueue(const Shaping& shaping, QRandomGenerator& random, WireL
     m_clock.start();
 }
 
-void OutputQueue::enqueue(const QByteArray& data, const QByteArray& logText)
+void OutputQueue::enqueue(const QByteArray& data, const QByteArray& logText, int delayMs)
 {
     Item item;
     item.data = data;
     item.logText = logText;
-    item.due = m_clock.elapsed() + m_shaping.delayMs;
+    item.due = m_clock.elapsed() + m_shaping.delayMs + std::max(0, delayMs);
     m_items.push_back(item);
     if (m_timer.isActive())
         return;
     // Unshaped output goes out at once, so the log shows a line's answer
     // right after the line; shaped output always waits for the event loop.
-    if (m_shaping.delayMs == 0 && !m_shaping.split && m_items.size() == 1)
+    if (m_shaping.delayMs == 0 && delayMs <= 0 && !m_shaping.split && m_items.size() == 1)
         pump();
     else
         schedule(0);

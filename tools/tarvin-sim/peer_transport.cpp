@@ -6,9 +6,9 @@ namespace tarvin::sim {
 
 PeerTransport::PeerTransport(InterfaceUnit& unit, WireLog& log, const Shaping& shaping,
                              QRandomGenerator& random, QObject* parent)
-    : QObject(parent),
-      m_handler(unit, log,
-                [this](const QByteArray& data, const QByteArray& logText) { send(data, logText); }),
+    : QObject(parent), m_handler(unit, log,
+                                 [this](const QByteArray& data, const QByteArray& logText,
+                                        int delayMs) { send(data, logText, delayMs); }),
       m_queue(
           shaping, random, log, [this](const QByteArray& bytes) { return writeToPeer(bytes); },
           this)
@@ -19,11 +19,11 @@ PeerTransport::PeerTransport(InterfaceUnit& unit, WireLog& log, const Shaping& s
     });
 }
 
-bool PeerTransport::send(const QByteArray& data, const QByteArray& logText)
+bool PeerTransport::send(const QByteArray& data, const QByteArray& logText, int delayMs)
 {
     if (!m_active || m_closing)
         return false;
-    m_queue.enqueue(data, logText);
+    m_queue.enqueue(data, logText, delayMs);
     return true;
 }
 

@@ -28,7 +28,7 @@ public:
     bool hasPeer() const { return m_active; }
 
     // Queues bytes for the current peer; nothing happens without one.
-    bool send(const QByteArray& data, const QByteArray& logText);
+    bool send(const QByteArray& data, const QByteArray& logText, int delayMs = 0);
 
     // Closes the current peer's connection after what is queued for it.
     bool drop();

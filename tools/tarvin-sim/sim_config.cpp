@@ -45,6 +45,18 @@ Options:
   --delay MS             hold all output (echo, replies, monitor lines) MS ms
   --drop-after N         close a TCP client after it has sent N non-empty lines
                          (after their replies are written)
+  --network FILE         the simulated installation (JSON, format below and in
+                         NETWORK.md); without it a built-in one is used
+  --slow MS              hold every network reply MS ms (see "slow" below)
+  --store-fail           stores of more than one byte (a unit type, a name)
+                         are not kept; single-byte settings still are
+  --traffic RATE         generate all-monitor bus traffic, RATE lines per
+                         second (1-100000): SAL messages of many applications
+                         and source units, MMI messages (90 in the fourth
+                         byte) and CAL replies (format below); starts when
+                         the first client appears, goes to every client
+  --error-share PERCENT  damaged lines among the generated ones, 0-100
+                         (default 5)
   --no-control           ignore standard input (for running by hand)
   -h, --help             this text
   --version              version
@@ -65,6 +77,52 @@ Interface behaviour:
   not sum to 0 modulo 256, is answered "!" and otherwise ignored.
   Confirmations and "!" are sent bare, without CR or LF.
 
+Simulated network (replies end in CR LF and carry a checksum byte; they are
+passed on only in smart mode, never while the unit echoes):
+  A line without a header is a CAL request to the PCI itself: "21" AA
+  (Identify attribute AA: 00 manufacturer, 01 type, 02 firmware, 04 serial
+  number, 07 voltage) and "1A" PP NN (Recall NN parameters from PP) are
+  answered "80+N" AA/PP and the data. With IDMON (40) set the reply has the
+  header "86", the source unit, 00 and the route length 00 in front; for a
+  unit behind bridges: "86", the first bridge, 00, the number of bridges, the
+  other bridges and the unit. Without IDMON the reply is the bare CAL data.
+  "\06" UU 00 + request asks unit UU of the local network; "\06" B1 RR B2..
+  UU + request (RR = 9 x bridges) asks unit UU behind the bridges B1 B2...
+  "A3" PP 00 VV after a unit's header stores VV in its parameter PP.
+  "\05FF00" (or "\03" B1 RR B2.. "FF") followed by network-control commands:
+  "7A" AA SS asks for the states of application AA (FF: the installation)
+  from address SS: the network answers with status reports up to address
+  FF, standard reports (22 data bytes) for the installation, extended ones
+  (16 data bytes) for an application. "73" "07" AA SS asks for the levels of
+  groups SS..SS+1F: level reports of eight levels each, every level as two
+  level-code bytes (low nibble first; 00 00 = group not present, 00 55 = a
+  group in conflict). An application nobody uses is not answered.
+
+Network description (--network FILE), JSON:
+  { "pci": UNIT, "units": [UNIT...], "applications": [APP...],
+    "networks": [ { "path": "0A1B", "units": [...], "applications": [...] } ] }
+  UNIT: { "address": "05", "type": "DIMMER", "manufacturer": "OSTREL",
+          "firmware": "2.1", "partName": "LOUNGE", "project": "HOME",
+          "serial": "30-576", "voltage": "35.8V", "mmiState": 1,
+          "eeprom": "<up to 512 hex digits>", "parameters": { "42": "0E" } }
+  APP:  { "application": "38", "groups": { "00": 255, "01": 0, "10": "conflict" } }
+  Only "address" is required in a unit. The EEPROM image (default: byte i = i)
+  is the unit's parameter space; address (20), project (23-28), part name
+  (2A-2F, six-bit packed), type (F7-FE, ASCII) and "parameters" are written
+  over it. Identify 01 reads the type from F7-FE, so a stored type is read
+  back. "A0+N" PP 00 <N-2 bytes> stores. Some parameters keep a store only
+  right after their unlock "11" PP to the same unit: the type F7 always, and
+  the option parameters 30, 41 and 42 when the store comes through a unit's
+  header (another PCI on the bus); one unlock allows one store. The PCI is a
+  unit of the local network too; its parameter 30 starts at 00.
+
+Generated traffic (--traffic), one line each, hexadecimal, CR LF:
+  SAL  05 SS AA 00 <1-4 command bytes> 35   35 ends a message received intact
+  MMI  05 SS AA 90 <1-4 status bytes>       (AA: FF or 38)
+  CAL  86 SS 00 00 83 PP VV 9A              9A ends a reply received intact
+  A damaged line ends in 34 (SAL) or 9B (CAL) instead, or is cut to its
+  first four bytes. Sources SS are 01-30; the seed is --seed.
+
 Wire log format, one entry per line, flushed at once:
   <milliseconds since start> RX <text>   one received line (up to its CR);
                                          two CRs in a row give an empty entry
@@ -81,6 +139,14 @@ line on standard output ("OK ..." or "ERROR <reason>"):
   fault off              normal confirmations again
   drop                   close the current TCP client
   options                answered "OPTIONS <hex>" (Interface Options 1)
+  silent <who>           stop answering: "pci" (its own CAL replies), "mmi"
+                         (status reports), "05" (a local unit), "0A1B/07"
+                         (a unit behind a path); "silent off" ends them all
+  answer <who>           answer again after "silent <who>"
+  slow <ms>              hold every network reply ms ms; later output queues
+                         behind it ("slow 0" ends it)
+  replies <kind>         normal, duplicate (every reply twice), truncate (half
+                         of each reply), garbage (a junk line before each)
   quit                   exit
 End of standard input, SIGTERM and SIGINT also exit cleanly.
 Exit status: 0 normal, 1 start-up failure, 2 bad command line.
@@ -125,9 +191,14 @@ ParseOutcome ParseArguments(const QStringList& args, SimConfig& config, QString&
     const QCommandLineOption delay(L("delay"), QString(), L("MS"));
     const QCommandLineOption dropAfter(L("drop-after"), QString(), L("N"));
     const QCommandLineOption noControl(L("no-control"));
+    const QCommandLineOption network(L("network"), QString(), L("FILE"));
+    const QCommandLineOption slow(L("slow"), QString(), L("MS"));
+    const QCommandLineOption storeFail(L("store-fail"));
+    const QCommandLineOption traffic(L("traffic"), QString(), L("RATE"));
+    const QCommandLineOption errorShare(L("error-share"), QString(), L("PERCENT"));
     parser.addOptions({help, version, tcp, listen, pty, wireLog, fault, faultEvery, injectFile,
                        injectInterval, injectRate, injectRepeat, split, splitMax, seed, delay,
-                       dropAfter, noControl});
+                       dropAfter, noControl, network, slow, storeFail, traffic, errorShare});
 
     if (!parser.parse(args)) {
         message = parser.errorText();
@@ -229,6 +300,25 @@ ParseOutcome ParseArguments(const QStringList& args, SimConfig& config, QString&
         if (!ToInt(parser.value(dropAfter), 1, 1000000000, number))
             return fail(L("--drop-after needs a number of lines, at least 1"));
         config.dropAfter = number;
+    }
+    config.networkFile = parser.value(network);
+    config.storeFails = parser.isSet(storeFail);
+    if (parser.isSet(traffic)) {
+        if (!ToInt(parser.value(traffic), 1, 100000, number))
+            return fail(L("--traffic needs lines per second, 1-100000"));
+        config.trafficRate = number;
+    }
+    if (parser.isSet(errorShare)) {
+        if (!ToInt(parser.value(errorShare), 0, 100, number))
+            return fail(L("--error-share needs a percentage, 0-100"));
+        if (!parser.isSet(traffic))
+            return fail(L("--error-share goes with --traffic"));
+        config.errorPercent = number;
+    }
+    if (parser.isSet(slow)) {
+        if (!ToInt(parser.value(slow), 0, 600000, number))
+            return fail(L("--slow needs milliseconds"));
+        config.slowMs = number;
     }
     return ParseOutcome::Run;
 }

@@ -4,6 +4,7 @@
 #include "monitor_injector.h"
 #include "pty_transport.h"
 #include "tcp_transport.h"
+#include "traffic_generator.h"
 
 #include <cstdio>
 #include <unistd.h>
@@ -21,6 +22,20 @@ bool IsHexText(const QByteArray& text)
             (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
         if (!digit)
             return false;
+    }
+    return true;
+}
+
+// "05" (a unit of the local network) or "0A1B/07" (a unit behind a path).
+bool IsSilentTarget(const QByteArray& who)
+{
+    const QList<QByteArray> parts = who.split('/');
+    const QByteArray unit = parts.last();
+    if (parts.size() > 2 || unit.size() != 2 || !IsHexText(unit))
+        return false;
+    if (parts.size() == 2) {
+        const QByteArray& path = parts.first();
+        return !path.isEmpty() && path.size() % 2 == 0 && path.size() <= 12 && IsHexText(path);
     }
     return true;
 }
@@ -59,6 +74,15 @@ QList<PeerTransport*> Simulator::transports() const
 
 bool Simulator::start(QString* error)
 {
+    if (!m_config.networkFile.isEmpty()) {
+        const auto installation = SimInstallation::Load(m_config.networkFile, error);
+        if (!installation)
+            return false;
+        m_unit = InterfaceUnit(*installation);
+        m_unit.setFault(m_config.fault);
+    }
+    m_unit.setReplyDelay(m_config.slowMs);
+    m_unit.setStoreFails(m_config.storeFails);
     if (!m_config.wireLogPath.isEmpty() && !m_log.open(m_config.wireLogPath, error))
         return false;
 
@@ -70,6 +94,11 @@ bool Simulator::start(QString* error)
             injectLines, m_config.injectIntervalMs, m_config.injectRepeat,
             [this](const QByteArray& line) { broadcast(line + "\r\n"); });
     }
+
+    if (m_config.trafficRate > 0)
+        m_traffic = std::make_unique<TrafficGenerator>(
+            m_config.trafficRate, m_config.errorPercent, m_config.seed,
+            [this](const QByteArray& line) { broadcast(line + "\r\n"); });
 
     if (m_config.pty) {
         m_pty = std::make_unique<PtyTransport>(m_unit, m_log, m_config.shaping, m_random);
@@ -104,6 +133,8 @@ void Simulator::startInjection()
 {
     if (m_injector)
         m_injector->start();
+    if (m_traffic)
+        m_traffic->start();
 }
 
 int Simulator::broadcast(const QByteArray& data)
@@ -167,6 +198,40 @@ QByteArray Simulator::execute(const QByteArray& command)
     }
     if (verb == "options")
         return "OPTIONS " + HexByte(m_unit.options());
+    if (verb == "silent" || verb == "answer") {
+        const QByteArray who = argument.trimmed();
+        if (verb == "silent" && who == "off") {
+            m_unit.clearSilent();
+            return "OK silent off";
+        }
+        const bool known = who == "pci" || who == "mmi" || IsSilentTarget(who);
+        if (!known)
+            return "ERROR usage: silent <pci|mmi|UU|PATH/UU|off>, answer <...>";
+        m_unit.setSilent(who, verb == "silent");
+        return "OK " + verb + ' ' + who;
+    }
+    if (verb == "slow") {
+        bool ok = false;
+        const int ms = argument.trimmed().toInt(&ok);
+        if (!ok || ms < 0 || ms > 600000)
+            return "ERROR usage: slow <milliseconds>";
+        m_unit.setReplyDelay(ms);
+        return "OK slow " + QByteArray::number(ms);
+    }
+    if (verb == "replies") {
+        const QByteArray kind = argument.trimmed();
+        if (kind == "normal")
+            m_unit.setReplyFault(ReplyFault::None);
+        else if (kind == "duplicate")
+            m_unit.setReplyFault(ReplyFault::Duplicate);
+        else if (kind == "truncate")
+            m_unit.setReplyFault(ReplyFault::Truncate);
+        else if (kind == "garbage")
+            m_unit.setReplyFault(ReplyFault::Garbage);
+        else
+            return "ERROR usage: replies <normal|duplicate|truncate|garbage>";
+        return "OK replies " + kind;
+    }
     if (verb == "quit") {
         emit quitRequested();
         return "OK quit";

@@ -17,6 +17,7 @@ class MonitorInjector;
 class PeerTransport;
 class PtyTransport;
 class TcpTransport;
+class TrafficGenerator;
 
 // Puts the pieces together: one interface unit, its transports, the wire
 // log, monitor injection and the control commands.
@@ -49,6 +50,7 @@ private:
     std::unique_ptr<TcpTransport> m_tcp;
     std::unique_ptr<PtyTransport> m_pty;
     std::unique_ptr<MonitorInjector> m_injector;
+    std::unique_ptr<TrafficGenerator> m_traffic;
     std::unique_ptr<ControlChannel> m_control;
 };
 

@@ -1,0 +1,10 @@
+#include "diagnostics/diagnostics_support.h"
+
+namespace tarvin {
+
+std::string StripReplyMarkers(std::string_view reply)
+{
+    return std::string(reply.substr(0, reply.find('<')));
+}
+
+} // namespace tarvin

@@ -1,0 +1,43 @@
+#pragma once
+// The MMI results window: the picture laid out by LayoutMMIResults, drawn
+// once into an image, with OK and Help.
+
+#include "diagnostics/mmi_layout.h"
+
+#include <QDialog>
+#include <QImage>
+
+class QLabel;
+class QPushButton;
+
+namespace tarvin {
+
+class TMMIResultsForm : public QDialog
+{
+    Q_OBJECT
+public:
+    static constexpr int kClientWidth = 391;
+    static constexpr int kClientHeight = 437;
+    static constexpr int kHelpContext = 40;
+
+    explicit TMMIResultsForm(const MMIResultsLayout& layout, QWidget* parent = nullptr);
+
+    // The picture as drawn.
+    const QImage& image() const { return m_image; }
+
+    // Paints a layout; the font is the one every text of the window uses.
+    static QImage Render(const MMIResultsLayout& layout);
+    static QFont TextFont();
+
+    QLabel* Image1 = nullptr;
+    QPushButton* OKBitBtn = nullptr;
+    QPushButton* HelpButton = nullptr;
+
+signals:
+    void helpRequested(int context);
+
+private:
+    QImage m_image;
+};
+
+} // namespace tarvin

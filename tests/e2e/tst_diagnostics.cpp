@@ -1,0 +1,619 @@
+// The diagnostics commands against the simulated installation: interface
+// details, identification, unit lists, MMIs and their results window, the
+// EEPROM reader, and replies that are missing, late or spoiled.
+#include <QtTest>
+
+#include "app/main_form.h"
+#include "diagnostics/diagnostics.h"
+#include "diagnostics/mmi_results_form.h"
+#include "link/link_session.h"
+#include "scripted_prompter.h"
+#include "sim_process.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+
+using namespace tarvin;
+using tarvin::test::SimProcess;
+
+namespace {
+
+QString S(const char* text)
+{
+    return QString::fromLatin1(text);
+}
+
+void StoreSettings(const QMap<QString, QString>& values)
+{
+    QSettings s(QSettings::NativeFormat, QSettings::UserScope, S("Ostrel"), S("Tarvin Diagnostic"));
+    s.clear();
+    s.beginGroup(S("Options"));
+    for (auto it = values.begin(); it != values.end(); ++it)
+        s.setValue(it.key(), it.value());
+    s.endGroup();
+    s.sync();
+}
+
+void StoreTcp(quint16 port)
+{
+    StoreSettings({{S("ConnectionType"), S("1")},
+                   {S("IPAddress"), S("127.0.0.1")},
+                   {S("Port"), QString::number(port)}});
+}
+
+QStringList NonEmpty(const QStringList& lines)
+{
+    QStringList out;
+    for (const QString& l : lines)
+        if (!l.isEmpty())
+            out << l;
+    return out;
+}
+
+// The simulator, the main window connected to it over loopback TCP, and
+// the scripted prompts. The handshake's own "Get PCI Data" box is kept in
+// `handshake` and the prompt record starts empty.
+struct Bench
+{
+    SimProcess sim;
+    ScriptedPrompter prompts;
+    std::unique_ptr<TMainForm> form;
+    QStringList handshake;
+    int wireMark = 0;
+
+    bool start(const QStringList& args = {}, const QStringList& controls = {})
+    {
+        if (!sim.start(args))
+            return false;
+        for (const QString& c : controls)
+            if (!sim.control(c))
+                return false;
+        StoreTcp(sim.tcpPort());
+        form = std::make_unique<TMainForm>(QStringList{}, &prompts);
+        form->diagnostics().wire();
+        form->show();
+        form->ConnecttoPCIItem->trigger();
+        handshake = prompts.messages();
+        prompts.asked.clear();
+        markWire();
+        return form->state().connected;
+    }
+    // Lines the program sent since the last mark.
+    QStringList sentSinceMark() const { return NonEmpty(sim.receivedLines()).mid(wireMark); }
+    void markWire() { wireMark = static_cast<int>(NonEmpty(sim.receivedLines()).size()); }
+    Diagnostics& diag() { return form->diagnostics(); }
+    TMMIResultsForm* results() const { return form->findChild<TMMIResultsForm*>(); }
+    void closeResults()
+    {
+        if (TMMIResultsForm* w = results()) {
+            w->close();
+            delete w;
+        }
+    }
+};
+
+QString WriteNetwork(const SimProcess& sim, const QByteArray& json)
+{
+    const QString path = sim.temporaryPath() + S("/network.json");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(json);
+    return path;
+}
+
+// Whether the picture shows `text`, in `colour`, with its top at `top` and
+// centred at `centre`, and nothing else inside `box`.
+bool ShowsText(const QImage& image, int centre, int top, const QString& text, QRgb colour,
+               const QRect& box, QString* why)
+{
+    const QFont font = TMMIResultsForm::TextFont();
+    const QFontMetrics metrics(font);
+    QImage expected(image.size(), QImage::Format_RGB32);
+    expected.fill(Qt::white);
+    {
+        QPainter p(&expected);
+        p.setRenderHint(QPainter::TextAntialiasing, false);
+        p.setFont(font);
+        p.setPen(Qt::black);
+        p.drawText(QPoint(centre - metrics.horizontalAdvance(text) / 2, top + metrics.ascent()),
+                   text);
+    }
+    int ink = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        for (int x = box.left(); x <= box.right(); ++x) {
+            const bool wanted = (expected.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF;
+            const QRgb got = image.pixel(x, y) & 0xFFFFFF;
+            const QRgb should = wanted ? (colour & 0xFFFFFF) : 0xFFFFFF;
+            if (got != should) {
+                *why = QStringLiteral("\"%1\": pixel (%2, %3) is %4, expected %5")
+                           .arg(text)
+                           .arg(x)
+                           .arg(y)
+                           .arg(got, 6, 16, QLatin1Char('0'))
+                           .arg(should, 6, 16, QLatin1Char('0'));
+                return false;
+            }
+            ink += wanted ? 1 : 0;
+        }
+    }
+    if (ink == 0)
+        *why = text + S(": nothing drawn");
+    return ink > 0;
+}
+
+// Cell n of the Installation/Application picture.
+bool StateCell(const QImage& image, int n, const QString& text, QRgb colour, QString* why)
+{
+    const int centre = 23 * (n % 16) + 15;
+    const int top = 17 * (n / 16) + 100;
+    return ShowsText(image, centre, top, text, colour, QRect(centre - 11, top - 1, 23, 16), why);
+}
+
+// Cell n of the grid pictures (Level MMI, unit data), inside its grid lines.
+bool GridCell(const QImage& image, int n, const QString& text, QRgb colour, QString* why)
+{
+    const int column = n % 16;
+    const int row = n / 16;
+    return ShowsText(image, 22 * column + 33, 18 * row + 97, text, colour,
+                     QRect(22 * column + 23, 18 * row + 94, 21, 17), why);
+}
+
+constexpr QRgb kBlack = 0x000000;
+constexpr QRgb kSilver = 0xC0C0C0;
+constexpr QRgb kGrey = 0x808080;
+constexpr QRgb kRed = 0xFF0000;
+constexpr QRgb kBlue = 0x0000FF;
+
+} // namespace
+
+class TestDiagnostics : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_config;
+    // One connected workbench for the tests that need nothing special from
+    // the simulator: a connect costs seconds of real-time pacing.
+    std::unique_ptr<Bench> m_shared;
+
+    Bench& shared()
+    {
+        Bench& b = *m_shared;
+        for (const char* c : {"silent off", "slow 0", "replies normal"})
+            b.sim.control(S(c));
+        if (b.form->HexadecimalNumbersItem->isChecked())
+            b.form->HexadecimalNumbersItem->trigger();
+        if (b.form->RemoteNetworkCheckBox->isChecked())
+            b.form->RemoteNetworkCheckBox->click();
+        b.closeResults();
+        b.prompts.asked.clear();
+        b.prompts.inputs.clear();
+        b.markWire();
+        return b;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_config.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_config.path());
+        m_shared = std::make_unique<Bench>();
+        QVERIFY2(m_shared->start(), qPrintable(m_shared->sim.errorString()));
+    }
+
+    void cleanupTestCase() { m_shared.reset(); }
+
+    void cleanup()
+    {
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        QVERIFY(!m_shared || !m_shared->diag().busy());
+    }
+
+    void pciDataOfVersion4()
+    {
+        Bench bench;
+        QVERIFY2(bench.start(), qPrintable(bench.sim.errorString()));
+        // The handshake ran the real "Get PCI Data".
+        const QString expected =
+            S("PC Interface Details :\r  Location : 127.0.0.1:%1\r"
+              "  Manufacturer : OSTREL  \r  Unit Type : PCI     \r  Part Name : TESTUNIT\r"
+              "  Project : HOME    \r  Firmware Version : 4.2\r  Serial Number : 30-576\r"
+              "  Unit Address : 01\r  Tarvin Voltage : 36.0V")
+                .arg(bench.sim.tcpPort());
+        QCOMPARE(bench.handshake, QStringList{expected});
+        QCOMPARE(bench.form->state().firmwareVersion, 0x402);
+        QCOMPARE(bench.form->state().pciOptionByte, 0x0E);
+        QVERIFY(bench.form->LevelMMIItem->isEnabled());
+        const QStringList rx = NonEmpty(bench.sim.receivedLines());
+        const int reset = static_cast<int>(rx.indexOf(S("A3300051")));
+        QVERIFY(reset >= 0);
+        QCOMPARE(rx.mid(reset + 1, 9),
+                 (QStringList{S("2100"), S("2101"), S("2102"), S("1A2A06"), S("1A2306"), S("2104"),
+                              S("2107"), S("1A2001"), S("1A4201")}));
+
+        // Again from the button, in the same words, and the button stays on.
+        bench.form->PCIDataButton->click();
+        QCOMPARE(bench.prompts.messages(), QStringList{expected});
+        QCOMPARE(bench.prompts.asked.first().icon, Prompter::Icon::Information);
+        QVERIFY(bench.form->PCIDataButton->isEnabled());
+    }
+
+    void pciDataOfVersion3()
+    {
+        Bench bench;
+        const QString file = WriteNetwork(bench.sim, R"({ "pci": { "address": "0C",
+            "type": "PCI", "firmware": "3.9", "parameters": { "42": "FF" } } })");
+        QVERIFY2(bench.start({S("--network"), file}), qPrintable(bench.sim.standardError()));
+        QCOMPARE(bench.form->state().firmwareVersion, 0x309);
+        QCOMPARE(bench.form->state().pciOptionByte, 0);
+        QVERIFY(!NonEmpty(bench.sim.receivedLines()).contains(S("1A4201")));
+        QVERIFY(bench.handshake.value(0).contains(S("  Firmware Version : 3.9\r")));
+        QVERIFY(bench.handshake.value(0).contains(S("  Unit Address : 0C\r")));
+        // Level MMI needs 4.0; the other MMIs do not.
+        QVERIFY(!bench.form->LevelMMIItem->isEnabled());
+        QVERIFY(!bench.form->LevelMMIButton->isEnabled());
+        QVERIFY(bench.form->InstallationMMIItem->isEnabled());
+    }
+
+    void silentPci()
+    {
+        Bench bench;
+        QVERIFY2(bench.start({}, {S("silent pci")}), qPrintable(bench.sim.errorString()));
+        QCOMPARE(bench.handshake, QStringList{S("PC Interface Details Unknown.\r"
+                                                "Some software features may not work correctly.\r"
+                                                "If possible, use a version 4.0 or later PCI.")});
+        QCOMPARE(bench.form->state().firmwareVersion, 0);
+
+        bench.form->PCIDataButton->click();
+        // Only the manufacturer is asked for (twice: two tries), nothing else.
+        QCOMPARE(bench.sentSinceMark(),
+                 (QStringList{S("~~~"), S("A3300051"), S("2100"), S("2100")}));
+        QCOMPARE(bench.prompts.messages().size(), 1);
+        QVERIFY(bench.prompts.messages().first().startsWith(S("PC Interface Details Unknown.")));
+        for (QPushButton* b : {bench.form->ModeButton, bench.form->StandardButton,
+                               bench.form->InstallationMMIButton, bench.form->ApplicationMMIButton,
+                               bench.form->LevelMMIButton, bench.form->PCIDataButton})
+            QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
+        QVERIFY(bench.form->IdentifyButton->isEnabled());
+        QVERIFY(bench.form->GetPCIDataItem->isEnabled());
+        QVERIFY(bench.form->InstallationMMIItem->isEnabled());
+    }
+
+    void pciDataOverPseudoTerminal()
+    {
+        SimProcess sim;
+        QVERIFY2(sim.start({}, false, true), qPrintable(sim.errorString()));
+        StoreSettings({{S("ConnectionType"), S("0")}, {S("COMPort"), sim.ptyPath()}});
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.show();
+        form.ConnecttoPCIItem->trigger();
+        QVERIFY(form.state().connected);
+        QVERIFY(prompts.messages().value(0).startsWith(S("PC Interface Details :\r  Location : ") +
+                                                       sim.ptyPath() + S("\r")));
+    }
+
+    void identify_data()
+    {
+        QTest::addColumn<bool>("hex");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("present") << false << S("5") << S("Unit 5 Type = DIMMER")
+                                 << S("\\0605002101");
+        QTest::newRow("hexadecimal")
+            << true << S("0a") << S("Unit 0A Type = RELAY") << S("\\060A002101");
+        QTest::newRow("the PCI as a unit")
+            << false << S("1") << S("Unit 1 Type = PCI") << S("\\0601002101");
+        QTest::newRow("absent") << false << S("99") << S("Unit 99 Type = ") << S("\\0663002101");
+        QTest::newRow("not a unit address")
+            << false << S("300") << S("Unit 300 Type = ") << QString();
+    }
+
+    void identify()
+    {
+        QFETCH(bool, hex);
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        QFETCH(QString, sent);
+        Bench& bench = shared();
+        if (hex)
+            bench.form->HexadecimalNumbersItem->trigger();
+        bench.prompts.inputs << typed;
+        bench.form->IdentifyItem->trigger();
+        QCOMPARE(bench.prompts.messages(), QStringList{message});
+        QCOMPARE(bench.prompts.asked.first().text, S("Unit Number :"));
+        const QStringList wire = bench.sentSinceMark();
+        if (sent.isEmpty())
+            QVERIFY(wire.isEmpty());
+        else
+            QCOMPARE(wire.value(0), sent);
+    }
+
+    void identifyCancelled()
+    {
+        Bench& bench = shared();
+        bench.form->IdentifyButton->click(); // no answer scripted: Cancel
+        QVERIFY(bench.prompts.messages().isEmpty());
+        QVERIFY(bench.sentSinceMark().isEmpty());
+    }
+
+    void unitListsAndVoltages()
+    {
+        Bench& bench = shared();
+        QVERIFY(bench.sim.control(S("silent 20")));
+        bench.form->IdentifyAllItem->trigger();
+        QCOMPARE(bench.prompts.messages(),
+                 QStringList{S("Unit 1 : PCI\rUnit 5 : DIMMER\rUnit 10 : RELAY\r")});
+        // The table keeps the types for the traffic analyser; the silent
+        // unit answered the MMI but not the Identify.
+        const UnitTypeTable& table = bench.diag().unitTypeTable();
+        QCOMPARE(QString::fromStdString(table[5]), S("DIMMER"));
+        QVERIFY(table[0x20].empty());
+        QCOMPARE(std::count_if(table.begin(), table.end(),
+                               [](const std::string& t) { return !t.empty(); }),
+                 3);
+        QCOMPARE(bench.sentSinceMark().value(0), S("\\05FF007AFF00"));
+
+        bench.prompts.asked.clear();
+        QVERIFY(bench.sim.control(S("answer 20")));
+        bench.form->HexadecimalNumbersItem->trigger();
+        bench.form->GetUnitVoltagesItem->trigger();
+        QCOMPARE(bench.prompts.messages(),
+                 QStringList{S("Unit 01 : 36.0V\rUnit 05 : 35.8V\rUnit 0A : 34.9V\r"
+                               "Unit 20 : 36.1V\r")});
+        // Voltages do not touch the unit type table.
+        QVERIFY(table[0x20].empty());
+        QVERIFY(bench.results() == nullptr);
+    }
+
+    void remoteNetworkFields()
+    {
+        Bench& bench = shared();
+        bench.form->RemoteNetworkCheckBox->click();
+        bench.form->NetworkPathEdit->setText(S("0A1B"));
+        bench.prompts.inputs << S("7");
+        bench.form->IdentifyButton->click();
+        QCOMPARE(bench.prompts.messages(), QStringList{S("Unit 7 Type = REMOTE")});
+        QCOMPARE(bench.sentSinceMark().value(0), S("\\060A121B072101"));
+
+        bench.prompts.asked.clear();
+        bench.form->IdentifyAllItem->trigger();
+        QCOMPARE(bench.prompts.messages(), QStringList{S("Unit 7 : REMOTE\r")});
+        QVERIFY(bench.sentSinceMark().contains(S("\\030A121BFF7AFF00")));
+
+        // A refused path: one error box, nothing sent.
+        bench.prompts.asked.clear();
+        bench.markWire();
+        bench.form->NetworkPathEdit->setText(S("0A1"));
+        bench.form->InstallationMMIButton->click();
+        QCOMPARE(bench.prompts.messages(), QStringList{S("Invalid Remote Network Path.")});
+        QVERIFY(bench.sentSinceMark().isEmpty());
+        QVERIFY(bench.results() == nullptr);
+    }
+
+    void installationMMIWindow()
+    {
+        Bench& bench = shared();
+        QElapsedTimer clock;
+        clock.start();
+        bench.form->InstallationMMIButton->click();
+        // The report for address 255 ends the wait long before 5 s.
+        QVERIFY(clock.elapsed() < 3000);
+        QCOMPARE(bench.form->state().mmiMode, 1);
+        QCOMPARE(bench.diag().mmiResults().lastIndex(), 255);
+        TMMIResultsForm* window = bench.results();
+        QVERIFY(window);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->windowTitle(), S("Installation MMI Results"));
+        const QImage image = window->image();
+        QCOMPARE(image.size(), QSize(377, 387));
+        QString why;
+        QVERIFY2(StateCell(image, 0, S("0"), kSilver, &why), qPrintable(why));
+        QVERIFY2(StateCell(image, 1, S("1"), kBlue, &why), qPrintable(why));
+        QVERIFY2(StateCell(image, 5, S("5"), kBlue, &why), qPrintable(why));
+        QVERIFY2(StateCell(image, 10, S("10"), kBlack, &why), qPrintable(why));
+        QVERIFY2(StateCell(image, 32, S("32"), kBlue, &why), qPrintable(why));
+        QVERIFY2(StateCell(image, 255, S("255"), kSilver, &why), qPrintable(why));
+        // The label shows what was drawn; OK closes the window.
+        QCOMPARE(window->Image1->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
+                 image.convertToFormat(QImage::Format_RGB32));
+        QPointer<TMMIResultsForm> guard(window);
+        window->OKBitBtn->click();
+        QTRY_VERIFY_WITH_TIMEOUT(guard.isNull(), 3000);
+    }
+
+    void applicationMMIWindow()
+    {
+        Bench& bench = shared();
+        bench.form->HexadecimalNumbersItem->trigger();
+        bench.prompts.inputs << S("38");
+        bench.form->ApplicationMMIItem->trigger();
+        QCOMPARE(bench.prompts.asked.value(0).text, S("Application Number :"));
+        QCOMPARE(bench.sentSinceMark().value(0), S("\\05FF007A3800"));
+        TMMIResultsForm* window = bench.results();
+        QVERIFY(window);
+        QCOMPARE(window->windowTitle(), S("Application MMI Results"));
+        const QImage image = window->image();
+        QString why;
+        QVERIFY2(StateCell(image, 0x00, S("00"), kBlue, &why), qPrintable(why));
+        QVERIFY2(StateCell(image, 0x01, S("01"), kBlack, &why), qPrintable(why));
+        QVERIFY2(StateCell(image, 0x03, S("03"), kSilver, &why), qPrintable(why));
+        QVERIFY2(StateCell(image, 0x10, S("10"), kRed, &why), qPrintable(why));
+        QVERIFY2(StateCell(image, 0xFF, S("FF"), kBlue, &why), qPrintable(why));
+
+        // An application nobody uses: no reports, every address absent; the
+        // next window replaces the first.
+        bench.prompts.inputs << S("39");
+        bench.form->ApplicationMMIButton->click();
+        QTRY_COMPARE_WITH_TIMEOUT(bench.form->findChildren<TMMIResultsForm*>().size(), 1, 3000);
+        QVERIFY2(StateCell(bench.results()->image(), 0x00, S("00"), kSilver, &why),
+                 qPrintable(why));
+    }
+
+    void applicationMMIRefusedNumbers()
+    {
+        Bench& bench = shared();
+        bench.form->ApplicationMMIButton->click(); // Cancel
+        QCOMPARE(bench.prompts.asked.value(0).kind, S("input"));
+        bench.prompts.inputs << S("300");
+        bench.form->LevelMMIButton->click();
+        QVERIFY(bench.sentSinceMark().isEmpty());
+        QVERIFY(bench.results() == nullptr);
+        QVERIFY(bench.prompts.messages().isEmpty());
+    }
+
+    void levelMMIWindow()
+    {
+        Bench& bench = shared();
+        bench.prompts.inputs << S("56");
+        bench.form->LevelMMIItem->trigger();
+        const QStringList sent = bench.sentSinceMark();
+        QCOMPARE(sent.size(), 8);
+        QCOMPARE(sent.first(), S("\\05FF0073073800"));
+        QCOMPARE(sent.last(), S("\\05FF00730738E0"));
+        const MMIResults& results = bench.diag().mmiResults();
+        QCOMPARE(results.at(0x00), 255);
+        QCOMPARE(results.at(0x02), 128);
+        QCOMPARE(results.at(0x03), kLevelAbsent);
+        QCOMPARE(results.at(0x10), kLevelInvalid);
+        QCOMPARE(results.at(0x21), 64);
+        TMMIResultsForm* window = bench.results();
+        QVERIFY(window);
+        QCOMPARE(window->windowTitle(), S("Level MMI Results"));
+        const QImage image = window->image();
+        QString why;
+        QVERIFY2(GridCell(image, 0x00, S("255"), kBlack, &why), qPrintable(why));
+        QVERIFY2(GridCell(image, 0x01, S("0"), kBlack, &why), qPrintable(why));
+        QVERIFY2(GridCell(image, 0x03, S("XX"), kGrey, &why), qPrintable(why));
+        QVERIFY2(GridCell(image, 0x10, S("XX"), kRed, &why), qPrintable(why));
+        QVERIFY2(GridCell(image, 0x40, S("200"), kBlack, &why), qPrintable(why));
+        QVERIFY2(GridCell(image, 0xFF, S("1"), kBlack, &why), qPrintable(why));
+    }
+
+    void eepromData()
+    {
+        Bench& bench = shared();
+        bench.form->EnableDebugItemClick();
+        QVERIFY(bench.form->GetEEPROMDataItem->isVisible());
+        bench.form->state().mmiMode = 1;
+        bench.prompts.inputs << S("5");
+        bench.form->GetEEPROMDataItem->trigger();
+        QCOMPARE(bench.prompts.asked.value(0).kind, S("input"));
+        QCOMPARE(bench.form->state().mmiMode, 0);
+        const QStringList sent = bench.sentSinceMark();
+        QCOMPARE(sent.size(), 32);
+        QCOMPARE(sent.value(0), S("\\0605001A0008"));
+        QCOMPARE(sent.value(31), S("\\0605001AF808"));
+        const UnitDataImage& data = bench.diag().unitDataImage();
+        QCOMPARE(data.at(0x00), 0x00);
+        QCOMPARE(data.at(0x1F), 0x1F);
+        QCOMPARE(data.at(0x20), 0x05); // the unit address
+        QCOMPARE(data.at(0xFF), 0xFF);
+        TMMIResultsForm* window = bench.results();
+        QVERIFY(window);
+        QCOMPARE(window->windowTitle(), S("Unit Data"));
+        QString why;
+        QVERIFY2(GridCell(window->image(), 0x10, S("16"), kBlack, &why), qPrintable(why));
+        QVERIFY2(GridCell(window->image(), 0x20, S("5"), kBlack, &why), qPrintable(why));
+    }
+
+    void spoiledReplies_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("duplicate") << S("duplicate") << S("Unit 5 Type = DIMMER");
+        QTest::newRow("junk first") << S("garbage") << S("Unit 5 Type = DIMMER");
+        // Half a reply keeps the one whole pair of type data it still has.
+        QTest::newRow("truncated") << S("truncate") << S("Unit 5 Type = D");
+    }
+
+    void spoiledReplies()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
+        Bench& bench = shared();
+        QVERIFY(bench.sim.control(S("replies ") + kind));
+        bench.prompts.inputs << S("5");
+        bench.form->IdentifyButton->click();
+        QCOMPARE(bench.prompts.messages(), QStringList{message});
+        // Whole status reports, twice or after junk, still end the wait at
+        // once. (Cut reports never reach address 255: that is the 5 s wait.)
+        if (kind == S("truncate"))
+            return;
+        QElapsedTimer clock;
+        clock.start();
+        bench.form->InstallationMMIButton->click();
+        QVERIFY(clock.elapsed() < 3000);
+        QVERIFY(bench.results());
+        QCOMPARE(bench.diag().mmiResults().at(5), 1);
+        QCOMPARE(bench.diag().mmiResults().at(0x0A), 2);
+    }
+
+    void lateReplyAndSecondCommand()
+    {
+        Bench& bench = shared();
+        // The reply comes after the first try has given up; the second try
+        // takes it.
+        const QRegularExpression unit5Reply(S("^860500008901"));
+        const auto repliesSoFar = bench.sim.sentTexts().filter(unit5Reply).size();
+        QVERIFY(bench.sim.control(S("slow 1300")));
+        bool waitCursor = false;
+        bool busy = false;
+        QTimer::singleShot(500, bench.form.get(), [&] {
+            waitCursor = QApplication::overrideCursor() &&
+                         QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+            busy = bench.diag().busy();
+            // Clicked while the first command waits: ignored, and it must
+            // not disturb the first.
+            bench.prompts.inputs << S("38");
+            bench.form->InstallationMMIButton->click();
+            bench.form->ApplicationMMIButton->click();
+            bench.form->PCIDataButton->click();
+            bench.form->IdentifyAllItem->trigger();
+            bench.form->IdentifyButton->click();
+        });
+        bench.prompts.inputs << S("5");
+        bench.form->IdentifyButton->click();
+        QVERIFY(waitCursor);
+        QVERIFY(busy);
+        QVERIFY(!bench.diag().busy());
+        QCOMPARE(bench.prompts.messages(), QStringList{S("Unit 5 Type = DIMMER")});
+        QCOMPARE(bench.prompts.inputs.size(), 1); // the application was never asked
+        const QStringList sent = bench.sentSinceMark();
+        QCOMPARE(sent, (QStringList{S("\\0605002101"), S("\\0605002101")}));
+        QVERIFY(bench.results() == nullptr);
+
+        // Once the second try's own late reply is in, commands run again.
+        QTRY_COMPARE_WITH_TIMEOUT(bench.sim.sentTexts().filter(unit5Reply).size(), repliesSoFar + 2,
+                                  5000);
+        QVERIFY(bench.sim.control(S("slow 0")));
+        QVERIFY(bench.diag().GetAllUnitTypes());
+        QCOMPARE(QString::fromStdString(bench.diag().unitTypeTable()[0x0A]), S("RELAY"));
+    }
+
+    void silentNetworkWaitsFiveSeconds()
+    {
+        Bench bench;
+        QVERIFY2(bench.start({}, {S("silent mmi")}), qPrintable(bench.sim.errorString()));
+        QElapsedTimer clock;
+        clock.start();
+        bench.form->InstallationMMIItem->trigger();
+        const qint64 elapsed = clock.elapsed();
+        QVERIFY2(elapsed >= 4900 && elapsed < 8000, qPrintable(QString::number(elapsed)));
+        TMMIResultsForm* window = bench.results();
+        QVERIFY(window);
+        QString why;
+        QVERIFY2(StateCell(window->image(), 5, S("5"), kSilver, &why), qPrintable(why));
+    }
+};
+
+QTEST_MAIN(TestDiagnostics)
+#include "tst_diagnostics.moc"

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QRandomGenerator>
+#include <QTimer>
+
+#include <functional>
+
+namespace tarvin::sim {
+
+// Bus traffic as an interface monitoring everything passes it on: SAL
+// messages of many applications and sources, MMI status messages and CAL
+// replies between units, a share of them damaged, at a steady rate.
+//
+// Line formats (hexadecimal, sent with CR LF):
+//   SAL  05 SS AA 00 <1..4 command bytes> 35   (35: received intact)
+//   MMI  05 SS AA 90 <1..4 status bytes>        (no end mark)
+//   CAL  86 SS 00 00 83 PP VV 9A                (9A: received intact)
+// A damaged line has another end byte, or is a SAL message cut to 4 bytes.
+class TrafficGenerator : public QObject
+{
+    Q_OBJECT
+
+public:
+    using LineSender = std::function<void(const QByteArray& line)>;
+
+    // rate: lines per second; errorPercent: 0..100 of them damaged.
+    TrafficGenerator(double rate, int errorPercent, quint32 seed, LineSender sender,
+                     QObject* parent = nullptr);
+
+    void start();
+    bool isActive() const { return m_timer.isActive(); }
+    qint64 sent() const { return m_sent; }
+
+    // One line of the mix, for the next draw of the generator.
+    QByteArray nextLine();
+
+    static constexpr int kMaxBurst = 2000; // lines written in one timer tick at most
+
+private:
+    void tick();
+
+    double m_rate;
+    int m_errorPercent;
+    QRandomGenerator m_random;
+    LineSender m_send;
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_sent = 0;
+};
+
+} // namespace tarvin::sim
