@@ -154,6 +154,7 @@ TMainForm::TMainForm(const QStringList& arguments, Prompter* prompter, QWidget* 
     BuildMenus();
     ConnectShell();
     FormCreate();
+    m_diagnostics->wire();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

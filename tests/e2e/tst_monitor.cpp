@@ -175,7 +175,8 @@ private slots:
                 gaps += f[3].contains(QLatin1String("link lost")) ? 1 : 0;
                 continue;
             }
-            if (f[1] == QLatin1String("Rx") && injected.contains(f[2].chopped(4)))
+            if (f[1] == QLatin1String("Rx") && f[2].endsWith(QLatin1String("<CR>")) &&
+                injected.contains(f[2].chopped(4)))
                 ++received;
         }
         // Every injected line exactly once, and a marker for each gap.
