@@ -14,6 +14,7 @@
 #include "link/link_session.h"
 #include "scripted_prompter.h"
 #include "sim_process.h"
+#include "test_support.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -29,23 +30,9 @@
 #include <QTimer>
 
 using namespace tarvin;
-using tarvin::test::SimProcess;
+using namespace tarvin::test;
 
 namespace {
-
-void StoreTcp(quint16 port)
-{
-    QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Ostrel"),
-                QStringLiteral("Tarvin Diagnostic"));
-    s.clear();
-    s.beginGroup(QStringLiteral("Options"));
-    s.setValue(QStringLiteral("ConnectionType"), QStringLiteral("1"));
-    s.setValue(QStringLiteral("IPAddress"), QStringLiteral("127.0.0.1"));
-    s.setValue(QStringLiteral("Port"), QString::number(port));
-    s.setValue(QStringLiteral("HexNumbers"), QStringLiteral("1"));
-    s.endGroup();
-    s.sync();
-}
 
 template <class T>
 T* Find(const TMainForm& form, const char* name)
@@ -96,7 +83,7 @@ QString WithChecksum(const QString& text)
 #define CONNECTED_FORM()                                                                           \
     SimProcess sim;                                                                                \
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));                                          \
-    StoreTcp(sim.tcpPort());                                                                       \
+    StoreTcp(sim.tcpPort(), {{QStringLiteral("HexNumbers"), QStringLiteral("1")}});           \
     ScriptedPrompter prompts;                                                                      \
     TMainForm form({}, &prompts);                                                                  \
     form.show();                                                                                   \

@@ -9,6 +9,7 @@
 #include "link/link_session.h"
 #include "scripted_prompter.h"
 #include "sim_process.h"
+#include "test_support.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -20,40 +21,13 @@
 #include <QTemporaryDir>
 
 using namespace tarvin;
-using tarvin::test::SimProcess;
+using namespace tarvin::test;
 
 namespace {
 
 QString S(const char* text)
 {
     return QString::fromLatin1(text);
-}
-
-void StoreSettings(const QMap<QString, QString>& values)
-{
-    QSettings s(QSettings::NativeFormat, QSettings::UserScope, S("Ostrel"), S("Tarvin Diagnostic"));
-    s.clear();
-    s.beginGroup(S("Options"));
-    for (auto it = values.begin(); it != values.end(); ++it)
-        s.setValue(it.key(), it.value());
-    s.endGroup();
-    s.sync();
-}
-
-void StoreTcp(quint16 port)
-{
-    StoreSettings({{S("ConnectionType"), S("1")},
-                   {S("IPAddress"), S("127.0.0.1")},
-                   {S("Port"), QString::number(port)}});
-}
-
-QStringList NonEmpty(const QStringList& lines)
-{
-    QStringList out;
-    for (const QString& l : lines)
-        if (!l.isEmpty())
-            out << l;
-    return out;
 }
 
 // The simulator, the main window connected to it over loopback TCP, and

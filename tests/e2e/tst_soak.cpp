@@ -11,6 +11,7 @@
 #include "link/link_session.h"
 #include "scripted_prompter.h"
 #include "sim_process.h"
+#include "test_support.h"
 
 #include <QAction>
 #include <QProcess>
@@ -21,7 +22,7 @@
 #include <csignal>
 
 using namespace tarvin;
-using tarvin::test::SimProcess;
+using namespace tarvin::test;
 
 namespace {
 
@@ -212,14 +213,7 @@ private slots:
         const QString inject = WriteInjectFile(m_dir.path(), wellFormed);
         SimProcess sim;
         QVERIFY2(sim.start(SimArgs(inject, seconds)), qPrintable(sim.errorString()));
-        {
-            QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Ostrel"),
-                        QStringLiteral("Tarvin Diagnostic"));
-            s.clear();
-            s.setValue(QStringLiteral("Options/ConnectionType"), QStringLiteral("1"));
-            s.setValue(QStringLiteral("Options/IPAddress"), QStringLiteral("127.0.0.1"));
-            s.setValue(QStringLiteral("Options/Port"), QString::number(sim.tcpPort()));
-        }
+        StoreTcp(sim.tcpPort());
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         form.show();

@@ -7,6 +7,7 @@
 #include "link/link_session.h"
 #include "scripted_prompter.h"
 #include "sim_process.h"
+#include "test_support.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -21,28 +22,9 @@
 #include <unistd.h>
 
 using namespace tarvin;
-using tarvin::test::SimProcess;
+using namespace tarvin::test;
 
 namespace {
-
-void StoreSettings(const QMap<QString, QString>& values)
-{
-    QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Ostrel"),
-                QStringLiteral("Tarvin Diagnostic"));
-    s.clear();
-    s.beginGroup(QStringLiteral("Options"));
-    for (auto it = values.begin(); it != values.end(); ++it)
-        s.setValue(it.key(), it.value());
-    s.endGroup();
-    s.sync();
-}
-
-void StoreTcp(quint16 port)
-{
-    StoreSettings({{QStringLiteral("ConnectionType"), QStringLiteral("1")},
-                   {QStringLiteral("IPAddress"), QStringLiteral("127.0.0.1")},
-                   {QStringLiteral("Port"), QString::number(port)}});
-}
 
 // A pseudo-terminal whose far end never answers.
 class SilentPty
@@ -65,16 +47,6 @@ private:
     int m_master = -1;
     QString m_path;
 };
-
-// The lines the simulator received, without the empty ones of the second CR.
-QStringList NonEmpty(const QStringList& lines)
-{
-    QStringList out;
-    for (const QString& l : lines)
-        if (!l.isEmpty())
-            out << l;
-    return out;
-}
 
 } // namespace
 

@@ -5,6 +5,7 @@
 #include "app/main_form.h"
 #include "link/link_session.h"
 #include "scripted_prompter.h"
+#include "test_support.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -22,6 +23,7 @@
 #include <QToolButton>
 
 using namespace tarvin;
+using tarvin::test::StoreSettings;
 
 class TestMainForm : public QObject
 {
@@ -30,17 +32,6 @@ class TestMainForm : public QObject
 private:
     QTemporaryDir m_config;
 
-    void store(const QMap<QString, QString>& values)
-    {
-        QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Ostrel"),
-                    QStringLiteral("Tarvin Diagnostic"));
-        s.clear();
-        s.beginGroup(QStringLiteral("Options"));
-        for (auto it = values.begin(); it != values.end(); ++it)
-            s.setValue(it.key(), it.value());
-        s.endGroup();
-        s.sync();
-    }
     QString stored(const QString& key)
     {
         QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Ostrel"),
@@ -57,7 +48,7 @@ private slots:
 
     void restrictedSurfaceAfterCreate()
     {
-        store({});
+        StoreSettings({});
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         form.show();
@@ -103,7 +94,7 @@ private slots:
 
     void emptyStoreGivesDefaultsAndIsWrittenBack()
     {
-        store({});
+        StoreSettings({});
         {
             ScriptedPrompter prompts;
             TMainForm form({}, &prompts);
@@ -128,7 +119,7 @@ private slots:
 
     void storedValuesAndGarbage()
     {
-        store({{QStringLiteral("ConnectionType"), QStringLiteral("5")},
+        StoreSettings({{QStringLiteral("ConnectionType"), QStringLiteral("5")},
                {QStringLiteral("Port"), QStringLiteral("not a port")},
                {QStringLiteral("IPAddress"), QStringLiteral("127.0.0.1")},
                {QStringLiteral("ShowUnit"), QStringLiteral("1")},
@@ -150,7 +141,7 @@ private slots:
 
     void hexSwitchKeepsSelections()
     {
-        store({{QStringLiteral("HexNumbers"), QStringLiteral("0")}});
+        StoreSettings({{QStringLiteral("HexNumbers"), QStringLiteral("0")}});
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         QComboBox list;
@@ -171,7 +162,7 @@ private slots:
 
     void debugModeFromArgumentOrShortcut()
     {
-        store({});
+        StoreSettings({});
         {
             ScriptedPrompter prompts;
             TMainForm form({QStringLiteral("/enabledebug")}, &prompts);
@@ -202,7 +193,7 @@ private slots:
 
     void enableItemsFollowsConnectionAndFirmware()
     {
-        store({});
+        StoreSettings({});
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         form.show();
@@ -228,7 +219,7 @@ private slots:
 
     void logPaneLinesAndLimit()
     {
-        store({});
+        StoreSettings({});
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         form.setClock([] { return QDateTime(QDate(2026, 12, 8), QTime(7, 5, 9, 378)); });
@@ -260,7 +251,7 @@ private slots:
 
     void separateListsLayout()
     {
-        store({});
+        StoreSettings({});
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         form.show();
@@ -278,7 +269,7 @@ private slots:
 
     void remotePathControls()
     {
-        store({});
+        StoreSettings({});
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         form.show();

@@ -1,1 +1,36 @@
-// Shared helpers for the GUI and end-to-end tests.
+#include "test_support.h"
+
+#include <QSettings>
+
+namespace tarvin::test {
+
+void StoreSettings(const QMap<QString, QString>& values)
+{
+    QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Ostrel"),
+                QStringLiteral("Tarvin Diagnostic"));
+    s.clear();
+    s.beginGroup(QStringLiteral("Options"));
+    for (auto it = values.begin(); it != values.end(); ++it)
+        s.setValue(it.key(), it.value());
+    s.endGroup();
+    s.sync();
+}
+
+void StoreTcp(quint16 port, QMap<QString, QString> more)
+{
+    more.insert(QStringLiteral("ConnectionType"), QStringLiteral("1"));
+    more.insert(QStringLiteral("IPAddress"), QStringLiteral("127.0.0.1"));
+    more.insert(QStringLiteral("Port"), QString::number(port));
+    StoreSettings(more);
+}
+
+QStringList NonEmpty(const QStringList& lines)
+{
+    QStringList out;
+    for (const QString& line : lines)
+        if (!line.isEmpty())
+            out << line;
+    return out;
+}
+
+} // namespace tarvin::test

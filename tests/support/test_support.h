@@ -1,0 +1,20 @@
+#pragma once
+// Shared helpers for the GUI and end-to-end tests.
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+namespace tarvin::test {
+
+// Replaces what the settings store holds (the store must already point at
+// a test folder through QSettings::setPath) by exactly these values.
+void StoreSettings(const QMap<QString, QString>& values);
+// A store that makes the workbench connect to 127.0.0.1:port over TCP,
+// plus any further values.
+void StoreTcp(quint16 port, QMap<QString, QString> more = {});
+// The lines without the empty ones (the second carriage return of each
+// command shows as an empty line on the wire).
+QStringList NonEmpty(const QStringList& lines);
+
+} // namespace tarvin::test
