@@ -849,22 +849,17 @@ void TMainForm::ConnecttoPCIItemClick()
 
 void TMainForm::ResetPCI()
 {
-    SendTarvinString("~~~", QStringLiteral("Set Basic Mode"));
-    m_state.interfaceOptions = 0x00;
+    m_link->SendModeSequence(kBasicMode);
 }
 
 void TMainForm::SetSmartMode()
 {
-    SendTarvinString("~~~", QStringLiteral("Set Basic Mode"));
-    SendTarvinString("||", QStringLiteral("Set Smart Mode"));
-    m_state.interfaceOptions = 0x11;
+    m_link->SendModeSequence(kSmartMode);
 }
 
 void TMainForm::SetDefaultMode()
 {
-    SendTarvinString("~~~", QStringLiteral("Set Basic Mode"));
-    SendTarvinString("A3300051", QStringLiteral("Set Default Mode"));
-    m_state.interfaceOptions = 0x51;
+    m_link->SendModeSequence(kDefaultMode);
     m_state.allMonitor = false;
 }
 
@@ -970,10 +965,8 @@ void TMainForm::SendTarvinString(const QByteArray& line, const QString& descript
     m_link->SendTarvinString(line, description);
 }
 
-QByteArray TMainForm::SALHeader(int application)
+QByteArray TMainForm::HeaderOrRefusal(const std::optional<std::string>& header)
 {
-    const auto header = tarvin::SALHeader(application, RemoteNetworkCheckBox->isChecked(),
-                                          NetworkPathEdit->text().toLatin1().toStdString());
     if (!header) {
         m_prompter->message(this, Prompter::Icon::Error,
                             QStringLiteral("Invalid Remote Network Path."));
@@ -982,16 +975,16 @@ QByteArray TMainForm::SALHeader(int application)
     return QByteArray::fromStdString(*header);
 }
 
+QByteArray TMainForm::SALHeader(int application)
+{
+    return HeaderOrRefusal(tarvin::SALHeader(application, RemoteNetworkCheckBox->isChecked(),
+                                             NetworkPathEdit->text().toLatin1().toStdString()));
+}
+
 QByteArray TMainForm::CALHeaderForUnit(int unit)
 {
-    const auto header = tarvin::CALHeaderForUnit(unit, RemoteNetworkCheckBox->isChecked(),
-                                                 NetworkPathEdit->text().toLatin1().toStdString());
-    if (!header) {
-        m_prompter->message(this, Prompter::Icon::Error,
-                            QStringLiteral("Invalid Remote Network Path."));
-        return {};
-    }
-    return QByteArray::fromStdString(*header);
+    return HeaderOrRefusal(tarvin::CALHeaderForUnit(
+        unit, RemoteNetworkCheckBox->isChecked(), NetworkPathEdit->text().toLatin1().toStdString()));
 }
 
 int TMainForm::GetNetworkPathLength() const

@@ -12,6 +12,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 class QAction;
@@ -265,6 +267,8 @@ private:
     void FormCreate();
     void FormDestroy();
     void ReceiveLine(const ReceivedLine& line);
+    // The header, or empty after telling the user the remote path is refused.
+    QByteArray HeaderOrRefusal(const std::optional<std::string>& header);
     void ClientSocket1Error(int code, const QString& text);
     void AddToPane(QPlainTextEdit* pane, const QString& line);
     void WriteCommandLog(const QString& line);
