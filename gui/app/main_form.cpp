@@ -17,6 +17,7 @@
 #include "compose/telephony_slave_tab.h"
 #include "compose/time_tab.h"
 #include "diagnostics/diagnostics.h"
+#include "diagnostics/interface_tools.h"
 #include "decode/hex.h"
 #include "decode/interpret.h"
 #include "link/framing.h"
@@ -155,6 +156,8 @@ TMainForm::TMainForm(const QStringList& arguments, Prompter* prompter, QWidget* 
     ConnectShell();
     FormCreate();
     m_diagnostics->wire();
+    m_interfaceTools = new InterfaceTools(*this);
+    m_interfaceTools->wire();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -939,6 +942,8 @@ void TMainForm::ReceiveLine(const ReceivedLine& line)
         if (!description.empty())
             DisplaySerialString(2, Latin1(description));
     }
+    if (m_state.allMonitor)
+        m_interfaceTools->CountAnalyserMessage(line.part);
     if (m_state.mmiMode != 0)
         m_diagnostics->CollectMMIReply(line.part);
 }

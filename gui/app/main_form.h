@@ -35,6 +35,7 @@ namespace tarvin {
 
 class Diagnostics;
 class HelpWindow;
+class InterfaceTools;
 class ShellFiles;
 class TOptionsForm;
 class UserButtonSlots;
@@ -130,6 +131,7 @@ public:
     Prompter& prompter() { return *m_prompter; }
     Decoder& decoder() { return m_decoder; }
     Diagnostics& diagnostics() { return *m_diagnostics; }
+    InterfaceTools& interfaceTools() { return *m_interfaceTools; }
     ShellFiles& shellFiles() { return *m_shellFiles; }
     TOptionsForm& optionsForm() { return *m_optionsForm; }
     UserButtonSlots& userButtonSlots() { return *m_userButtons; }
@@ -282,6 +284,7 @@ private:
     int m_decodeOptions = 8;
     LinkSession* m_link = nullptr;
     Diagnostics* m_diagnostics = nullptr;
+    InterfaceTools* m_interfaceTools = nullptr;
     ShellFiles* m_shellFiles = nullptr;
     TOptionsForm* m_optionsForm = nullptr;
     UserButtonSlots* m_userButtons = nullptr;

@@ -1,0 +1,97 @@
+#pragma once
+// The traffic analyser window: live totals, rates and per-item counts of all
+// bus traffic, a chart of the last 60 time slots and the HTML report.
+
+#include "diagnostics/reply_fields.h"
+#include "diagnostics/traffic_analyser.h"
+
+#include <QDateTime>
+#include <QDialog>
+
+#include <functional>
+
+class QAreaSeries;
+class QChart;
+class QChartView;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineSeries;
+class QPushButton;
+class QTableWidget;
+class QTimer;
+class QValueAxis;
+class QWidget;
+
+namespace tarvin {
+
+class TMainForm;
+
+class TAnalyserForm : public QDialog
+{
+    Q_OBJECT
+public:
+    // The statistics record and the unit type table outlive the window; the
+    // clock is read at every tick.
+    TAnalyserForm(TMainForm& form, TrafficStatistics& statistics, const UnitTypeTable& unitTypes,
+                  std::function<QDateTime()> clock, QWidget* parent = nullptr);
+    ~TAnalyserForm() override;
+
+    void Refresh();
+    void MoveTimeSlots();
+    void DrawGraph();
+    void ResetButtonClick();
+    void UpdateComboBoxChange();
+    void PeakCheckBoxClick();
+    // True when the report was written and handed to the desktop.
+    bool ReportButtonClick();
+    void Button1Click();
+
+    const TrafficAnalyser& analyser() const { return m_analyser; }
+
+    // --- Components -----------------------------------------------------
+    QWidget* Panel1 = nullptr;
+    QPushButton* ResetButton = nullptr;
+    QLabel* TimeLabel = nullptr;
+    QLabel* ElapsedTimeLabel = nullptr;
+    QTableWidget* SummaryStringGrid = nullptr;
+    QTableWidget* TypeStringGrid = nullptr;
+    QTableWidget* MMIStringGrid = nullptr;
+    QTableWidget* MessageSourceStringGrid = nullptr;
+    QFrame* Panel2 = nullptr;
+    QChartView* Chart1 = nullptr; // the view; its chart is chart()
+    QAreaSeries* Series1 = nullptr;
+    QAreaSeries* Series2 = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* UpdateComboBox = nullptr;
+    QCheckBox* PeakCheckBox = nullptr;
+    QWidget* Panel3 = nullptr;
+    QPushButton* ReportButton = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    QChart* chart() const { return m_chart; }
+    QValueAxis* leftAxis() const { return m_leftAxis; }
+
+private:
+    void BuildChart();
+    void ShowTick();
+    double seconds() const;
+
+    TMainForm& m_form;
+    TrafficAnalyser m_analyser;
+    const UnitTypeTable& m_unitTypes;
+    std::function<QDateTime()> m_clock;
+    QChart* m_chart = nullptr;
+    QValueAxis* m_leftAxis = nullptr;
+    QValueAxis* m_bottomAxis = nullptr;
+    QLineSeries* m_messageLine = nullptr;
+    QLineSeries* m_errorLine = nullptr;
+};
+
+// The grid texts shown in a table: row 0 is the header.
+void ShowGrid(QTableWidget* table, const GridTable& grid);
+
+} // namespace tarvin

@@ -1,0 +1,318 @@
+#include "diagnostics/interface_tools.h"
+
+#include "app/main_form.h"
+#include "app/prompter.h"
+#include "diagnostics/analyser_form.h"
+#include "diagnostics/analyser_support.h"
+#include "diagnostics/diagnostics.h"
+#include "diagnostics/interface_mode.h"
+#include "diagnostics/mode_form.h"
+#include "diagnostics/unit_type.h"
+#include "diagnostics/unit_type_form.h"
+#include "link/framing.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSaveFile>
+
+namespace tarvin {
+
+namespace {
+
+QString Latin1(const std::string& text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QByteArray Bytes(const std::string& text)
+{
+    return QByteArray::fromStdString(text);
+}
+
+// Puts a value back however the scope is left.
+template <typename T>
+class Restore
+{
+public:
+    Restore(T& place, T value) : m_place(place), m_value(value) {}
+    ~Restore() { m_place = m_value; }
+    Restore(const Restore&) = delete;
+    Restore& operator=(const Restore&) = delete;
+
+private:
+    T& m_place;
+    T m_value;
+};
+
+} // namespace
+
+InterfaceTools::InterfaceTools(TMainForm& form) : QObject(&form), m_form(form)
+{
+    setObjectName(QStringLiteral("InterfaceTools"));
+    m_clock = [] { return QDateTime::currentDateTime(); };
+    m_unitTypeSource = [this] {
+        m_form.diagnostics().GetAllUnitTypes();
+        return m_form.diagnostics().unitTypeTable();
+    };
+}
+
+void InterfaceTools::wire()
+{
+    connect(m_form.AnalyserItem, &QAction::triggered, this, &InterfaceTools::AnalyserItemClick);
+    connect(m_form.SetMode1, &QAction::triggered, this, &InterfaceTools::ModeButtonClick);
+    connect(m_form.ModeButton, &QPushButton::clicked, this, &InterfaceTools::ModeButtonClick);
+    connect(m_form.SetModeofOtherPCIItem, &QAction::triggered, this,
+            &InterfaceTools::SetModeofOtherPCIItemClick);
+    connect(m_form.ReadUnitTypeItem, &QAction::triggered, this, &InterfaceTools::ReadUnitTypeItemClick);
+    connect(m_form.SetUnitTypeItem, &QAction::triggered, this, &InterfaceTools::SetUnitTypeItemClick);
+}
+
+// ---------------------------------------------------------------------------
+// Traffic analyser
+
+void InterfaceTools::AnalyserItemClick()
+{
+    if (m_busy)
+        return;
+    Restore<bool> idle(m_busy, false);
+    m_busy = true;
+
+    m_form.SetDefaultMode();
+    m_unitTypes = m_unitTypeSource ? m_unitTypeSource() : UnitTypeTable{};
+    StartMonitoring();
+    m_form.ClearSpeedButtonClick();
+    {
+        TAnalyserForm analyser(m_form, m_statistics, m_unitTypes, m_clock, &m_form);
+        m_form.runDialog(analyser);
+    }
+    m_form.SetDefaultMode(); // also ends the all-monitor flag
+    m_form.ClearSpeedButtonClick();
+}
+
+void InterfaceTools::StartMonitoring()
+{
+    const std::string command = StartMonitoringCommand(m_form.state().firmwareVersion);
+    if (!command.empty())
+        m_form.SendTarvinCommand(Bytes(command));
+    m_form.state().allMonitor = true;
+    m_statistics.startTime = static_cast<double>(m_clock().toMSecsSinceEpoch()) / 1000.0;
+}
+
+void InterfaceTools::CountAnalyserMessage(const std::string& part)
+{
+    tarvin::CountAnalyserMessage(m_statistics, part);
+}
+
+// ---------------------------------------------------------------------------
+// Interface mode
+
+void InterfaceTools::ModeButtonClick()
+{
+    if (m_busy)
+        return;
+    Restore<bool> idle(m_busy, false);
+    m_busy = true;
+
+    ProgramState& state = m_form.state();
+    ModeBoxes boxes;
+    {
+        TModeForm dialog(&m_form);
+        dialog.setHelp([this] { m_form.ShowHelp(4); });
+        dialog.FormShow(state.firmwareVersion, state.interfaceOptions, state.pciOptionByte,
+                        state.debugMode);
+        if (m_form.runDialog(dialog) != QDialog::Accepted)
+            return;
+        boxes = dialog.boxes();
+    }
+    for (const ModeAction& action : SetModeActions(boxes, state.debugMode)) {
+        switch (action.kind) {
+        case ModeAction::StoreInterfaceOptions:
+            state.interfaceOptions = static_cast<std::uint8_t>(action.value);
+            break;
+        case ModeAction::SendRaw:
+            m_form.SendTarvinString(Bytes(action.text), QString());
+            break;
+        case ModeAction::SetFlowControl:
+            m_form.SetFlowControl(action.value != 0);
+            break;
+        case ModeAction::StorePCIOptionByte:
+            state.pciOptionByte = static_cast<std::uint8_t>(action.value);
+            break;
+        case ModeAction::SendCommand:
+            m_form.SendTarvinCommand(Bytes(action.text));
+            break;
+        case ModeAction::ClearAllMonitor:
+            state.allMonitor = false;
+            break;
+        case ModeAction::StartMonitoring:
+            StartMonitoring();
+            break;
+        }
+    }
+}
+
+void InterfaceTools::SetModeofOtherPCIItemClick()
+{
+    if (m_busy)
+        return;
+    Restore<bool> idle(m_busy, false);
+    m_busy = true;
+
+    bool ok = false;
+    const QString typed = m_form.prompter().inputText(&m_form, QStringLiteral("Unit Address"),
+                                                      QStringLiteral("Enter PCI Unit Address (hex) :"),
+                                                      QString(), &ok);
+    if (!ok)
+        return;
+    const int address = OtherPCIAddress(typed.toLatin1().toStdString());
+    const QByteArray header = m_form.CALHeaderForUnit(address);
+    if (header.isEmpty())
+        return; // the path was refused and the user told
+    const int path = m_form.GetNetworkPathLength();
+
+    const QByteArray typeReply = m_form.SendCALGetResponse(
+        header + kIdentifyTypeBody, Bytes(UnitReplyPattern(path, "8901*")), 1, 2);
+    const std::string type = UnitTypeFromReply(typeReply.toStdString(), path);
+    if (!IsPCIUnitType(type)) {
+        const auto answer = m_form.prompter().ask(&m_form, Prompter::Icon::Warning,
+                                                  Latin1(NotPCIWarningText(type)),
+                                                  QMessageBox::Yes | QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return;
+    }
+
+    const QByteArray versionReply = m_form.SendCALGetResponse(
+        header + kIdentifyFirmwareBody, Bytes(UnitReplyPattern(path, "8902*")), 1, 2);
+    const std::string version = UnitFirmwareFromReply(versionReply.toStdString(), path);
+
+    ProgramState& state = m_form.state();
+    ModeBoxes boxes;
+    {
+        // The dialog offers what the other PCI's firmware supports; our own
+        // PCI's version comes back as soon as the dialog closes, before
+        // anything is sent, so no command framed meanwhile sees the other one.
+        Restore<int> ownVersion(state.firmwareVersion, state.firmwareVersion);
+        state.firmwareVersion = ExtractVersion(version);
+        TModeForm dialog(&m_form);
+        dialog.setHelp([this] { m_form.ShowHelp(4); });
+        dialog.RestoreCheckBox->setChecked(true);
+        dialog.RestoreCheckBox->setEnabled(false);
+        dialog.FormShow(state.firmwareVersion, state.interfaceOptions, state.pciOptionByte,
+                        state.debugMode);
+        if (m_form.runDialog(dialog) != QDialog::Accepted)
+            return;
+        boxes = dialog.boxes();
+    }
+    for (const std::string& command : OtherPCIModeCommands(header.toStdString(), boxes))
+        m_form.SendTarvinCommand(Bytes(command));
+}
+
+// ---------------------------------------------------------------------------
+// Unit type
+
+std::string InterfaceTools::ReadUnitType()
+{
+    m_form.SetDefaultMode();
+    const QByteArray reply =
+        m_form.SendCALGetResponse(kReadUnitTypeCommand, kReadUnitTypePattern, 2, 3);
+    return UnitTypeNameFromReply(reply.toStdString());
+}
+
+void InterfaceTools::ReadUnitTypeItemClick()
+{
+    if (m_busy)
+        return;
+    Restore<bool> idle(m_busy, false);
+    m_busy = true;
+    const std::string name = ReadUnitType();
+    m_form.prompter().message(&m_form, Prompter::Icon::Information, Latin1(ReadUnitTypeText(name)));
+}
+
+void InterfaceTools::SetUnitTypeItemClick()
+{
+    if (m_busy)
+        return;
+    Restore<bool> idle(m_busy, false);
+    m_busy = true;
+
+    if (!CanSetUnitType(ReadUnitType())) {
+        m_form.prompter().message(&m_form, Prompter::Icon::Warning,
+                                  QStringLiteral("Can not set Unit Type on this unit"));
+        return;
+    }
+    TUnitTypeForm dialog(&m_form);
+    dialog.setHelp([this] { m_form.ShowHelp(5); });
+    if (m_form.runDialog(dialog) != QDialog::Accepted)
+        return;
+    const std::string newName = NewUnitTypeName(dialog.UnitTypeEdit->text().toLatin1().toStdString());
+    const bool multiple = dialog.MultipleUnitsCheckBox->isChecked();
+
+    ProgramState& state = m_form.state();
+    for (;;) {
+        {
+            // Programming stays out of the log; the switch comes back even
+            // if the link fails part way.
+            Restore<bool> display(state.logDisplay, true);
+            state.logDisplay = false;
+            m_form.ResetPCI();
+            m_form.SendTarvinCommand(kUnlockUnitTypeCommand);
+            m_form.SendTarvinCommand(Bytes(StoreUnitTypeCommand(newName)));
+            m_form.Delay(0.3);
+        }
+        if (!UnitTypeWritten(ReadUnitType(), newName))
+            m_form.prompter().message(&m_form, Prompter::Icon::Warning,
+                                      QStringLiteral("Set Unit Type failed"));
+        if (!multiple)
+            break;
+        const auto answer = m_form.prompter().ask(&m_form, Prompter::Icon::Question,
+                                                  QStringLiteral("Program another unit ?"),
+                                                  QMessageBox::Yes | QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            break;
+    }
+
+    if (dialog.UpdateINICheckBox->isChecked())
+        UpdateIniFile(newName);
+}
+
+QString InterfaceTools::iniPath()
+{
+    IniLocationInput input;
+    // Paths keep the file system's own encoding.
+    input.overridePath = qgetenv("TARVIN_INI").toStdString();
+#ifdef Q_OS_WIN
+    input.windows = true;
+    input.windowsFolder = QFile::encodeName(QDir::fromNativeSeparators(qEnvironmentVariable("WINDIR")))
+                              .toStdString();
+#endif
+    input.xdgConfigDirs = qgetenv("XDG_CONFIG_DIRS").toStdString();
+    return QFile::decodeName(QByteArray::fromStdString(IniFilePath(input)));
+}
+
+void InterfaceTools::UpdateIniFile(const std::string& newName)
+{
+    const QString path = iniPath();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return; // no settings file: nothing to copy
+    const QByteArray text = file.readAll();
+    file.close();
+    const auto updated = CopyUnitTemplate(text.toStdString(), newName);
+    if (!updated)
+        return; // no template to copy
+    // Written whole under a temporary name and renamed, so the installation
+    // software never finds half a file.
+    QSaveFile out(path);
+    const QByteArray bytes = Bytes(*updated);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+        m_form.prompter().message(&m_form, Prompter::Icon::Warning,
+                                  QStringLiteral("Cannot update %1:\r%2")
+                                      .arg(QDir::toNativeSeparators(path), out.errorString()));
+}
+
+} // namespace tarvin

@@ -1,0 +1,71 @@
+#pragma once
+// The interface tools of the "Tarvin" menu: the traffic analyser, the two
+// Set Mode commands and the unit type commands. Owns the analyser's
+// statistics, which the receive path feeds while all traffic is monitored.
+
+#include "diagnostics/reply_fields.h"
+#include "diagnostics/traffic_analyser.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <string>
+
+namespace tarvin {
+
+class TMainForm;
+
+class InterfaceTools : public QObject
+{
+    Q_OBJECT
+public:
+    explicit InterfaceTools(TMainForm& form);
+
+    // Connects "Traffic Analyser", "Set Mode", "Set Mode of Other PCI",
+    // the "Set Mode" button and the "Unit Type" submenu.
+    void wire();
+
+    // --- Traffic analyser -------------------------------------------------
+    void AnalyserItemClick();
+    // Asks the PCI for all traffic (when its firmware can) and starts the clock.
+    void StartMonitoring();
+    // One completed received line (the text before its first "<"), while the
+    // all-monitor flag is set.
+    void CountAnalyserMessage(const std::string& part);
+    TrafficStatistics& statistics() { return m_statistics; }
+
+    // Runs "Identify All Units" and returns the unit type table (by default
+    // the diagnostics' own; tests may replace it).
+    void setUnitTypeSource(std::function<UnitTypeTable()> source) { m_unitTypeSource = std::move(source); }
+    const UnitTypeTable& unitTypes() const { return m_unitTypes; }
+    // The analyser's clock; tests replace it.
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+    QDateTime now() const { return m_clock(); }
+
+    // --- Interface mode ----------------------------------------------------
+    void ModeButtonClick();
+    void SetModeofOtherPCIItemClick();
+
+    // --- Unit type ---------------------------------------------------------
+    std::string ReadUnitType();
+    void ReadUnitTypeItemClick();
+    void SetUnitTypeItemClick();
+    // The installation software's settings file.
+    static QString iniPath();
+
+private:
+    void UpdateIniFile(const std::string& newName);
+
+    TMainForm& m_form;
+    TrafficStatistics m_statistics;
+    UnitTypeTable m_unitTypes;
+    std::function<UnitTypeTable()> m_unitTypeSource;
+    std::function<QDateTime()> m_clock;
+    // Each command runs once at a time: a click during one of its waits is
+    // dropped rather than nested.
+    bool m_busy = false;
+};
+
+} // namespace tarvin

@@ -1,0 +1,199 @@
+// The mode dialog and the unit type dialog on their own: which boxes each
+// firmware offers, how they are filled, what Set Mode leaves in the
+// program's state, and the unit type edit's key filter.
+#include <QtTest>
+
+#include "app/main_form.h"
+#include "diagnostics/interface_tools.h"
+#include "diagnostics/mode_form.h"
+#include "diagnostics/unit_type_form.h"
+#include "scripted_prompter.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+
+using namespace tarvin;
+
+class TestModeForm : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+    }
+
+    void firmwareGatesTheBoxes_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::addColumn<bool>("allMonitor");
+        QTest::addColumn<bool>("localSal");
+        QTest::addColumn<bool>("fourPointZero"); // PCN, PUN, EXSTAT, Restore
+        QTest::newRow("unknown") << 0 << false << false << false;
+        QTest::newRow("2.255") << 0x2FF << false << false << false;
+        QTest::newRow("3.0") << 0x300 << true << false << false;
+        QTest::newRow("3.11") << 0x311 << true << false << false;
+        QTest::newRow("3.12") << 0x312 << true << true << false;
+        QTest::newRow("3.255") << 0x3FF << true << true << false;
+        QTest::newRow("4.0") << 0x400 << true << true << true;
+        QTest::newRow("4.2") << 0x402 << true << true << true;
+    }
+
+    void firmwareGatesTheBoxes()
+    {
+        QFETCH(int, version);
+        QFETCH(bool, allMonitor);
+        QFETCH(bool, localSal);
+        QFETCH(bool, fourPointZero);
+        TModeForm dialog;
+        dialog.FormShow(version, 0, 0, true);
+        QCOMPARE(dialog.AllMonitorCheckBox->isEnabled(), allMonitor);
+        QCOMPARE(dialog.LocalSALCheckBox->isEnabled(), localSal);
+        for (QCheckBox* box : {dialog.PCNCheckBox, dialog.PUNCheckBox, dialog.EXSTATCheckBox,
+                               dialog.RestoreCheckBox})
+            QCOMPARE(box->isEnabled(), fourPointZero);
+        // The Interface Options 1 boxes are always offered.
+        for (QCheckBox* box : dialog.GroupBox1->findChildren<QCheckBox*>())
+            QVERIFY(box->isEnabled());
+    }
+
+    void boxesFollowTheOptionBytes()
+    {
+        TModeForm dialog;
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Set PC Interface Mode"));
+        QCOMPARE(dialog.size(), QSize(304, 213));
+        dialog.FormShow(0x402, 0x59, 0x0A, false);
+        QStringList checked;
+        for (QCheckBox* box : dialog.findChildren<QCheckBox*>())
+            if (box->isChecked())
+                checked << box->objectName();
+        checked.sort();
+        QCOMPARE(checked, (QStringList{QStringLiteral("ChecksumCheckBox"), QStringLiteral("ConnectCheckBox"),
+                                       QStringLiteral("EXSTATCheckBox"), QStringLiteral("IDMONCheckBox"),
+                                       QStringLiteral("LocalSALCheckBox"), QStringLiteral("SmartCheckBox")}));
+        QCOMPARE(dialog.ConnectCheckBox->text(), QStringLiteral("CONNECT"));
+        QCOMPARE(dialog.AllMonitorCheckBox->text(), QStringLiteral("All Monitor (Tavro)"));
+        // "All Monitor (Tavro)" only in debug mode.
+        QVERIFY(dialog.AllMonitorCheckBox->isHidden());
+        TModeForm debug;
+        debug.FormShow(0x402, 0, 0, true);
+        QVERIFY(!debug.AllMonitorCheckBox->isHidden());
+    }
+
+    void setModeStoresTheNewOptions()
+    {
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.state().connected = true; // enables the button; sends still go nowhere
+        form.EnableItems();
+        form.state().firmwareVersion = 0x402;
+        form.state().interfaceOptions = 0x51;
+        form.state().pciOptionByte = 0x0E;
+        form.state().allMonitor = true;
+
+        // Cancel changes nothing.
+        int shown = 0;
+        form.setDialogRunner([&](QDialog& dialog) {
+            ++shown;
+            auto* mode = qobject_cast<TModeForm*>(&dialog);
+            if (!mode)
+                return int(QDialog::Rejected);
+            mode->ChecksumCheckBox->setChecked(true);
+            mode->CancelBitBtn->click();
+            return dialog.result();
+        });
+        form.ModeButton->click();
+        QCOMPARE(shown, 1);
+        QCOMPARE(form.state().interfaceOptions, 0x51);
+        QCOMPARE(form.state().pciOptionByte, 0x0E);
+        QVERIFY(form.state().allMonitor);
+
+        // OK stores both bytes and ends monitoring; the menu item does the same.
+        bool filled = false;
+        form.setDialogRunner([&](QDialog& dialog) {
+            auto* mode = qobject_cast<TModeForm*>(&dialog);
+            if (!mode)
+                return int(QDialog::Rejected);
+            filled = mode->IDMONCheckBox->isChecked() && mode->PUNCheckBox->isChecked();
+            mode->IDMONCheckBox->setChecked(false);
+            mode->PCNCheckBox->setChecked(true);
+            mode->OKBitBtn->click();
+            return dialog.result();
+        });
+        form.SetMode1->trigger();
+        QVERIFY(filled);
+        QCOMPARE(form.state().interfaceOptions, 0x11);
+        QCOMPARE(form.state().pciOptionByte, 0x0F);
+        QVERIFY(!form.state().allMonitor);
+
+        // In debug mode a checked "All Monitor (Tavro)" starts monitoring.
+        form.state().debugMode = true;
+        form.setDialogRunner([&](QDialog& dialog) {
+            auto* mode = qobject_cast<TModeForm*>(&dialog);
+            if (!mode)
+                return int(QDialog::Rejected);
+            mode->AllMonitorCheckBox->setChecked(true);
+            mode->OKBitBtn->click();
+            return dialog.result();
+        });
+        form.ModeButton->click();
+        QVERIFY(form.state().allMonitor);
+    }
+
+    void otherPCICancelledAtTheAddress()
+    {
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.SetModeofOtherPCIItem->setEnabled(true);
+        form.SetModeofOtherPCIItem->trigger();
+        QCOMPARE(prompts.asked.size(), 1);
+        QCOMPARE(prompts.asked[0].kind, QStringLiteral("input"));
+        QCOMPARE(prompts.asked[0].text, QStringLiteral("Enter PCI Unit Address (hex) :"));
+    }
+
+    void unitTypeEditTakesLettersAndDigits()
+    {
+        TUnitTypeForm dialog;
+        int beeps = 0;
+        dialog.setBeep([&] { ++beeps; });
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Set Unit Type"));
+        QCOMPARE(dialog.UnitTypeLabel->text(), QStringLiteral("INT_"));
+        QVERIFY(dialog.UnitTypeLabel->font().bold());
+        QVERIFY(!dialog.MultipleUnitsCheckBox->isChecked());
+        QVERIFY(!dialog.UpdateINICheckBox->isChecked());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+
+        QTest::keyClicks(dialog.UnitTypeEdit, QStringLiteral("a-B _9"));
+        QCOMPARE(dialog.UnitTypeEdit->text(), QStringLiteral("aB9"));
+        QCOMPARE(beeps, 3);
+        QCOMPARE(dialog.UnitTypeLabel->text(), QStringLiteral("INT_aB9"));
+        QTest::keyClick(dialog.UnitTypeEdit, Qt::Key_Backspace);
+        QCOMPARE(dialog.UnitTypeLabel->text(), QStringLiteral("INT_aB"));
+        QTest::keyClicks(dialog.UnitTypeEdit, QStringLiteral("CDE"));
+        QCOMPARE(dialog.UnitTypeEdit->text(), QStringLiteral("aBCD"));
+        // Other characters are refused when pasted too.
+        dialog.UnitTypeEdit->clear();
+        dialog.UnitTypeEdit->insert(QStringLiteral("A%"));
+        QCOMPARE(dialog.UnitTypeEdit->text(), QString());
+
+        // OK pads to four characters.
+        QTest::keyClicks(dialog.UnitTypeEdit, QStringLiteral("AB"));
+        dialog.OKBitBtn->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.UnitTypeEdit->text(), QStringLiteral("AB  "));
+    }
+};
+
+QTEST_MAIN(TestModeForm)
+#include "tst_mode_form.moc"
