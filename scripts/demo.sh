@@ -11,7 +11,7 @@ build_dir=${BUILD_DIR:-build}
 work=$(mktemp -d)
 sim_out="$work/sim.out"
 "$build_dir/tools/tarvin-sim/tarvin-sim" --tcp 0 --wire-log "$work/wire.log" \
-  --no-control --inject-file tools/tarvin-sim/demo-traffic.txt --inject-interval 2000 --inject-repeat 0 \
+  --no-control --inject-file tools/tarvin-sim/demo-traffic.txt --inject-interval 1500 --inject-repeat 0 \
   >"$sim_out" 2>"$work/sim.err" </dev/null &
 sim_pid=$!
 cleanup() { kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; rm -rf "$work"; }

@@ -129,9 +129,9 @@ TAnalyserForm::TAnalyserForm(TMainForm& form, TrafficStatistics& statistics,
     ResetButton = Named(new QPushButton(QStringLiteral("Reset"), Panel1), "ResetButton");
     ResetButton->setGeometry(8, 4, 75, 25);
     TimeLabel = Named(new QLabel(Panel1), "TimeLabel");
-    TimeLabel->setGeometry(96, 8, 200, 17);
+    TimeLabel->setGeometry(96, 8, 228, 17);
     ElapsedTimeLabel = Named(new QLabel(Panel1), "ElapsedTimeLabel");
-    ElapsedTimeLabel->setGeometry(304, 8, 208, 17);
+    ElapsedTimeLabel->setGeometry(328, 8, 184, 17);
 
     SummaryStringGrid = MakeGrid(this, "SummaryStringGrid", 40, 61, false);
     TypeStringGrid = MakeGrid(this, "TypeStringGrid", 105, 81, true);
@@ -143,13 +143,13 @@ TAnalyserForm::TAnalyserForm(TMainForm& form, TrafficStatistics& statistics,
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     BuildChart();
     Label1 = Named(new QLabel(QStringLiteral("Update Rate"), Panel2), "Label1");
-    Label1->setGeometry(8, 6, 64, 17);
+    Label1->setGeometry(8, 6, 72, 17);
     UpdateComboBox = Named(new QComboBox(Panel2), "UpdateComboBox");
-    UpdateComboBox->setGeometry(74, 3, 90, 22);
+    UpdateComboBox->setGeometry(82, 3, 90, 22);
     for (const char* text : kUpdateRateTexts)
         UpdateComboBox->addItem(QLatin1String(text));
     PeakCheckBox = Named(new QCheckBox(QStringLiteral("Peak"), Panel2), "PeakCheckBox");
-    PeakCheckBox->setGeometry(172, 5, 60, 19);
+    PeakCheckBox->setGeometry(180, 5, 60, 19);
     PeakCheckBox->setChecked(true);
     for (QWidget* w : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(UpdateComboBox),
                        static_cast<QWidget*>(PeakCheckBox)})
