@@ -28,6 +28,14 @@ namespace {
 
 constexpr int kLinesPerSecond = 2000;
 
+// Under AddressSanitizer memory is held in quarantine and every step is
+// slower: the figures are reported, but only correctness is judged.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
 int SoakSeconds()
 {
     const int s = qEnvironmentVariableIntValue("TARVIN_SOAK_SECONDS");
@@ -201,7 +209,7 @@ private slots:
         // A drop while the monitor is still reading out a closed link's
         // backlog finds no new link to close, so gaps can be fewer.
         QVERIFY(gaps >= 1 && gaps <= drops);
-        QVERIFY2(rssEnd - rssStart < 20 * 1024, "the monitor's memory grew");
+        QVERIFY2(kSanitized || rssEnd - rssStart < 20 * 1024, "the monitor's memory grew");
     }
 
     // The workbench itself: lines counted as they complete, the link dropped
@@ -277,8 +285,9 @@ private slots:
               sentTotal, reconnects, worstLateness, rssStart, rssEnd);
         QVERIFY(sentTotal > kLinesPerSecond * seconds / 3);
         QCOMPARE(seen, sent);
-        QVERIFY2(worstLateness < 100, "the event loop was blocked for 100 ms or more");
-        QVERIFY2(rssEnd - rssStart < 30 * 1024, "the workbench's memory grew");
+        QVERIFY2(kSanitized || worstLateness < 100,
+                 "the event loop was blocked for 100 ms or more");
+        QVERIFY2(kSanitized || rssEnd - rssStart < 30 * 1024, "the workbench's memory grew");
     }
 };
 
