@@ -4,15 +4,6 @@
 
 namespace tarvin::compose {
 
-std::string TextToHex(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size() * 2);
-    for (char ch : text)
-        out += HexByte(static_cast<unsigned char>(ch));
-    return out;
-}
-
 std::string Hex4(int v)
 {
     const unsigned u = static_cast<unsigned>(v) & 0xFFFFu;

@@ -8,6 +8,8 @@
 // SendTarvinCommand. Functions that can refuse their input return a
 // ComposeResult carrying either the bodies or the user's error text.
 
+#include "link/framing.h"
+
 #include <string>
 #include <string_view>
 #include <utility>
@@ -46,8 +48,6 @@ struct BodyItem {
     std::string_view body;
 };
 
-// Every byte of text as two upper-case hex digits of its 8-bit code.
-std::string TextToHex(std::string_view text);
 // Low 16 bits of v as exactly four upper-case hex digits (two's complement).
 std::string Hex4(int v);
 // v limited to lo..hi.

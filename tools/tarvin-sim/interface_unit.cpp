@@ -1,5 +1,7 @@
 #include "interface_unit.h"
 
+#include "hex_text.h"
+
 #include <algorithm>
 
 namespace tarvin::sim {
@@ -9,17 +11,6 @@ namespace {
 // The interface answers "!" to a line it cannot use: a bad checksum, or text
 // that is not hexadecimal pairs.
 const QByteArray kRefused("!");
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 bool ParseHexPairs(const QByteArray& text, QByteArray& bytes)
 {

@@ -1,5 +1,7 @@
 #include "network.h"
 
+#include "hex_text.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -20,17 +22,6 @@ constexpr int kParamUnitAddress = 0x20;
 constexpr int kParamProject = 0x23;
 constexpr int kParamPartName = 0x2A;
 constexpr int kParamUnitType = 0xF7;
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 // A bus number: a text of one or two hex digits, or a JSON number.
 bool ReadByte(const QJsonValue& value, int& out)

@@ -1,21 +1,8 @@
 #include "wire_log.h"
 
+#include "hex_text.h"
+
 namespace tarvin::sim {
-
-namespace {
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-} // namespace
 
 QByteArray EscapeWire(const QByteArray& bytes)
 {
