@@ -12,6 +12,8 @@ scripts/install-deps.sh
 echo "== build and test"
 BUILD_DIR=${BUILD_DIR:-build} scripts/build.sh -DTARVIN_WERROR=ON
 ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure -j2 --timeout 300
+count() { ctest --test-dir "$1" -N | awk '/Total Tests:/ { print $3 }'; }
+passed=$(count "${BUILD_DIR:-build}")
 
 if [ "${TARVIN_SANITIZERS:-1}" != 0 ]; then
   echo "== build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
@@ -21,10 +23,13 @@ if [ "${TARVIN_SANITIZERS:-1}" != 0 ]; then
   export LSAN_OPTIONS=suppressions=$PWD/.ci/lsan.supp:print_suppressions=0
   export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
   ctest --test-dir build-asan --output-on-failure -j2 --timeout 600
+  passed=$((passed + $(count build-asan)))
 fi
 
 if [ "${FUZZ_SECONDS:-30}" != 0 ]; then
   echo "== fuzz"
   fuzz/run.sh "${FUZZ_SECONDS:-30}"
 fi
+# Reached only when every stage passed (set -e).
 echo "== all tests passed"
+echo "tests: $passed passed, 0 failed"
