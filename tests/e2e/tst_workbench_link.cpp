@@ -195,12 +195,9 @@ private slots:
     {
         SimProcess sim;
         QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-        StoreTcp(sim.tcpPort());
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
-        form.show();
-        form.ConnecttoPCIItem->trigger();
-        QVERIFY(form.state().connected);
+        QVERIFY(ConnectOverTcp(form, sim.tcpPort()));
         const int start = sim.receivedLines().size();
 
         form.SmartButton->click();
@@ -231,12 +228,9 @@ private slots:
     {
         SimProcess sim;
         QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-        StoreTcp(sim.tcpPort());
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
-        form.show();
-        form.ConnecttoPCIItem->trigger();
-        QVERIFY(form.state().connected);
+        QVERIFY(ConnectOverTcp(form, sim.tcpPort()));
 
         // Checksums on, at the interface and in the program's copy.
         form.SendTarvinString("A3300059", QString());
@@ -288,12 +282,9 @@ private slots:
         QVERIFY2(sim.start({QStringLiteral("--split"), QStringLiteral("--split-max"),
                             QStringLiteral("3"), QStringLiteral("--seed"), QStringLiteral("5")}),
                  qPrintable(sim.errorString()));
-        StoreTcp(sim.tcpPort());
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
-        form.show();
-        form.ConnecttoPCIItem->trigger();
-        QVERIFY(form.state().connected);
+        QVERIFY(ConnectOverTcp(form, sim.tcpPort()));
         form.ClearSpeedButtonClick();
         QVERIFY(sim.control(QStringLiteral("send k.")));
         QVERIFY(sim.control(QStringLiteral("monitor 05013800790544")));
@@ -309,12 +300,9 @@ private slots:
     {
         SimProcess sim;
         QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-        StoreTcp(sim.tcpPort());
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
-        form.show();
-        form.ConnecttoPCIItem->trigger();
-        QVERIFY(form.state().connected);
+        QVERIFY(ConnectOverTcp(form, sim.tcpPort()));
         // In basic mode the interface echoes the line: the echo is the reply.
         const int before = NonEmpty(sim.receivedLines()).count(QStringLiteral("2101"));
         form.ResetPCI();
@@ -333,12 +321,9 @@ private slots:
     {
         SimProcess sim;
         QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-        StoreTcp(sim.tcpPort());
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
-        form.show();
-        form.ConnecttoPCIItem->trigger();
-        QVERIFY(form.state().connected);
+        QVERIFY(ConnectOverTcp(form, sim.tcpPort()));
         QVERIFY(sim.control(QStringLiteral("send 0501380079")));
         QVERIFY(sim.control(QStringLiteral("drop")));
         QTRY_VERIFY_WITH_TIMEOUT(!form.CommsOpen(), 3000);

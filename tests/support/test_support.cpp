@@ -1,5 +1,8 @@
 #include "test_support.h"
 
+#include "app/main_form.h"
+
+#include <QAction>
 #include <QSettings>
 
 namespace tarvin::test {
@@ -22,6 +25,14 @@ void StoreTcp(quint16 port, QMap<QString, QString> more)
     more.insert(QStringLiteral("IPAddress"), QStringLiteral("127.0.0.1"));
     more.insert(QStringLiteral("Port"), QString::number(port));
     StoreSettings(more);
+}
+
+bool ConnectOverTcp(TMainForm& form, quint16 port)
+{
+    StoreTcp(port);
+    form.show(); // reads the settings
+    form.ConnecttoPCIItem->trigger();
+    return form.state().connected;
 }
 
 QStringList NonEmpty(const QStringList& lines)

@@ -5,6 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+namespace tarvin {
+class TMainForm;
+}
+
 namespace tarvin::test {
 
 // Replaces what the settings store holds (the store must already point at
@@ -13,6 +17,9 @@ void StoreSettings(const QMap<QString, QString>& values);
 // A store that makes the workbench connect to 127.0.0.1:port over TCP,
 // plus any further values.
 void StoreTcp(quint16 port, QMap<QString, QString> more = {});
+// Points a main window that has not been shown yet at 127.0.0.1:port,
+// shows it and connects; true when the interface answered.
+bool ConnectOverTcp(TMainForm& form, quint16 port);
 // The lines without the empty ones (the second carriage return of each
 // command shows as an empty line on the wire).
 QStringList NonEmpty(const QStringList& lines);
