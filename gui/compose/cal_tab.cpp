@@ -20,14 +20,14 @@ using namespace tabs;
 
 CALTab::CALTab(TMainForm& form, QWidget* parent) : QWidget(parent), m_form(form)
 {
-    auto* destination = Named(new QGroupBox(QStringLiteral("Destination Unit"), this),
-                              "DestinationUnitGroupBox");
+    auto* destination =
+        Named(new QGroupBox(QStringLiteral("Destination Unit"), this), "DestinationUnitGroupBox");
     destination->setGeometry(8, 2, 200, 118);
-    LocalPCIRadioButton = Named(new QRadioButton(QStringLiteral("Local PCI"), destination),
-                                "LocalPCIRadioButton");
+    LocalPCIRadioButton =
+        Named(new QRadioButton(QStringLiteral("Local PCI"), destination), "LocalPCIRadioButton");
     LocalPCIRadioButton->setGeometry(8, 20, 100, 20);
-    OtherUnitRadioButton = Named(new QRadioButton(QStringLiteral("Other Unit"), destination),
-                                 "OtherUnitRadioButton");
+    OtherUnitRadioButton =
+        Named(new QRadioButton(QStringLiteral("Other Unit"), destination), "OtherUnitRadioButton");
     OtherUnitRadioButton->setGeometry(8, 42, 100, 20);
     LocalPCIRadioButton->setChecked(true);
     AddLabel(destination, QStringLiteral("Unit Address"), {8, 66, 120, 16});
@@ -38,15 +38,15 @@ CALTab::CALTab(TMainForm& form, QWidget* parent) : QWidget(parent), m_form(form)
     AddLabel(command, QStringLiteral("Parameter No."), {8, 18, 100, 16});
     ParamComboBox = AddCombo(command, "ParamComboBox", {8, 36, 100, 24});
     AddLabel(command, QStringLiteral("Count"), {114, 18, 60, 16});
-    CountSpinEdit = Named(new SpinEdit(compose::kCountMin, compose::kCountMax, 1, command),
-                          "CountSpinEdit");
+    CountSpinEdit =
+        Named(new SpinEdit(compose::kCountMin, compose::kCountMax, 1, command), "CountSpinEdit");
     CountSpinEdit->setGeometry(114, 36, 60, 24);
     RecallButton = AddButton(command, "RecallButton", QStringLiteral("Recall"), {184, 16, 80, 26});
     GetStatusButton =
         AddButton(command, "GetStatusButton", QStringLiteral("Get Status"), {270, 16, 82, 26});
     ResetButton = AddButton(command, "ResetButton", QStringLiteral("Reset"), {184, 46, 80, 26});
-    IdentifyCommandButton = AddButton(command, "IdentifyCommandButton",
-                                      QStringLiteral("Identify"), {8, 80, 80, 26});
+    IdentifyCommandButton =
+        AddButton(command, "IdentifyCommandButton", QStringLiteral("Identify"), {8, 80, 80, 26});
     IdentifyComboBox = AddCombo(command, "IdentifyComboBox", {94, 81, 190, 24});
     AddItems(IdentifyComboBox, compose::kIdentifyAttributes);
     IdentifyComboBox->setCurrentIndex(compose::kDefaultIdentifyIndex);
@@ -120,13 +120,10 @@ void CALTab::UnlockButtonClick()
 
 void CALTab::StoreButtonClick()
 {
-    const compose::ComposeResult result =
-        compose::StoreBody(ParamComboBox->currentIndex(), Bytes(StoreDataEdit->text()));
-    if (!result.ok()) {
-        ShowError(m_form, this, result.error);
-        return;
-    }
-    SendCAL(result.commands.front());
+    if (const auto body = CheckedBody(
+            m_form, this,
+            compose::StoreBody(ParamComboBox->currentIndex(), Bytes(StoreDataEdit->text()))))
+        SendCAL(*body);
 }
 
 } // namespace tarvin

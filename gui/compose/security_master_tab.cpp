@@ -18,8 +18,8 @@ using compose::ZoneState;
 SecurityMasterTab::SecurityMasterTab(TMainForm& form, QWidget* parent)
     : QWidget(parent), m_form(form)
 {
-    auto* messages = Named(new QGroupBox(QStringLiteral("Status Messages"), this),
-                           "StatusMessagesGroupBox");
+    auto* messages =
+        Named(new QGroupBox(QStringLiteral("Status Messages"), this), "StatusMessagesGroupBox");
     messages->setGeometry(8, 2, 230, 84);
     SecurityMessageComboBox = AddCombo(messages, "SecurityMessageComboBox", {8, 20, 214, 24});
     AddItems(SecurityMessageComboBox, compose::kSecurityStatusMessages);
@@ -30,8 +30,8 @@ SecurityMasterTab::SecurityMasterTab(TMainForm& form, QWidget* parent)
     auto* zones = Named(new QGroupBox(QStringLiteral("Zone Status"), this), "ZoneStatusGroupBox");
     zones->setGeometry(244, 2, 300, 118);
     AddLabel(zones, QStringLiteral("Zone"), {8, 20, 40, 16});
-    ZoneSpinEdit = Named(new SpinEdit(compose::kZoneMin, compose::kZoneMax, 1, zones),
-                         "ZoneSpinEdit");
+    ZoneSpinEdit =
+        Named(new SpinEdit(compose::kZoneMin, compose::kZoneMax, 1, zones), "ZoneSpinEdit");
     ZoneSpinEdit->setGeometry(8, 38, 60, 24);
     const auto zoneButton = [zones](const char* name, const QString& caption, int column, int row) {
         return AddButton(zones, name, caption, {76 + column * 74, 16 + row * 32, 70, 28});
@@ -121,22 +121,16 @@ void SecurityMasterTab::ArmNotReadyButtonClick()
 
 void SecurityMasterTab::Status1ButtonClick()
 {
-    const compose::ComposeResult result = compose::Status1Body(Bytes(Status1Edit->text()));
-    if (!result.ok()) {
-        ShowError(m_form, this, result.error);
-        return;
-    }
-    SendSecurityCommand(result.commands.front());
+    if (const auto body =
+            CheckedBody(m_form, this, compose::Status1Body(Bytes(Status1Edit->text()))))
+        SendSecurityCommand(*body);
 }
 
 void SecurityMasterTab::Status2ButtonClick()
 {
-    const compose::ComposeResult result = compose::Status2Body(Bytes(Status2Edit->text()));
-    if (!result.ok()) {
-        ShowError(m_form, this, result.error);
-        return;
-    }
-    SendSecurityCommand(result.commands.front());
+    if (const auto body =
+            CheckedBody(m_form, this, compose::Status2Body(Bytes(Status2Edit->text()))))
+        SendSecurityCommand(*body);
 }
 
 } // namespace tarvin

@@ -14,8 +14,7 @@ namespace tarvin {
 
 using namespace tabs;
 
-SecuritySlaveTab::SecuritySlaveTab(TMainForm& form, QWidget* parent)
-    : QWidget(parent), m_form(form)
+SecuritySlaveTab::SecuritySlaveTab(TMainForm& form, QWidget* parent) : QWidget(parent), m_form(form)
 {
     const auto button = [this](const char* name, const QString& caption, int row) {
         return AddButton(this, name, caption, {8, 2 + row * 24, 100, 23});
@@ -33,17 +32,17 @@ SecuritySlaveTab::SecuritySlaveTab(TMainForm& form, QWidget* parent)
     ArmComboBox->setCurrentIndex(0);
     ArmButton = AddButton(arm, "ArmButton", QStringLiteral("Arm"), {122, 20, 42, 26});
 
-    auto* message = Named(new QGroupBox(QStringLiteral("Display Message"), this),
-                          "DisplayMessageGroupBox");
+    auto* message =
+        Named(new QGroupBox(QStringLiteral("Display Message"), this), "DisplayMessageGroupBox");
     message->setGeometry(116, 62, 170, 56);
-    MessageEdit = Named(new QLineEdit(Latin1(compose::kDefaultDisplayMessage), message),
-                        "MessageEdit");
+    MessageEdit =
+        Named(new QLineEdit(Latin1(compose::kDefaultDisplayMessage), message), "MessageEdit");
     MessageEdit->setGeometry(8, 22, 110, 24);
     DisplayMessageButton =
         AddButton(message, "DisplayMessageButton", QStringLiteral("Send"), {122, 20, 42, 26});
 
-    auto* zoneName = Named(new QGroupBox(QStringLiteral("Get Zone Name"), this),
-                           "GetZoneNameGroupBox");
+    auto* zoneName =
+        Named(new QGroupBox(QStringLiteral("Get Zone Name"), this), "GetZoneNameGroupBox");
     zoneName->setGeometry(292, 2, 130, 56);
     ZoneNumberSpinEdit = Named(new SpinEdit(compose::kZoneMin, compose::kZoneMax, 1, zoneName),
                                "ZoneNumberSpinEdit");
@@ -81,9 +80,9 @@ SecuritySlaveTab::SecuritySlaveTab(TMainForm& form, QWidget* parent)
     on(DropTamperButton, &SecuritySlaveTab::DropTamperButtonClick);
     on(DisplayMessageButton, &SecuritySlaveTab::DisplayMessageButtonClick);
     on(GetZoneNameButton, &SecuritySlaveTab::GetZoneNameButtonClick);
-    for (QPushButton* k : {Keypad1Button, Keypad2Button, Keypad3Button, Keypad4Button,
-                           Keypad5Button, Keypad6Button, Keypad7Button, Keypad8Button,
-                           Keypad9Button, Keypad0Button, KeypadEnterButton})
+    for (QPushButton* k :
+         {Keypad1Button, Keypad2Button, Keypad3Button, Keypad4Button, Keypad5Button, Keypad6Button,
+          Keypad7Button, Keypad8Button, Keypad9Button, Keypad0Button, KeypadEnterButton})
         connect(k, &QPushButton::clicked, this, [this, k] { Keypad1ButtonClick(k); });
 }
 
@@ -124,12 +123,9 @@ void SecuritySlaveTab::DropTamperButtonClick()
 
 void SecuritySlaveTab::DisplayMessageButtonClick()
 {
-    const compose::ComposeResult result = compose::DisplayMessageBody(Bytes(MessageEdit->text()));
-    if (!result.ok()) {
-        ShowError(m_form, this, result.error);
-        return;
-    }
-    SendSecurityCommand(result.commands.front());
+    if (const auto body =
+            CheckedBody(m_form, this, compose::DisplayMessageBody(Bytes(MessageEdit->text()))))
+        SendSecurityCommand(*body);
 }
 
 void SecuritySlaveTab::GetZoneNameButtonClick()

@@ -49,6 +49,18 @@ void ShowError(TMainForm& form, QWidget* parent, const std::string& text)
     form.prompter().message(parent, Prompter::Icon::Error, Latin1(text));
 }
 
+std::optional<std::string> CheckedBody(TMainForm& form, QWidget* parent,
+                                       const compose::ComposeResult& result)
+{
+    if (!result.ok()) {
+        ShowError(form, parent, result.error);
+        return std::nullopt;
+    }
+    if (result.commands.empty())
+        return std::nullopt;
+    return result.commands.front();
+}
+
 void AttachAssignMenu(TMainForm& form, QPushButton* button)
 {
     button->setContextMenuPolicy(Qt::CustomContextMenu);

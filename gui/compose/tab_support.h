@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,8 +25,7 @@ class TMainForm;
 
 namespace tabs {
 
-template <class W>
-W* Named(W* widget, const char* name)
+template <class W> W* Named(W* widget, const char* name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
@@ -72,6 +72,10 @@ bool SendSAL(TMainForm& form, int application, const std::string& body);
 
 // A validation message: an error box with OK.
 void ShowError(TMainForm& form, QWidget* parent, const std::string& text);
+// The body a composer produced, or nothing: after showing its refusal, or
+// when it produced no command at all.
+std::optional<std::string> CheckedBody(TMainForm& form, QWidget* parent,
+                                       const compose::ComposeResult& result);
 
 // The "Assign to User Button" pop-up on a send button. The menu is built
 // after the pages, so it is looked up when asked for.

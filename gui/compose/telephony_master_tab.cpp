@@ -65,12 +65,8 @@ void TelephonyMasterTab::SendTelephonyCommand(const std::string& body)
 
 void TelephonyMasterTab::SendChecked(const compose::ComposeResult& result)
 {
-    if (!result.ok()) {
-        ShowError(m_form, this, result.error);
-        return;
-    }
-    if (!result.commands.empty())
-        SendTelephonyCommand(result.commands.front());
+    if (const auto body = CheckedBody(m_form, this, result))
+        SendTelephonyCommand(*body);
 }
 
 void TelephonyMasterTab::OnHookButtonClick()
@@ -80,7 +76,8 @@ void TelephonyMasterTab::OnHookButtonClick()
 
 void TelephonyMasterTab::OffHookButtonClick()
 {
-    SendChecked(compose::OffHookBody(OffHookComboBox->currentIndex(), Bytes(PhoneNumberEdit->text())));
+    SendChecked(
+        compose::OffHookBody(OffHookComboBox->currentIndex(), Bytes(PhoneNumberEdit->text())));
 }
 
 void TelephonyMasterTab::DialInButtonClick()

@@ -18,8 +18,7 @@ TelephonySlaveTab::TelephonySlaveTab(TMainForm& form, QWidget* parent)
     const auto button = [this](const char* name, const QString& caption, int column, int row) {
         return AddButton(this, name, caption, {8 + column * 128, 8 + row * 34, 124, 28});
     };
-    IsolateNormalButton =
-        button("IsolateNormalButton", QStringLiteral("Isolation Normal"), 0, 0);
+    IsolateNormalButton = button("IsolateNormalButton", QStringLiteral("Isolation Normal"), 0, 0);
     IsolateSecondaryButton =
         button("IsolateSecondaryButton", QStringLiteral("Isolate Secondary"), 0, 1);
     RecallOutgoingButton = button("RecallOutgoingButton", QStringLiteral("Recall Outgoing"), 1, 0);
@@ -79,12 +78,8 @@ void TelephonySlaveTab::RejectCallButtonClick()
 
 void TelephonySlaveTab::DivertButtonClick()
 {
-    const compose::ComposeResult result = compose::DivertBody(Bytes(NumberEdit->text()));
-    if (!result.ok()) {
-        ShowError(m_form, this, result.error);
-        return;
-    }
-    SendTelephonyCommand(result.commands.front());
+    if (const auto body = CheckedBody(m_form, this, compose::DivertBody(Bytes(NumberEdit->text()))))
+        SendTelephonyCommand(*body);
 }
 
 void TelephonySlaveTab::ClearDiversionButtonClick()

@@ -355,6 +355,17 @@ std::optional<int> Diagnostics::askApplication()
     return static_cast<int>(application);
 }
 
+std::optional<std::pair<int, QByteArray>> Diagnostics::applicationInquiry()
+{
+    const std::optional<int> application = askApplication();
+    if (!application)
+        return std::nullopt;
+    const QByteArray header = m_form.SALHeader(255);
+    if (header.isEmpty())
+        return std::nullopt;
+    return std::make_pair(*application, header);
+}
+
 void Diagnostics::InstallationMMIButtonClick()
 {
     Command command(*this);
@@ -368,13 +379,11 @@ void Diagnostics::ApplicationMMIButtonClick()
     Command command(*this);
     if (!command)
         return;
-    const std::optional<int> application = askApplication();
-    if (!application)
+    const auto inquiry = applicationInquiry();
+    if (!inquiry)
         return;
-    const QByteArray header = m_form.SALHeader(255);
-    if (header.isEmpty())
-        return;
-    initiateMMI(header + ApplicationMMIBody(*application).c_str(), kMMIApplication);
+    const auto& [application, header] = *inquiry;
+    initiateMMI(header + ApplicationMMIBody(application).c_str(), kMMIApplication);
     showResults();
 }
 
@@ -383,12 +392,10 @@ void Diagnostics::LevelMMIButtonClick()
     Command command(*this);
     if (!command)
         return;
-    const std::optional<int> application = askApplication();
-    if (!application)
+    const auto inquiry = applicationInquiry();
+    if (!inquiry)
         return;
-    const QByteArray header = m_form.SALHeader(255);
-    if (header.isEmpty())
-        return;
+    const auto& [application, header] = *inquiry;
     {
         WaitCursor wait;
         m_mmi.ClearMMIResults();
@@ -396,7 +403,7 @@ void Diagnostics::LevelMMIButtonClick()
         for (int block = 1; block <= 8; ++block) {
             QElapsedTimer since;
             since.start();
-            m_form.SendTarvinCommand(header + LevelMMIBody(*application, block).c_str());
+            m_form.SendTarvinCommand(header + LevelMMIBody(application, block).c_str());
             waitForLastIndex(LevelMMIBlockEnd(block), since);
         }
     }

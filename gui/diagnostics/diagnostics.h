@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 #include <string>
 
 class QElapsedTimer;
@@ -74,6 +75,9 @@ private:
     void setMMIMode(int mode);
     std::optional<long long> askUnit(const QString& title);
     std::optional<int> askApplication();
+    // The application to inquire about and the inquiry's header; nothing
+    // when the user cancelled or the remote path was refused.
+    std::optional<std::pair<int, QByteArray>> applicationInquiry();
     void showResults();
     void showMessage(const std::string& text);
 
