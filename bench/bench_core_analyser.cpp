@@ -76,8 +76,9 @@ public:
         for (const Run& run : runs) {
             auto it = run.counters.find("lines/s");
             if (it != run.counters.end())
-                std::printf("analyser counter: %.0f lines/s, target %.0f, ratio %.2f\n", double(it->second),
-                            kTargetLinesPerSecond, double(it->second) / kTargetLinesPerSecond);
+                std::printf("analyser counter: %.0f lines/s, target %.0f, ratio %.2f\n",
+                            double(it->second), kTargetLinesPerSecond,
+                            double(it->second) / kTargetLinesPerSecond);
         }
     }
 };

@@ -7,11 +7,11 @@
 //   bench_gui_analyser_latency [--seconds N] [--rate N] [--sim PATH]
 //
 // The simulator comes from --sim, else TARVIN_SIM, else the build tree.
+#include "../tests/support/scripted_prompter.h"
 #include "app/main_form.h"
 #include "diagnostics/analyser_form.h"
 #include "diagnostics/interface_tools.h"
 #include "link/link_session.h"
-#include "../tests/support/scripted_prompter.h"
 
 #include <QAction>
 #include <QApplication>
@@ -63,7 +63,8 @@ int main(int argc, char** argv)
             simPath = args[i + 1];
     }
     if (simPath.isEmpty())
-        simPath = QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/tarvin-sim/tarvin-sim");
+        simPath = QCoreApplication::applicationDirPath() +
+                  QStringLiteral("/../tools/tarvin-sim/tarvin-sim");
 
     QTemporaryDir dir;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
@@ -71,8 +72,9 @@ int main(int argc, char** argv)
     QProcess sim;
     sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // SAL of many applications and sources, MMIs, CAL replies, 5 % damaged.
-    sim.start(simPath, {QStringLiteral("--tcp"), QStringLiteral("0"), QStringLiteral("--traffic"),
-                        QString::number(rate), QStringLiteral("--error-share"), QStringLiteral("5")});
+    sim.start(simPath,
+              {QStringLiteral("--tcp"), QStringLiteral("0"), QStringLiteral("--traffic"),
+               QString::number(rate), QStringLiteral("--error-share"), QStringLiteral("5")});
     quint16 port = 0;
     QElapsedTimer startClock;
     startClock.start();
@@ -104,10 +106,11 @@ int main(int argc, char** argv)
     InterfaceTools tools(form);
     tools.wire();
     tools.setUnitTypeSource([] { return UnitTypeTable{}; }); // no MMI: measure counting only
-    QObject::connect(&form.link(), &LinkSession::lineCompleted, &tools, [&](const ReceivedLine& line) {
-        if (form.state().allMonitor)
-            tools.CountAnalyserMessage(line.part);
-    });
+    QObject::connect(&form.link(), &LinkSession::lineCompleted, &tools,
+                     [&](const ReceivedLine& line) {
+                         if (form.state().allMonitor)
+                             tools.CountAnalyserMessage(line.part);
+                     });
     form.show();
     form.ConnecttoPCIItem->trigger();
     if (!form.state().connected) {
@@ -167,15 +170,18 @@ int main(int argc, char** argv)
     const double p50 = Percentile(lateness, 0.50);
     const double p99 = Percentile(lateness, 0.99);
     const double worst = lateness.empty() ? 0 : *std::max_element(lateness.begin(), lateness.end());
-    const double gapMin = refreshGaps.empty() ? 0 : *std::min_element(refreshGaps.begin(), refreshGaps.end());
-    const double gapMax = refreshGaps.empty() ? 0 : *std::max_element(refreshGaps.begin(), refreshGaps.end());
+    const double gapMin =
+        refreshGaps.empty() ? 0 : *std::min_element(refreshGaps.begin(), refreshGaps.end());
+    const double gapMax =
+        refreshGaps.empty() ? 0 : *std::max_element(refreshGaps.begin(), refreshGaps.end());
     std::printf("analyser under load: %d lines/s offered for %.1f s\n", rate, measuredSeconds);
     std::printf("  lines counted          %lld (%.0f lines/s)\n", static_cast<long long>(counted),
                 static_cast<double>(counted) / std::max(measuredSeconds, 0.001));
-    std::printf("  10 ms timer lateness   p50 %.2f ms, p99 %.2f ms, max %.2f ms (%zu samples)\n", p50,
-                p99, worst, lateness.size());
-    std::printf("  refresh interval       %zu refreshes, %.0f..%.0f ms\n", refreshGaps.size() + 1, gapMin,
-                gapMax);
-    std::printf("  p99 lateness target %.0f ms, ratio %.2f\n", kTargetLatencyMs, p99 / kTargetLatencyMs);
+    std::printf("  10 ms timer lateness   p50 %.2f ms, p99 %.2f ms, max %.2f ms (%zu samples)\n",
+                p50, p99, worst, lateness.size());
+    std::printf("  refresh interval       %zu refreshes, %.0f..%.0f ms\n", refreshGaps.size() + 1,
+                gapMin, gapMax);
+    std::printf("  p99 lateness target %.0f ms, ratio %.2f\n", kTargetLatencyMs,
+                p99 / kTargetLatencyMs);
     return 0;
 }

@@ -26,7 +26,8 @@ constexpr int kClockApp = 0xDF;
 constexpr int kTelephonyApp = 0xE0;
 constexpr int kMeasurementApp = 0xE4;
 
-struct ComposeResult {
+struct ComposeResult
+{
     std::vector<std::string> commands; // bodies, in sending order
     std::string error;                 // the message box text when refused
 
@@ -37,13 +38,15 @@ struct ComposeResult {
 };
 
 // A drop-down item and the byte it selects.
-struct CodedItem {
+struct CodedItem
+{
     std::string_view text;
     int code;
 };
 
 // A drop-down item and the body it sends.
-struct BodyItem {
+struct BodyItem
+{
     std::string_view text;
     std::string_view body;
 };

@@ -17,7 +17,8 @@ inline constexpr std::array<CodedItem, 2> kControlApplications{{
     {"Enable Control (CB)", kEnableControlApp},
 }};
 
-struct ControlLabels {
+struct ControlLabels
+{
     std::string_view group; // ControlGroupLabel
     std::string_view level; // ControlLevelLabel
 };

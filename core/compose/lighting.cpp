@@ -114,9 +114,10 @@ std::string LightingAppWarning(int application, bool hexNumbers)
 {
     if (application >= kFirstLightingApp && application <= kLastLightingApp)
         return {};
-    return hexNumbers
-        ? "Use of Application Addresses outside the range 30 to 7F may cause undesirable effects."
-        : "Use of Application Addresses outside the range 48 to 127 may cause undesirable effects.";
+    return hexNumbers ? "Use of Application Addresses outside the range 30 to 7F may cause "
+                        "undesirable effects."
+                      : "Use of Application Addresses outside the range 48 to 127 may cause "
+                        "undesirable effects.";
 }
 
 std::optional<int> SpeedPeriodMs(int speedIndex)

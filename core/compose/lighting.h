@@ -60,7 +60,12 @@ constexpr int kRandomConcatenated = 2;
 // LevelRadioGroup items: index 0 is "%", index 1 "Level".
 inline constexpr std::array<std::string_view, 2> kLevelModes{{"%", "Level"}};
 
-enum class LightingKind { On = 1, Off = 2, Ramp = 3 };
+enum class LightingKind
+{
+    On = 1,
+    Off = 2,
+    Ramp = 3
+};
 
 // Ramp command code of a rate index as two hex digits; an index outside the
 // table is clamped into it.
@@ -102,7 +107,8 @@ using RandomSource = std::function<int(int n)>;
 // A source over std::mt19937 with the given seed.
 RandomSource MakeRandomSource(unsigned seed);
 
-struct RandomTrafficSettings {
+struct RandomTrafficSettings
+{
     int commandType = kRandomConcatenated; // index into kRandomCommandTypes
     int appFrom = kLightingApp;
     int appTo = kLightingApp;
@@ -110,7 +116,8 @@ struct RandomTrafficSettings {
     int groupTo = 255;
 };
 
-struct RandomLightingMessage {
+struct RandomLightingMessage
+{
     int application = 0; // the caller prepends SALHeader(application)
     std::string body;
 };

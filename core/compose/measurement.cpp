@@ -40,8 +40,7 @@ int SpinFieldValue(const std::string& text, int lo, int hi)
 }
 
 MeasurementResult MeasurementBody(int device, int channel, int unitIndex,
-                                  const std::string& exponentText,
-                                  const std::string& valueText)
+                                  const std::string& exponentText, const std::string& valueText)
 {
     MeasurementResult result;
     result.exponentText = CutAtPoint(exponentText);
@@ -49,14 +48,16 @@ MeasurementResult MeasurementBody(int device, int channel, int unitIndex,
     if (unitIndex < 0 || unitIndex >= static_cast<int>(kMeasurementUnits.size()))
         return result;
 
-    const std::optional<int> exponent = ReadInteger(result.exponentText, kExponentMin, kExponentMax);
+    const std::optional<int> exponent =
+        ReadInteger(result.exponentText, kExponentMin, kExponentMax);
     if (!exponent)
         result.notices.emplace_back(kInvalidExponent);
     const std::optional<int> value = ReadInteger(result.valueText, kValueMin, kValueMax);
     if (!value)
         result.notices.emplace_back(kInvalidValue);
 
-    const auto unit = static_cast<unsigned>(kMeasurementUnits[static_cast<std::size_t>(unitIndex)].code);
+    const auto unit =
+        static_cast<unsigned>(kMeasurementUnits[static_cast<std::size_t>(unitIndex)].code);
     result.body = "0E" + HexByte(static_cast<unsigned>(ClampInt(device, 0, 255))) +
                   HexByte(static_cast<unsigned>(ClampInt(channel, 0, 255))) + HexByte(unit) +
                   HexByte(static_cast<unsigned>(exponent.value_or(0))) + Hex4(value.value_or(0));

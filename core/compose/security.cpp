@@ -16,8 +16,7 @@ std::string ZoneByte(int zone)
     return HexByte(static_cast<unsigned>(ClampInt(zone, 0, 255)));
 }
 
-template <std::size_t N>
-std::string BodyAt(const std::array<BodyItem, N>& items, int index)
+template <std::size_t N> std::string BodyAt(const std::array<BodyItem, N>& items, int index)
 {
     if (index < 0 || static_cast<std::size_t>(index) >= N)
         return {};

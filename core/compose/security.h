@@ -81,8 +81,15 @@ inline constexpr char kDropTamperBody[] = "01A3";
 std::string SecurityStatusBody(int index);
 std::string ArmBody(int index);
 
-enum class ZoneState { Unsealed = 0x86, Sealed = 0x87, Open = 0x88, Short = 0x89,
-                       Isolated = 0x8A, ArmFail = 0x92 };
+enum class ZoneState
+{
+    Unsealed = 0x86,
+    Sealed = 0x87,
+    Open = 0x88,
+    Short = 0x89,
+    Isolated = 0x8A,
+    ArmFail = 0x92
+};
 
 // "0A" + state + zone.
 std::string ZoneStateBody(ZoneState state, int zone);

@@ -28,7 +28,8 @@ ComposeResult OffHookBody(int kindIndex, const std::string& number)
 {
     if (kindIndex < 0 || kindIndex >= static_cast<int>(kOffHookKinds.size()))
         return {};
-    const auto kind = static_cast<unsigned>(kOffHookKinds[static_cast<std::size_t>(kindIndex)].code);
+    const auto kind =
+        static_cast<unsigned>(kOffHookKinds[static_cast<std::size_t>(kindIndex)].code);
     return NumberCommand(0xA2, "02" + HexByte(kind), number);
 }
 

@@ -24,7 +24,8 @@ std::string IniFilePath(const IniLocationInput& input)
     if (!input.overridePath.empty())
         return input.overridePath;
     if (input.windows)
-        return JoinPath(input.windowsFolder.empty() ? "C:/Windows" : input.windowsFolder, kIniFileName);
+        return JoinPath(input.windowsFolder.empty() ? "C:/Windows" : input.windowsFolder,
+                        kIniFileName);
     // The first non-empty entry of the list is the most important one.
     std::string_view dirs = input.xdgConfigDirs;
     while (!dirs.empty()) {

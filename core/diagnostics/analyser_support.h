@@ -12,7 +12,7 @@ namespace tarvin {
 // colon-separated) and "/etc/xdg" when that list is empty.
 struct IniLocationInput
 {
-    std::string overridePath;  // TARVIN_INI
+    std::string overridePath; // TARVIN_INI
     bool windows = false;
     std::string windowsFolder; // %WINDIR%
     std::string xdgConfigDirs; // $XDG_CONFIG_DIRS

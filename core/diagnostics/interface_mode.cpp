@@ -120,8 +120,8 @@ bool IsPCIUnitType(std::string_view type)
 
 std::string NotPCIWarningText(std::string_view type)
 {
-    return "This unit is not a PC Interface.\rIt is of type " + std::string(type) + "."
-        + "\rChanging its Mode may cause operational problems.\rDo you want to continue ?";
+    return "This unit is not a PC Interface.\rIt is of type " + std::string(type) + "." +
+           "\rChanging its Mode may cause operational problems.\rDo you want to continue ?";
 }
 
 std::vector<std::string> OtherPCIModeCommands(std::string_view header, const ModeBoxes& boxes)

@@ -58,14 +58,15 @@ std::string StartMonitoringCommand(int firmwareVersion);
 // One step of Set Mode, in the order they must happen.
 struct ModeAction
 {
-    enum Kind {
+    enum Kind
+    {
         StoreInterfaceOptions, // value: the new interface options copy
         SendRaw,               // text sent as it is (no checksum, no ack letter)
         SetFlowControl,        // value != 0: software flow control on
         StorePCIOptionByte,    // value: the new PCI option byte
         SendCommand,           // text framed as any command
         ClearAllMonitor,
-        StartMonitoring,       // the analyser's StartMonitoring
+        StartMonitoring, // the analyser's StartMonitoring
     };
     Kind kind;
     std::string text;

@@ -43,8 +43,8 @@ void AddText(MMIResultsLayout& layout, int x, int y, std::string text, MMIColour
     layout.texts.push_back({x, y, std::move(text), colour, centred});
 }
 
-void AddLegend(MMIResultsLayout& layout, const std::array<std::pair<const char*, MMIColour>, 4>& rows,
-               int count)
+void AddLegend(MMIResultsLayout& layout,
+               const std::array<std::pair<const char*, MMIColour>, 4>& rows, int count)
 {
     AddText(layout, 10, 10, "LEGEND", MMIColour::Black);
     for (int i = 0; i < count; ++i)

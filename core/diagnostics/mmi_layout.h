@@ -9,7 +9,15 @@
 
 namespace tarvin {
 
-enum class MMIColour { Black, White, Silver, Grey, Red, Blue };
+enum class MMIColour
+{
+    Black,
+    White,
+    Silver,
+    Grey,
+    Red,
+    Blue
+};
 
 // 0xRRGGBB of each colour.
 std::uint32_t MMIColourRgb(MMIColour colour);

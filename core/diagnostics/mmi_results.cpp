@@ -16,8 +16,8 @@ std::string ApplicationMMIBody(int application)
 
 std::string LevelMMIBody(int application, int block)
 {
-    return "7307" + HexByte(static_cast<unsigned>(application))
-        + HexByte(static_cast<unsigned>(32 * (block - 1)));
+    return "7307" + HexByte(static_cast<unsigned>(application)) +
+           HexByte(static_cast<unsigned>(32 * (block - 1)));
 }
 
 int LevelMMIBlockEnd(int block)
@@ -67,7 +67,8 @@ void MMIResults::CollectMMIReply(std::string_view line)
     std::uint8_t bytes[kMaxLine / 2 + 1] = {};
     const int count = static_cast<int>(line.size() / 2);
     for (int k = 1; k <= count; ++k)
-        bytes[k] = static_cast<std::uint8_t>(HexToNumber(line.substr(static_cast<std::size_t>(2 * k - 2), 2)));
+        bytes[k] = static_cast<std::uint8_t>(
+            HexToNumber(line.substr(static_cast<std::size_t>(2 * k - 2), 2)));
 
     // A reply that carries a route has its reply byte after the route.
     const int a = bytes[1] == 0x86 ? bytes[4] + 5 : 1;

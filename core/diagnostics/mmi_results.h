@@ -9,7 +9,8 @@
 
 namespace tarvin {
 
-enum MMIMode : int {
+enum MMIMode : int
+{
     kMMINone = 0, // no collection; the results window shows the unit data image
     kMMIInstallation = 1,
     kMMIApplication = 2,

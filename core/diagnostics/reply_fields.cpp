@@ -57,16 +57,17 @@ std::string SerialNumberText(std::string_view field)
 {
     if (field.empty())
         return {};
-    return std::to_string(HexToNumber(Substring(field, 1, 5))) + "-"
-        + std::to_string(HexToNumber(Substring(field, 6, 3)));
+    return std::to_string(HexToNumber(Substring(field, 1, 5))) + "-" +
+           std::to_string(HexToNumber(Substring(field, 6, 3)));
 }
 
 std::string ReplyField(std::string_view reply, int first, int count, int pathLength)
 {
     if (first < 1 || count <= 0 || pathLength < 0)
         return {};
-    return std::string(Substring(reply, static_cast<std::size_t>(first) + static_cast<std::size_t>(pathLength),
-                                 static_cast<std::size_t>(count)));
+    return std::string(
+        Substring(reply, static_cast<std::size_t>(first) + static_cast<std::size_t>(pathLength),
+                  static_cast<std::size_t>(count)));
 }
 
 std::string TrimBlanks(std::string_view text)
@@ -129,7 +130,8 @@ std::string TcpLocation(std::string_view address, int port)
     return std::string(address) + ":" + std::to_string(port);
 }
 
-std::string PCIDetailsText(const PCIDetails& details, int firmwareVersion, std::string_view location)
+std::string PCIDetailsText(const PCIDetails& details, int firmwareVersion,
+                           std::string_view location)
 {
     if (firmwareVersion == 0)
         return kUnknownPCIText;
@@ -207,7 +209,8 @@ std::string UnitDataImage::BlockCommandBody(int block)
 
 std::string UnitDataImage::BlockReplyPattern(int block, int pathLength)
 {
-    return UnitReplyPattern(pathLength, "89" + HexByte(static_cast<unsigned>(kBlockSize * block)) + "*");
+    return UnitReplyPattern(pathLength,
+                            "89" + HexByte(static_cast<unsigned>(kBlockSize * block)) + "*");
 }
 
 void UnitDataImage::StoreBlock(int block, std::string_view reply, int pathLength)

@@ -38,7 +38,8 @@ std::string TrimBlanks(std::string_view text);
 
 // --- The connected PCI ("Get PCI Data") ---
 
-enum PCIField : int {
+enum PCIField : int
+{
     kPCIManufacturer,
     kPCIUnitType,
     kPCIFirmwareVersion,

@@ -114,8 +114,8 @@ std::string FormatRate(double value)
     const int written = std::snprintf(buffer, sizeof buffer, "%5.1f", value);
     if (written < 0)
         return {};
-    return TrimBlanks(std::string_view(buffer, std::min<std::size_t>(static_cast<std::size_t>(written),
-                                                                    sizeof buffer - 1)));
+    return TrimBlanks(std::string_view(
+        buffer, std::min<std::size_t>(static_cast<std::size_t>(written), sizeof buffer - 1)));
 }
 
 std::string ElapsedTimeText(double seconds)
@@ -174,8 +174,7 @@ std::string PerMinute(std::int32_t count, double elapsed)
 
 } // namespace
 
-TrafficAnalyser::TrafficAnalyser(TrafficStatistics& statistics)
-    : m_statistics(statistics)
+TrafficAnalyser::TrafficAnalyser(TrafficStatistics& statistics) : m_statistics(statistics)
 {
     m_summary = {{"", "Count", "Average Rate", "Peak Rate"},
                  {"Errors", "", "", ""},
@@ -240,7 +239,8 @@ bool TrafficAnalyser::Refresh(double now, const UnitTypeTable& unitTypes, bool h
 void TrafficAnalyser::FillGrids(double elapsed, const UnitTypeTable& unitTypes, bool hexNumbers)
 {
     const TrafficStatistics& s = m_statistics;
-    m_summary[1] = {"Errors", std::to_string(s.errorTotal), FormatRate(s.errorTotal / elapsed) + " per second",
+    m_summary[1] = {"Errors", std::to_string(s.errorTotal),
+                    FormatRate(s.errorTotal / elapsed) + " per second",
                     std::to_string(s.errorPeak) + " per second"};
     m_summary[2] = {"Messages", std::to_string(s.messageTotal),
                     FormatRate(s.messageTotal / elapsed) + " per second",
@@ -252,8 +252,9 @@ void TrafficAnalyser::FillGrids(double elapsed, const UnitTypeTable& unitTypes, 
     for (int app = 0; app < 256; ++app) {
         const std::int32_t count = s.applicationCounts[static_cast<std::size_t>(app)];
         if (count != 0)
-            SetRow(m_types, row++, {ApplicationLabel(app, hexNumbers), std::to_string(count),
-                                    PerMinute(count, elapsed)});
+            SetRow(m_types, row++,
+                   {ApplicationLabel(app, hexNumbers), std::to_string(count),
+                    PerMinute(count, elapsed)});
     }
 
     row = 1;
@@ -261,8 +262,9 @@ void TrafficAnalyser::FillGrids(double elapsed, const UnitTypeTable& unitTypes, 
         const std::size_t u = static_cast<std::size_t>(unit);
         const std::int32_t count = s.sourceCounts[u];
         if (count != 0)
-            SetRow(m_sources, row++, {NumberString(unit, hexNumbers), unitTypes[u], std::to_string(count),
-                                      PerMinute(count, elapsed)});
+            SetRow(m_sources, row++,
+                   {NumberString(unit, hexNumbers), unitTypes[u], std::to_string(count),
+                    PerMinute(count, elapsed)});
     }
 
     row = 1;
@@ -270,9 +272,10 @@ void TrafficAnalyser::FillGrids(double elapsed, const UnitTypeTable& unitTypes, 
         const std::size_t a = static_cast<std::size_t>(app);
         const std::int32_t count = s.mmiCounts[a];
         if (count != 0)
-            SetRow(m_mmis, row++, {ApplicationLabel(app, hexNumbers), std::to_string(count),
-                                   FormatRate(elapsed / count) + " seconds",
-                                   NumberString(s.mmiSources[a], hexNumbers)});
+            SetRow(m_mmis, row++,
+                   {ApplicationLabel(app, hexNumbers), std::to_string(count),
+                    FormatRate(elapsed / count) + " seconds",
+                    NumberString(s.mmiSources[a], hexNumbers)});
     }
 }
 
@@ -300,7 +303,8 @@ std::array<double, kHistoryLength> TrafficAnalyser::messageSeries(bool peak) con
     if (!peak)
         return m_statistics.messageRateHistory;
     std::array<double, kHistoryLength> series{};
-    std::copy(m_statistics.messagePeakHistory.begin(), m_statistics.messagePeakHistory.end(), series.begin());
+    std::copy(m_statistics.messagePeakHistory.begin(), m_statistics.messagePeakHistory.end(),
+              series.begin());
     return series;
 }
 
@@ -309,7 +313,8 @@ std::array<double, kHistoryLength> TrafficAnalyser::errorSeries(bool peak) const
     if (!peak)
         return m_statistics.errorRateHistory;
     std::array<double, kHistoryLength> series{};
-    std::copy(m_statistics.errorPeakHistory.begin(), m_statistics.errorPeakHistory.end(), series.begin());
+    std::copy(m_statistics.errorPeakHistory.begin(), m_statistics.errorPeakHistory.end(),
+              series.begin());
     return series;
 }
 

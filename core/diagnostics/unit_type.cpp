@@ -84,9 +84,9 @@ bool SameName(std::string_view a, std::string_view b)
 
 struct IniLine
 {
-    std::size_t begin = 0;   // first character
-    std::size_t end = 0;     // one past the last character before the line end
-    std::size_t next = 0;    // start of the next line
+    std::size_t begin = 0; // first character
+    std::size_t end = 0;   // one past the last character before the line end
+    std::size_t next = 0;  // start of the next line
     std::string_view content;
 };
 
@@ -120,7 +120,8 @@ std::optional<std::string_view> SectionName(std::string_view content)
     if (trimmed.empty() || trimmed.front() != '[')
         return std::nullopt;
     const std::size_t close = trimmed.find(']');
-    return TrimIni(trimmed.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+    return TrimIni(
+        trimmed.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
 }
 
 struct SectionSpan
@@ -168,7 +169,8 @@ std::optional<std::size_t> FindKey(const std::vector<IniLine>& lines, const Sect
 
 } // namespace
 
-std::optional<std::string> IniReadValue(std::string_view text, std::string_view section, std::string_view key)
+std::optional<std::string> IniReadValue(std::string_view text, std::string_view section,
+                                        std::string_view key)
 {
     const std::vector<IniLine> lines = SplitLines(text);
     const auto span = FindSection(lines, section);
@@ -181,8 +183,8 @@ std::optional<std::string> IniReadValue(std::string_view text, std::string_view 
     return std::string(TrimIni(content.substr(content.find('=') + 1)));
 }
 
-std::optional<std::string> IniWriteValue(std::string_view text, std::string_view section, std::string_view key,
-                                         std::string_view value)
+std::optional<std::string> IniWriteValue(std::string_view text, std::string_view section,
+                                         std::string_view key, std::string_view value)
 {
     const std::vector<IniLine> lines = SplitLines(text);
     const auto span = FindSection(lines, section);
@@ -210,8 +212,8 @@ std::optional<std::string> IniWriteValue(std::string_view text, std::string_view
         // The last line of a file without a final line end.
         const std::size_t found = text.find('\n');
         eol = (found != std::string_view::npos && found > 0 && text[found - 1] == '\r') ? "\r\n"
-            : found != std::string_view::npos                                         ? "\n"
-                                                                                      : "\r\n";
+              : found != std::string_view::npos                                         ? "\n"
+                                                                                        : "\r\n";
         out.insert(after.end, eol + entry);
     } else {
         out.insert(after.next, entry + eol);

@@ -6,7 +6,11 @@
 
 namespace tarvin {
 
-enum class CaptureFormat { Text, Csv };
+enum class CaptureFormat
+{
+    Text,
+    Csv
+};
 
 // One field quoted as CSV requires (RFC 4180): in double quotes, with inner
 // quotes doubled, when it holds a comma, a quote, CR or LF.

@@ -16,7 +16,8 @@ std::optional<std::string> ScriptLineFromLogLine(std::string_view logLine);
 // The whole "execute.txt" text for a command log text, CR LF ended lines.
 std::string ScriptFromCommandLog(std::string_view logText);
 
-enum class ScriptLineKind {
+enum class ScriptLineKind
+{
     Comment, // holds "#" anywhere: shown in the log, not sent
     Empty,   // skipped
     Command, // sent as it stands

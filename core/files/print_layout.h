@@ -18,7 +18,12 @@ int PrintLineY(int textHeight, int lineNumber);
 constexpr int kPrintLeft = 50;
 constexpr int kPrintBottomMargin = 200;
 
-enum class PrintStyle { Regular, Bold, BoldUnderlined };
+enum class PrintStyle
+{
+    Regular,
+    Bold,
+    BoldUnderlined
+};
 
 struct PrintedLine
 {

@@ -112,8 +112,8 @@ std::string FrameCommand(std::string_view text, unsigned interfaceOptions, bool 
 const ModeSequence kBasicMode{{{"~~~", "Set Basic Mode"}, {nullptr, nullptr}}, 1, 0x00};
 const ModeSequence kSmartMode{{{"~~~", "Set Basic Mode"}, {"||", "Set Smart Mode"}}, 2, 0x11};
 // 0x51: CONNECT, SMART and IDMON.
-const ModeSequence kDefaultMode{{{"~~~", "Set Basic Mode"}, {"A3300051", "Set Default Mode"}},
-                                2, 0x51};
+const ModeSequence kDefaultMode{
+    {{"~~~", "Set Basic Mode"}, {"A3300051", "Set Default Mode"}}, 2, 0x51};
 
 bool StringsMatch(std::string_view pattern, std::string_view text)
 {

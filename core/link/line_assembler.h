@@ -10,8 +10,8 @@ namespace tarvin {
 
 struct ReceivedLine
 {
-    std::string buffer;     // the whole line: text, markers, ASCII rendering
-    std::string part;       // what the decoder and collectors are given
+    std::string buffer;      // the whole line: text, markers, ASCII rendering
+    std::string part;        // what the decoder and collectors are given
     bool terminator = false; // ended by an answer character ("!", ".", "~"...)
     // Lines that begin with a marker are never kept as the last received line.
     bool keep() const { return !buffer.empty() && buffer[0] != '<'; }

@@ -6,7 +6,11 @@
 
 namespace tarvin {
 
-enum class Direction { Transmitted = 1, Received = 2 };
+enum class Direction
+{
+    Transmitted = 1,
+    Received = 2
+};
 
 struct ClockTime
 {

@@ -12,11 +12,11 @@ struct ProgramState
     bool connected = false;            // set when the interface answers
     std::uint8_t interfaceOptions = 0; // option byte last written to the PCI
     // Display
-    bool logDisplay = true;            // cleared while a unit type is programmed
+    bool logDisplay = true; // cleared while a unit type is programmed
     bool showDecodedMessage = true;
     bool debugMode = false;
     // Interface identity
-    int firmwareVersion = 0;           // major * 256 + minor, 0 when unknown
+    int firmwareVersion = 0; // major * 256 + minor, 0 when unknown
     std::uint8_t pciOptionByte = 0;
     // Diagnostics
     int mmiMode = 0;

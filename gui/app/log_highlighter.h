@@ -10,7 +10,11 @@ class LogHighlighter : public QSyntaxHighlighter
 {
     Q_OBJECT
 public:
-    enum class Pane { Transmit, Receive };
+    enum class Pane
+    {
+        Transmit,
+        Receive
+    };
     LogHighlighter(Pane pane, QTextDocument* document);
 
 protected:

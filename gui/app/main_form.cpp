@@ -4,7 +4,6 @@
 #include "app/log_highlighter.h"
 #include "app/options_form.h"
 #include "app/prompter.h"
-#include "link/settings_store.h"
 #include "app/shell_files.h"
 #include "app/user_buttons.h"
 #include "compose/cal_tab.h"
@@ -16,18 +15,19 @@
 #include "compose/telephony_master_tab.h"
 #include "compose/telephony_slave_tab.h"
 #include "compose/time_tab.h"
-#include "diagnostics/diagnostics.h"
-#include "diagnostics/interface_tools.h"
 #include "decode/hex.h"
 #include "decode/interpret.h"
+#include "diagnostics/diagnostics.h"
+#include "diagnostics/interface_tools.h"
 #include "link/framing.h"
 #include "link/link_session.h"
 #include "link/log_text.h"
+#include "link/settings_store.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QCloseEvent>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
@@ -73,8 +73,7 @@ QString Latin1(const std::string& s)
     return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-template <typename T>
-T* Named(T* object, const char* name)
+template <typename T> T* Named(T* object, const char* name)
 {
     object->setObjectName(QLatin1String(name));
     return object;
@@ -189,10 +188,10 @@ void TMainForm::BuildToolBar()
     SpeedButton3 = button("SpeedButton3", QStringLiteral("Save"), QStyle::SP_DialogSaveButton, 56);
     ClearSpeedButton =
         button("ClearSpeedButton", QStringLiteral("Clear Lists"), QStyle::SP_TrashIcon, 88);
-    SpeedButton6 = button("SpeedButton6", QStringLiteral("Help Contents"),
-                          QStyle::SP_DialogHelpButton, 112);
-    RemoteNetworkCheckBox = Named(new QCheckBox(QStringLiteral("Remote Network"), SpeedBar),
-                                  "RemoteNetworkCheckBox");
+    SpeedButton6 =
+        button("SpeedButton6", QStringLiteral("Help Contents"), QStyle::SP_DialogHelpButton, 112);
+    RemoteNetworkCheckBox =
+        Named(new QCheckBox(QStringLiteral("Remote Network"), SpeedBar), "RemoteNetworkCheckBox");
     RemoteNetworkCheckBox->setGeometry(160, 7, 120, 20);
     NetworkPathLabel = Named(new QLabel(QStringLiteral("Path"), SpeedBar), "NetworkPathLabel");
     NetworkPathLabel->setGeometry(288, 8, 30, 18);
@@ -233,12 +232,12 @@ void TMainForm::BuildLogArea()
         layout->addWidget(memo, 1);
         return panel;
     };
-    TransmitPanel = pane("TransmitPanel", "TransmitHeaderPanel", "TransmitMemo",
-                         QStringLiteral("Transmit"), TransmitHeaderPanel, TransmitMemo,
-                         LogHighlighter::Pane::Transmit);
-    ReceivePanel = pane("ReceivePanel", "ReceiveHeaderPanel", "ReceiveMemo",
-                        QStringLiteral("Receive"), ReceiveHeaderPanel, ReceiveMemo,
-                        LogHighlighter::Pane::Receive);
+    TransmitPanel =
+        pane("TransmitPanel", "TransmitHeaderPanel", "TransmitMemo", QStringLiteral("Transmit"),
+             TransmitHeaderPanel, TransmitMemo, LogHighlighter::Pane::Transmit);
+    ReceivePanel =
+        pane("ReceivePanel", "ReceiveHeaderPanel", "ReceiveMemo", QStringLiteral("Receive"),
+             ReceiveHeaderPanel, ReceiveMemo, LogHighlighter::Pane::Receive);
     Splitter1->setStretchFactor(0, 1);
     Splitter1->setStretchFactor(1, 0);
 }
@@ -309,8 +308,8 @@ void TMainForm::BuildPages()
                                   "TelephonySlaveTabSheet", QStringLiteral("Telephony Slave"));
     SecurityMasterTabSheet = page(new SecurityMasterTab(*this, PageControl1),
                                   "SecurityMasterTabSheet", QStringLiteral("Security Master"));
-    SecuritySlaveTabSheet = page(new SecuritySlaveTab(*this, PageControl1),
-                                 "SecuritySlaveTabSheet", QStringLiteral("Security Slave"));
+    SecuritySlaveTabSheet = page(new SecuritySlaveTab(*this, PageControl1), "SecuritySlaveTabSheet",
+                                 QStringLiteral("Security Slave"));
     MeasurementTabSheet = page(new MeasurementTab(*this, PageControl1), "MeasurementTabSheet",
                                QStringLiteral("Measurement"));
     TimeTabSheet = page(new TimeTab(*this, PageControl1), "TimeTabSheet", QStringLiteral("Time"));
@@ -321,8 +320,8 @@ void TMainForm::BuildPages()
     SendStringCombo->setEditable(true);
     SendStringCombo->setInsertPolicy(QComboBox::NoInsert);
     SendStringCombo->setGeometry(16, 24, 420, 24);
-    SendStringButton = Named(new QPushButton(QStringLiteral("Send"), CustomTabSheet),
-                             "SendStringButton");
+    SendStringButton =
+        Named(new QPushButton(QStringLiteral("Send"), CustomTabSheet), "SendStringButton");
     SendStringButton->setGeometry(448, 23, 75, 26);
     connect(SendStringButton, &QPushButton::clicked, this, &TMainForm::SendStringButtonClick);
     SendStringCombo->installEventFilter(
@@ -360,13 +359,14 @@ void TMainForm::BuildMenus()
     connect(FileExitItem, &QAction::triggered, this, &QWidget::close);
 
     TarvinMenu = Named(bar->addMenu(QStringLiteral("Tarvin")), "TarvinMenu");
-    ConnecttoPCIItem = check(TarvinMenu, "ConnecttoPCIItem", QStringLiteral("Connect to Tarvin"),
-                             false);
+    ConnecttoPCIItem =
+        check(TarvinMenu, "ConnecttoPCIItem", QStringLiteral("Connect to Tarvin"), false);
     TarvinMenu->addSeparator();
     SetMode1 = item(TarvinMenu, "SetMode1", QStringLiteral("Set Mode"));
     SetModeofOtherPCIItem =
         item(TarvinMenu, "SetModeofOtherPCIItem", QStringLiteral("Set Mode of Other PCI"));
-    InstallationMMIItem = item(TarvinMenu, "InstallationMMIItem", QStringLiteral("Installation MMI"));
+    InstallationMMIItem =
+        item(TarvinMenu, "InstallationMMIItem", QStringLiteral("Installation MMI"));
     ApplicationMMIItem = item(TarvinMenu, "ApplicationMMIItem", QStringLiteral("Application MMI"));
     LevelMMIItem = item(TarvinMenu, "LevelMMIItem", QStringLiteral("Level MMI"));
     IdentifyItem = item(TarvinMenu, "IdentifyItem", QStringLiteral("Identify"));
@@ -378,7 +378,8 @@ void TMainForm::BuildMenus()
     GetEEPROMDataItem = item(TarvinMenu, "GetEEPROMDataItem", QStringLiteral("Get EEPROM Data"));
     GetEEPROMDataItem->setVisible(false);
     TarvinMenu->addSeparator();
-    InterpretCommand1 = item(TarvinMenu, "InterpretCommand1", QStringLiteral("Interpret Command..."));
+    InterpretCommand1 =
+        item(TarvinMenu, "InterpretCommand1", QStringLiteral("Interpret Command..."));
     TarvinMenu->addSeparator();
     UnitType1Menu = Named(TarvinMenu->addMenu(QStringLiteral("Unit Type")), "UnitType1Menu");
     UnitType1 = Named(UnitType1Menu->menuAction(), "UnitType1");
@@ -397,20 +398,21 @@ void TMainForm::BuildMenus()
     OptionsMenu->addSeparator();
     ClearLists1 = item(OptionsMenu, "ClearLists1", QStringLiteral("Clear Lists"));
     ShowASCIIItem = check(OptionsMenu, "ShowASCIIItem", QStringLiteral("Show ASCII"), false);
-    ShowDecodedMessageItem = check(OptionsMenu, "ShowDecodedMessageItem",
-                                   QStringLiteral("Show Decoded Message"), true);
+    ShowDecodedMessageItem =
+        check(OptionsMenu, "ShowDecodedMessageItem", QStringLiteral("Show Decoded Message"), true);
     LogCommandsItem = check(OptionsMenu, "LogCommandsItem", QStringLiteral("Log Commands"), false);
-    HexadecimalNumbersItem = check(OptionsMenu, "HexadecimalNumbersItem",
-                                   QStringLiteral("Hexadecimal Numbers"), true);
+    HexadecimalNumbersItem =
+        check(OptionsMenu, "HexadecimalNumbersItem", QStringLiteral("Hexadecimal Numbers"), true);
     ShowTimeItem = check(OptionsMenu, "ShowTimeItem", QStringLiteral("Show Time"), false);
     UseAcknowledgementCharactersItem =
         check(OptionsMenu, "UseAcknowledgementCharactersItem",
               QStringLiteral("Use Acknowledgement Characters"), false);
     OptionsMenu->addSeparator();
-    UserButtonsItem = item(OptionsMenu, "UserButtonsItem", QStringLiteral("User Button Properties..."));
-    AssignCommandto1Menu = Named(
-        OptionsMenu->addMenu(QStringLiteral("Assign Lighting Command to User Button")),
-        "AssignCommandto1Menu");
+    UserButtonsItem =
+        item(OptionsMenu, "UserButtonsItem", QStringLiteral("User Button Properties..."));
+    AssignCommandto1Menu =
+        Named(OptionsMenu->addMenu(QStringLiteral("Assign Lighting Command to User Button")),
+              "AssignCommandto1Menu");
     AssignCommandto1 = Named(AssignCommandto1Menu->menuAction(), "AssignCommandto1");
     for (int n = 1; n <= 9; ++n) {
         QAction* a = AssignCommandto1Menu->addAction(QStringLiteral("User %1").arg(n));
@@ -552,9 +554,9 @@ void TMainForm::FormCreate()
     m_link->ack().reset();
 
     // The restricted surface.
-    for (QWidget* page : {TelephonyMasterTabSheet, TelephonySlaveTabSheet, SecurityMasterTabSheet,
-                          SecuritySlaveTabSheet, TimeTabSheet, MeasurementTabSheet, CALTabSheet,
-                          CustomTabSheet})
+    for (QWidget* page :
+         {TelephonyMasterTabSheet, TelephonySlaveTabSheet, SecurityMasterTabSheet,
+          SecuritySlaveTabSheet, TimeTabSheet, MeasurementTabSheet, CALTabSheet, CustomTabSheet})
         PageControl1->setTabVisible(PageControl1->indexOf(page), false);
     Panel1->hide();
     Panel2->hide();
@@ -722,8 +724,8 @@ void TMainForm::EnableItems()
             w->setEnabled(c);
     LevelMMIButton->setEnabled(level);
     for (int i = 0; i < PageControl1->count(); ++i) {
-        for (QWidget* w : PageControl1->widget(i)->findChildren<QWidget*>(
-                 Qt::FindDirectChildrenOnly)) {
+        for (QWidget* w :
+             PageControl1->widget(i)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
             w->setEnabled(c);
             if (qobject_cast<QGroupBox*>(w))
                 for (QWidget* inner : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
@@ -784,9 +786,9 @@ bool TMainForm::OpenComms()
     QString error;
     if (m_link->OpenComms(&error))
         return true;
-    m_prompter->message(this, Prompter::Icon::Error,
-                        QStringLiteral("Cannot open serial port %1: %2")
-                            .arg(Latin1(m_settings.comPort), error));
+    m_prompter->message(
+        this, Prompter::Icon::Error,
+        QStringLiteral("Cannot open serial port %1: %2").arg(Latin1(m_settings.comPort), error));
     return false;
 }
 
@@ -925,8 +927,8 @@ void TMainForm::DisplaySerialString(int direction, const QString& text)
     if (!m_state.logDisplay)
         return;
     const Direction dir = direction == 1 ? Direction::Transmitted : Direction::Received;
-    const std::string stamp = m_settings.showTime ? TimeStampText().toLatin1().toStdString()
-                                                  : std::string();
+    const std::string stamp =
+        m_settings.showTime ? TimeStampText().toLatin1().toStdString() : std::string();
     const std::string body = text.toLatin1().toStdString();
     const QString line = Latin1(PaneLine(dir, body, m_settings.combineLists, stamp));
     AddToPane((direction == 1 || m_settings.combineLists) ? TransmitMemo : ReceiveMemo, line);
@@ -988,8 +990,9 @@ QByteArray TMainForm::SALHeader(int application)
 
 QByteArray TMainForm::CALHeaderForUnit(int unit)
 {
-    return HeaderOrRefusal(tarvin::CALHeaderForUnit(
-        unit, RemoteNetworkCheckBox->isChecked(), NetworkPathEdit->text().toLatin1().toStdString()));
+    return HeaderOrRefusal(
+        tarvin::CALHeaderForUnit(unit, RemoteNetworkCheckBox->isChecked(),
+                                 NetworkPathEdit->text().toLatin1().toStdString()));
 }
 
 int TMainForm::GetNetworkPathLength() const
@@ -1047,9 +1050,8 @@ void TMainForm::LogCommandsItemClick()
         LogCommandsItem->setChecked(false);
         return;
     }
-    statusBar()->showMessage(QStringLiteral("Logging commands to ") +
-                                 QDir::toNativeSeparators(commandLogPath()),
-                             10000);
+    statusBar()->showMessage(
+        QStringLiteral("Logging commands to ") + QDir::toNativeSeparators(commandLogPath()), 10000);
 }
 
 QString TMainForm::commandLogPath() const

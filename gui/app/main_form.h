@@ -98,8 +98,8 @@ public:
     QByteArray CALHeaderForUnit(int unit);
     int GetNetworkPathLength() const;
     void RemoteNetworkCheckBoxClick();
-    QByteArray SendCALGetResponse(const QByteArray& command, const QByteArray& pattern,
-                                  int seconds, int tries);
+    QByteArray SendCALGetResponse(const QByteArray& command, const QByteArray& pattern, int seconds,
+                                  int tries);
 
     // --- Decoder dialogs -------------------------------------------------
     void InterpretCommand1Click();
@@ -122,7 +122,10 @@ public:
     // Every modal dialog of the shell runs through here; tests replace the
     // runner so that nothing blocks (the default is QDialog::exec).
     int runDialog(QDialog& dialog);
-    void setDialogRunner(std::function<int(QDialog&)> runner) { m_dialogRunner = std::move(runner); }
+    void setDialogRunner(std::function<int(QDialog&)> runner)
+    {
+        m_dialogRunner = std::move(runner);
+    }
 
     // --- State shared with the collaborators ----------------------------
     ProgramState& state() { return m_state; }

@@ -24,8 +24,7 @@ namespace tarvin {
 
 namespace {
 
-template <typename T>
-T* Named(T* object, const char* name)
+template <typename T> T* Named(T* object, const char* name)
 {
     object->setObjectName(QLatin1String(name));
     return object;
@@ -76,14 +75,14 @@ TOptionsForm::TOptionsForm(TMainForm& form) : QDialog(&form), m_form(form)
     connection->addWidget(new QLabel(QStringLiteral("Port"), ConnectionGroupBox), 4, 0);
     connection->addWidget(PortSpinEdit, 4, 1);
 
-    DecodeGroupBox =
-        Named(new QGroupBox(QStringLiteral("Decode Options"), this), "DecodeGroupBox");
+    DecodeGroupBox = Named(new QGroupBox(QStringLiteral("Decode Options"), this), "DecodeGroupBox");
     ShowNetworkCheckBox =
         Named(new QCheckBox(QStringLiteral("Show Network"), DecodeGroupBox), "ShowNetworkCheckBox");
     ShowUnitCheckBox = Named(new QCheckBox(QStringLiteral("Show Unit Address"), DecodeGroupBox),
                              "ShowUnitCheckBox");
-    ShowApplicationCheckBox = Named(
-        new QCheckBox(QStringLiteral("Show Application"), DecodeGroupBox), "ShowApplicationCheckBox");
+    ShowApplicationCheckBox =
+        Named(new QCheckBox(QStringLiteral("Show Application"), DecodeGroupBox),
+              "ShowApplicationCheckBox");
     ShowMessageCheckBox =
         Named(new QCheckBox(QStringLiteral("Show Message"), DecodeGroupBox), "ShowMessageCheckBox");
     auto* decode = new QVBoxLayout(DecodeGroupBox);
@@ -181,9 +180,9 @@ void TOptionsForm::FormShow()
     PortSpinEdit->setValue(s.port);
 
     const bool free = !m_form.CommsOpen();
-    for (QWidget* w : std::initializer_list<QWidget*>{ComComboBox1, SerialRadioButton,
-                                                      TCPIPRadioButton, IPAddressEdit,
-                                                      PortSpinEdit, SerialSetupButton})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ComComboBox1, SerialRadioButton, TCPIPRadioButton,
+                                         IPAddressEdit, PortSpinEdit, SerialSetupButton})
         w->setEnabled(free);
 }
 

@@ -98,16 +98,17 @@ void TPrintForm::FormActivate()
 
 void TPrintForm::TxCheckBoxClick()
 {
-    PagesLabel->setText(QString::fromLatin1(PageEstimateText(
-        MemoLineCount(m_form.TransmitMemo), MemoLineCount(m_form.ReceiveMemo),
-        TxCheckBox->isChecked(), RxCheckBox->isChecked())));
+    PagesLabel->setText(QString::fromLatin1(
+        PageEstimateText(MemoLineCount(m_form.TransmitMemo), MemoLineCount(m_form.ReceiveMemo),
+                         TxCheckBox->isChecked(), RxCheckBox->isChecked())));
 }
 
 void TPrintForm::BitBtn1Click()
 {
     if (!PrintLog()) {
-        m_form.prompter().message(this, Prompter::Icon::Error,
-                                  QStringLiteral("Cannot print: the printer could not be started."));
+        m_form.prompter().message(
+            this, Prompter::Icon::Error,
+            QStringLiteral("Cannot print: the printer could not be started."));
         return;
     }
     accept();
@@ -162,9 +163,9 @@ bool TPrintForm::PrintLog()
             break;
         }
         // The layout gives the top of the line; Qt draws from the baseline.
-        painter.drawText(line.x, line.y + painter.fontMetrics().ascent(),
-                         QString::fromLatin1(line.text.data(),
-                                             static_cast<qsizetype>(line.text.size())));
+        painter.drawText(
+            line.x, line.y + painter.fontMetrics().ascent(),
+            QString::fromLatin1(line.text.data(), static_cast<qsizetype>(line.text.size())));
     }
     return painter.end();
 }

@@ -14,7 +14,14 @@ namespace tarvin {
 class Prompter
 {
 public:
-    enum class Icon { Error, Warning, Information, Question, None };
+    enum class Icon
+    {
+        Error,
+        Warning,
+        Information,
+        Question,
+        None
+    };
 
     virtual ~Prompter() = default;
     // A message with an OK button.

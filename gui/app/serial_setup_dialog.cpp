@@ -47,8 +47,8 @@ SerialSetupDialog::SerialSetupDialog(QSerialPort& port, const QString& portName,
 
     DataBitsComboBox = new QComboBox(this);
     DataBitsComboBox->setObjectName(QStringLiteral("DataBitsComboBox"));
-    for (auto bits : {QSerialPort::Data5, QSerialPort::Data6, QSerialPort::Data7,
-                      QSerialPort::Data8})
+    for (auto bits :
+         {QSerialPort::Data5, QSerialPort::Data6, QSerialPort::Data7, QSerialPort::Data8})
         DataBitsComboBox->addItem(QString::number(int(bits)), int(bits));
     Select(DataBitsComboBox, int(port.dataBits()));
 

@@ -149,8 +149,8 @@ void ShellFiles::FileOpen()
 {
     if (!FormCloseQuery())
         return;
-    const QString name = m_form.prompter().openFileName(
-        &m_form, dialogFolder(), openFilter(), QStringLiteral("Wirebench Data (*.wbd)"));
+    const QString name = m_form.prompter().openFileName(&m_form, dialogFolder(), openFilter(),
+                                                        QStringLiteral("Wirebench Data (*.wbd)"));
     if (name.isEmpty())
         return;
     QByteArray contents;
@@ -187,10 +187,10 @@ bool ShellFiles::FileSaveAs()
         name = Latin1(WithDataFileExtension(Bytes(name)));
         if (!QFileInfo::exists(name))
             break;
-        const auto answer = m_form.prompter().ask(
-            &m_form, Prompter::Icon::Warning,
-            QStringLiteral("File Exists.\rDo you want to replace it ?"),
-            QMessageBox::Yes | QMessageBox::No);
+        const auto answer =
+            m_form.prompter().ask(&m_form, Prompter::Icon::Warning,
+                                  QStringLiteral("File Exists.\rDo you want to replace it ?"),
+                                  QMessageBox::Yes | QMessageBox::No);
         if (answer == QMessageBox::Yes)
             break;
     }
@@ -250,9 +250,8 @@ void ShellFiles::ProcessLogFileItemClick()
                                       reason);
         return;
     }
-    m_form.statusBar()->showMessage(QStringLiteral("Commands written to ") +
-                                        QDir::toNativeSeparators(scriptPath),
-                                    10000);
+    m_form.statusBar()->showMessage(
+        QStringLiteral("Commands written to ") + QDir::toNativeSeparators(scriptPath), 10000);
 }
 
 void ShellFiles::ExecuteFile1Click()

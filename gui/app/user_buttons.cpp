@@ -35,9 +35,11 @@ UserButtonSlots::UserButtonSlots(TMainForm& form) : QObject(&form), m_form(form)
     }
     using Handler = void (UserButtonSlots::*)();
     const std::array<Handler, kUserButtonCount> handlers{
-        &UserButtonSlots::User1ItemClick, &UserButtonSlots::User2ItemClick, &UserButtonSlots::User3ItemClick,
-        &UserButtonSlots::User4ItemClick, &UserButtonSlots::User5ItemClick, &UserButtonSlots::User6ItemClick,
-        &UserButtonSlots::User7ItemClick, &UserButtonSlots::User81Click,    &UserButtonSlots::User91Click};
+        &UserButtonSlots::User1ItemClick, &UserButtonSlots::User2ItemClick,
+        &UserButtonSlots::User3ItemClick, &UserButtonSlots::User4ItemClick,
+        &UserButtonSlots::User5ItemClick, &UserButtonSlots::User6ItemClick,
+        &UserButtonSlots::User7ItemClick, &UserButtonSlots::User81Click,
+        &UserButtonSlots::User91Click};
     for (std::size_t i = 0; i < handlers.size(); ++i) {
         if (i < form.AssignItems.size())
             connect(form.AssignItems[i], &QAction::triggered, this, handlers[i]);
@@ -46,7 +48,8 @@ UserButtonSlots::UserButtonSlots(TMainForm& form) : QObject(&form), m_form(form)
     }
     connect(form.EditProperties1, &QAction::triggered, this,
             &UserButtonSlots::EditUserButtonItemClick);
-    connect(form.UserButtonsItem, &QAction::triggered, this, &UserButtonSlots::UserButtonsItemClick);
+    connect(form.UserButtonsItem, &QAction::triggered, this,
+            &UserButtonSlots::UserButtonsItemClick);
 }
 
 void UserButtonSlots::AssignToButton(int slot, const QByteArray& command, const QString& caption)

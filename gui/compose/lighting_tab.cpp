@@ -30,12 +30,11 @@ constexpr int kStartApplication = compose::kLightingApp; // 56
 } // namespace
 
 LightingTab::LightingTab(TMainForm& form, QWidget* parent)
-    : QWidget(parent),
-      m_form(form),
+    : QWidget(parent), m_form(form),
       m_random(compose::MakeRandomSource(QRandomGenerator::global()->generate()))
 {
-    DestinationGroupBox = Named(new QGroupBox(QStringLiteral("Destination"), this),
-                                "DestinationGroupBox");
+    DestinationGroupBox =
+        Named(new QGroupBox(QStringLiteral("Destination"), this), "DestinationGroupBox");
     DestinationGroupBox->setGeometry(8, 2, 150, 118);
     AddLabel(DestinationGroupBox, QStringLiteral("Application"), {10, 16, 120, 16});
     LightingAppComboBox = AddCombo(DestinationGroupBox, "LightingAppComboBox", {10, 32, 130, 24});
@@ -55,18 +54,19 @@ LightingTab::LightingTab(TMainForm& form, QWidget* parent)
     OffRadioButton->setGeometry(10, 82, 80, 20);
     RampRadioButton->setChecked(true);
     LevelComboBox = AddCombo(CommandGroupBox, "LevelComboBox", {96, 20, 70, 24});
-    LevelRadioGroup = Named(
-        new RadioGroup(QString(), {Latin1(compose::kLevelModes[0]), Latin1(compose::kLevelModes[1])},
-                       2, CommandGroupBox),
-        "LevelRadioGroup");
+    LevelRadioGroup =
+        Named(new RadioGroup(QString(),
+                             {Latin1(compose::kLevelModes[0]), Latin1(compose::kLevelModes[1])}, 2,
+                             CommandGroupBox),
+              "LevelRadioGroup");
     LevelRadioGroup->setGeometry(172, 10, 140, 40);
     LevelRadioGroup->setItemIndex(kPercentMode);
     RampRateComboBox = AddCombo(CommandGroupBox, "RampRateComboBox", {96, 62, 216, 24});
     AddItems(RampRateComboBox, compose::kRampRates);
     RampRateComboBox->setCurrentIndex(0);
 
-    ToggleCheckBox = Named(new QCheckBox(QStringLiteral("Continuously Toggle"), this),
-                           "ToggleCheckBox");
+    ToggleCheckBox =
+        Named(new QCheckBox(QStringLiteral("Continuously Toggle"), this), "ToggleCheckBox");
     ToggleCheckBox->setGeometry(552, 6, 170, 20);
     ToggleSpeedComboBox = AddCombo(this, "ToggleSpeedComboBox", {552, 28, 190, 24});
     AddItems(ToggleSpeedComboBox, compose::kSpeeds);
@@ -175,10 +175,9 @@ LightingKind LightingTab::SelectedKind() const
 
 QByteArray LightingTab::GetTarvinCommandString()
 {
-    return TarvinLightingCommandString(LightingAppComboBox->currentIndex(),
-                                       LightingGroupComboBox->currentIndex(),
-                                       RampRateComboBox->currentIndex(), SelectedLevel(),
-                                       SelectedKind());
+    return TarvinLightingCommandString(
+        LightingAppComboBox->currentIndex(), LightingGroupComboBox->currentIndex(),
+        RampRateComboBox->currentIndex(), SelectedLevel(), SelectedKind());
 }
 
 QString LightingTab::GetTarvinCommandDescription() const

@@ -23,8 +23,8 @@ MeasurementTab::MeasurementTab(TMainForm& form, QWidget* parent) : QWidget(paren
     };
     DeviceSpinEdit = spin("DeviceSpinEdit", QStringLiteral("Device ID"), 16, 0, 255);
     ChannelSpinEdit = spin("ChannelSpinEdit", QStringLiteral("Channel"), 116, 0, 255);
-    ValueSpinEdit = spin("ValueSpinEdit", QStringLiteral("Value"), 216, compose::kValueMin,
-                         compose::kValueMax);
+    ValueSpinEdit =
+        spin("ValueSpinEdit", QStringLiteral("Value"), 216, compose::kValueMin, compose::kValueMax);
     ExponentSpinEdit = spin("ExponentSpinEdit", QStringLiteral("Exponent"), 316,
                             compose::kExponentMin, compose::kExponentMax);
     MeasurementComboBox = AddCombo(this, "MeasurementComboBox", {16, 64, 190, 24});

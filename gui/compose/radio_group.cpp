@@ -7,8 +7,7 @@
 
 namespace tarvin {
 
-RadioGroup::RadioGroup(const QString& title, const QStringList& items, int columns,
-                       QWidget* parent)
+RadioGroup::RadioGroup(const QString& title, const QStringList& items, int columns, QWidget* parent)
     : QGroupBox(title, parent), m_group(new QButtonGroup(this)), m_columns(std::max(1, columns))
 {
     for (int i = 0; i < items.size(); ++i) {
@@ -52,9 +51,8 @@ void RadioGroup::placeButtons()
     for (int i = 0; i < count(); ++i) {
         const int column = i / std::max(1, rows);
         const int row = i % std::max(1, rows);
-        m_buttons[static_cast<std::size_t>(i)]->setGeometry(8 + column * columnWidth,
-                                                            18 + row * rowHeight, columnWidth - 4,
-                                                            18);
+        m_buttons[static_cast<std::size_t>(i)]->setGeometry(
+            8 + column * columnWidth, 18 + row * rowHeight, columnWidth - 4, 18);
     }
 }
 

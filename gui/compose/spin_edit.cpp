@@ -66,9 +66,7 @@ QValidator::State SpinEdit::validate(QString&, int&) const
     return QValidator::Acceptable;
 }
 
-void SpinEdit::fixup(QString&) const
-{
-}
+void SpinEdit::fixup(QString&) const {}
 
 void SpinEdit::LeaveField()
 {

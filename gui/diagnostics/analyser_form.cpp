@@ -37,8 +37,7 @@ QString Latin1(const std::string& text)
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-template <typename T>
-T* Named(T* object, const char* name)
+template <typename T> T* Named(T* object, const char* name)
 {
     object->setObjectName(QLatin1String(name));
     return object;
@@ -90,8 +89,9 @@ void ShowGrid(QTableWidget* table, const GridTable& grid)
     const int columns = table->columnCount();
     QStringList header;
     for (int c = 0; c < columns; ++c)
-        header << (c < static_cast<int>(grid[0].size()) ? Latin1(grid[0][static_cast<std::size_t>(c)])
-                                                         : QString());
+        header << (c < static_cast<int>(grid[0].size())
+                       ? Latin1(grid[0][static_cast<std::size_t>(c)])
+                       : QString());
     for (int c = 0; c < columns; ++c) {
         QTableWidgetItem* item = table->horizontalHeaderItem(c);
         if (!item)
@@ -315,9 +315,9 @@ bool TAnalyserForm::ReportButtonClick()
     const QString htmlPath = folder.filePath(QLatin1String(kReportFileName));
     const QString imagePath = folder.filePath(QLatin1String(kReportImageName));
     auto fail = [this](const QString& path, const QString& error) {
-        m_form.prompter().message(this, Prompter::Icon::Error,
-                                  QStringLiteral("Cannot write %1:\r%2")
-                                      .arg(QDir::toNativeSeparators(path), error));
+        m_form.prompter().message(
+            this, Prompter::Icon::Error,
+            QStringLiteral("Cannot write %1:\r%2").arg(QDir::toNativeSeparators(path), error));
         return false;
     };
 
@@ -333,7 +333,8 @@ bool TAnalyserForm::ReportButtonClick()
     QSaveFile html(htmlPath);
     if (!html.open(QIODevice::WriteOnly))
         return fail(htmlPath, html.errorString());
-    if (html.write(page.data(), static_cast<qint64>(page.size())) != static_cast<qint64>(page.size()))
+    if (html.write(page.data(), static_cast<qint64>(page.size())) !=
+        static_cast<qint64>(page.size()))
         return fail(htmlPath, html.errorString());
 
     // The chart panel as it is on the screen, list and check box included.

@@ -12,8 +12,8 @@
 #include <QString>
 
 #include <optional>
-#include <utility>
 #include <string>
+#include <utility>
 
 class QElapsedTimer;
 

@@ -35,8 +35,7 @@ QByteArray Bytes(const std::string& text)
 }
 
 // Puts a value back however the scope is left.
-template <typename T>
-class Restore
+template <typename T> class Restore
 {
 public:
     Restore(T& place, T value) : m_place(place), m_value(value) {}
@@ -68,8 +67,10 @@ void InterfaceTools::wire()
     connect(m_form.ModeButton, &QPushButton::clicked, this, &InterfaceTools::ModeButtonClick);
     connect(m_form.SetModeofOtherPCIItem, &QAction::triggered, this,
             &InterfaceTools::SetModeofOtherPCIItemClick);
-    connect(m_form.ReadUnitTypeItem, &QAction::triggered, this, &InterfaceTools::ReadUnitTypeItemClick);
-    connect(m_form.SetUnitTypeItem, &QAction::triggered, this, &InterfaceTools::SetUnitTypeItemClick);
+    connect(m_form.ReadUnitTypeItem, &QAction::triggered, this,
+            &InterfaceTools::ReadUnitTypeItemClick);
+    connect(m_form.SetUnitTypeItem, &QAction::triggered, this,
+            &InterfaceTools::SetUnitTypeItemClick);
 }
 
 // ---------------------------------------------------------------------------
@@ -164,9 +165,9 @@ void InterfaceTools::SetModeofOtherPCIItemClick()
     m_busy = true;
 
     bool ok = false;
-    const QString typed = m_form.prompter().inputText(&m_form, QStringLiteral("Unit Address"),
-                                                      QStringLiteral("Enter PCI Unit Address (hex) :"),
-                                                      QString(), &ok);
+    const QString typed = m_form.prompter().inputText(
+        &m_form, QStringLiteral("Unit Address"), QStringLiteral("Enter PCI Unit Address (hex) :"),
+        QString(), &ok);
     if (!ok)
         return;
     const int address = OtherPCIAddress(typed.toLatin1().toStdString());
@@ -179,9 +180,9 @@ void InterfaceTools::SetModeofOtherPCIItemClick()
         header + kIdentifyTypeBody, Bytes(UnitReplyPattern(path, "8901*")), 1, 2);
     const std::string type = UnitTypeFromReply(typeReply.toStdString(), path);
     if (!IsPCIUnitType(type)) {
-        const auto answer = m_form.prompter().ask(&m_form, Prompter::Icon::Warning,
-                                                  Latin1(NotPCIWarningText(type)),
-                                                  QMessageBox::Yes | QMessageBox::No);
+        const auto answer =
+            m_form.prompter().ask(&m_form, Prompter::Icon::Warning, Latin1(NotPCIWarningText(type)),
+                                  QMessageBox::Yes | QMessageBox::No);
         if (answer != QMessageBox::Yes)
             return;
     }
@@ -249,7 +250,8 @@ void InterfaceTools::SetUnitTypeItemClick()
     dialog.setHelp([this] { m_form.ShowHelp(5); });
     if (m_form.runDialog(dialog) != QDialog::Accepted)
         return;
-    const std::string newName = NewUnitTypeName(dialog.UnitTypeEdit->text().toLatin1().toStdString());
+    const std::string newName =
+        NewUnitTypeName(dialog.UnitTypeEdit->text().toLatin1().toStdString());
     const bool multiple = dialog.MultipleUnitsCheckBox->isChecked();
 
     ProgramState& state = m_form.state();
@@ -287,8 +289,8 @@ QString InterfaceTools::iniPath()
     input.overridePath = qgetenv("TARVIN_INI").toStdString();
 #ifdef Q_OS_WIN
     input.windows = true;
-    input.windowsFolder = QFile::encodeName(QDir::fromNativeSeparators(qEnvironmentVariable("WINDIR")))
-                              .toStdString();
+    input.windowsFolder =
+        QFile::encodeName(QDir::fromNativeSeparators(qEnvironmentVariable("WINDIR"))).toStdString();
 #endif
     input.xdgConfigDirs = qgetenv("XDG_CONFIG_DIRS").toStdString();
     return QFile::decodeName(QByteArray::fromStdString(IniFilePath(input)));

@@ -38,7 +38,10 @@ public:
 
     // Runs "Identify All Units" and returns the unit type table (by default
     // the diagnostics' own; tests may replace it).
-    void setUnitTypeSource(std::function<UnitTypeTable()> source) { m_unitTypeSource = std::move(source); }
+    void setUnitTypeSource(std::function<UnitTypeTable()> source)
+    {
+        m_unitTypeSource = std::move(source);
+    }
     const UnitTypeTable& unitTypes() const { return m_unitTypes; }
     // The analyser's clock; tests replace it.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }

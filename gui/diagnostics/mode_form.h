@@ -23,7 +23,8 @@ public:
 
     // Enables the boxes the firmware offers and checks them from the option
     // bytes; "All Monitor (Tavro)" is shown only in debug mode.
-    void FormShow(int firmwareVersion, std::uint8_t options1, std::uint8_t options3, bool debugMode);
+    void FormShow(int firmwareVersion, std::uint8_t options1, std::uint8_t options3,
+                  bool debugMode);
     // The boxes as the user left them.
     ModeBoxes boxes() const;
     void setHelp(std::function<void()> help) { m_help = std::move(help); }

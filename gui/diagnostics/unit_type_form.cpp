@@ -43,7 +43,8 @@ TUnitTypeForm::TUnitTypeForm(QWidget* parent) : QDialog(parent)
     MultipleUnitsCheckBox = new QCheckBox(QStringLiteral("Program Multiple Units"), this);
     MultipleUnitsCheckBox->setObjectName(QStringLiteral("MultipleUnitsCheckBox"));
     MultipleUnitsCheckBox->setGeometry(12, 44, 256, 19);
-    UpdateINICheckBox = new QCheckBox(QStringLiteral("Update Installation Software INI File"), this);
+    UpdateINICheckBox =
+        new QCheckBox(QStringLiteral("Update Installation Software INI File"), this);
     UpdateINICheckBox->setObjectName(QStringLiteral("UpdateINICheckBox"));
     UpdateINICheckBox->setGeometry(12, 68, 256, 19);
 
@@ -92,8 +93,9 @@ bool TUnitTypeForm::eventFilter(QObject* watched, QEvent* event)
         // Keys without text (arrows, Home...) move the cursor; Return and
         // Escape belong to the dialog's buttons.
         if (text.isEmpty() || key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Return ||
-            key->key() == Qt::Key_Enter || key->key() == Qt::Key_Escape || key->key() == Qt::Key_Tab ||
-            key->key() == Qt::Key_Backtab || key->key() == Qt::Key_Delete)
+            key->key() == Qt::Key_Enter || key->key() == Qt::Key_Escape ||
+            key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab ||
+            key->key() == Qt::Key_Delete)
             return QDialog::eventFilter(watched, event);
         if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
             return QDialog::eventFilter(watched, event); // shortcuts: copy, paste...

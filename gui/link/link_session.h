@@ -43,8 +43,8 @@ public:
     void SendTarvinCommand(const QByteArray& text);
     // Sends `command` and waits for a received line that matches `pattern`;
     // the matching line, or empty after `tries` tries of `seconds` each.
-    QByteArray SendCALGetResponse(const QByteArray& command, const QByteArray& pattern,
-                                  int seconds, int tries);
+    QByteArray SendCALGetResponse(const QByteArray& command, const QByteArray& pattern, int seconds,
+                                  int tries);
 
     // Received bytes, in pieces of any size.
     void ProcessReceivedText(const QByteArray& piece);

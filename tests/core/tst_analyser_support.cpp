@@ -19,16 +19,29 @@ private slots:
         QTest::addColumn<QString>("expected");
 
         QTest::newRow("override wins") << "/tmp/x/tarvin.ini" << true << "C:/Windows"
-                                       << "/etc/a" << "/tmp/x/tarvin.ini";
-        QTest::newRow("windows folder") << "" << true << "D:/WINNT/" << "" << "D:/WINNT/tarvin.ini";
-        QTest::newRow("windows default") << "" << true << "" << "" << "C:/Windows/tarvin.ini";
-        QTest::newRow("xdg default") << "" << false << "" << "" << "/etc/xdg/tarvin.ini";
-        QTest::newRow("first xdg entry") << "" << false << "" << "/opt/conf:/etc/xdg"
+                                       << "/etc/a"
+                                       << "/tmp/x/tarvin.ini";
+        QTest::newRow("windows folder") << "" << true << "D:/WINNT/"
+                                        << ""
+                                        << "D:/WINNT/tarvin.ini";
+        QTest::newRow("windows default") << "" << true << ""
+                                         << ""
+                                         << "C:/Windows/tarvin.ini";
+        QTest::newRow("xdg default") << "" << false << ""
+                                     << ""
+                                     << "/etc/xdg/tarvin.ini";
+        QTest::newRow("first xdg entry") << "" << false << ""
+                                         << "/opt/conf:/etc/xdg"
                                          << "/opt/conf/tarvin.ini";
-        QTest::newRow("empty entries skipped") << "" << false << "" << "::/srv/cfg/:/etc/xdg"
+        QTest::newRow("empty entries skipped") << "" << false << ""
+                                               << "::/srv/cfg/:/etc/xdg"
                                                << "/srv/cfg/tarvin.ini";
-        QTest::newRow("only separators") << "" << false << "" << ":::" << "/etc/xdg/tarvin.ini";
-        QTest::newRow("root folder") << "" << false << "" << "/" << "/tarvin.ini";
+        QTest::newRow("only separators") << "" << false << ""
+                                         << ":::"
+                                         << "/etc/xdg/tarvin.ini";
+        QTest::newRow("root folder") << "" << false << ""
+                                     << "/"
+                                     << "/tarvin.ini";
     }
 
     void iniFilePath()

@@ -31,10 +31,10 @@ private slots:
 
     void lines()
     {
-        QCOMPARE(QByteArray::fromStdString(CaptureLine(CaptureFormat::Csv, "2026-12-08 07:05:09.300",
-                                                       'R', "05013800790544<CR>",
-                                                       "GA 5 On, GA 6 Off")),
-                 QByteArray("2026-12-08 07:05:09.300,Rx,05013800790544<CR>,\"GA 5 On, GA 6 Off\""));
+        QCOMPARE(
+            QByteArray::fromStdString(CaptureLine(CaptureFormat::Csv, "2026-12-08 07:05:09.300",
+                                                  'R', "05013800790544<CR>", "GA 5 On, GA 6 Off")),
+            QByteArray("2026-12-08 07:05:09.300,Rx,05013800790544<CR>,\"GA 5 On, GA 6 Off\""));
         QCOMPARE(QByteArray::fromStdString(
                      CaptureLine(CaptureFormat::Text, "07:05:09", 'T', "~~~", "Set Basic Mode")),
                  QByteArray("07:05:09  Tx : Set Basic Mode  [~~~]"));

@@ -5,7 +5,8 @@
 
 using namespace tarvin::compose;
 
-class TestComposeControl : public QObject {
+class TestComposeControl : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -55,16 +56,67 @@ private slots:
         QTest::addColumn<QString>("cutExponent");
         QTest::addColumn<QString>("cutValue");
         QTest::addColumn<QString>("notices");
-        QTest::newRow("-3 / 2500 / Volts") << 36 << "-3" << "2500" << "0E010224FD09C4" << "-3" << "2500" << "";
-        QTest::newRow("point cut off") << 0 << "2.7" << "1000.9" << "0E01020002" "03E8" << "2" << "1000" << "";
-        QTest::newRow("minus one both") << 1 << "-1" << "-1" << "0E010201FFFFFF" << "-1" << "-1" << "";
-        QTest::newRow("limits") << 40 << "-128" << "-32768" << "0E0102FE808000" << "-128" << "-32768" << "";
-        QTest::newRow("custom, upper limits") << 41 << "127" << "32767" << "0E0102FF7F7FFF" << "127" << "32767" << "";
-        QTest::newRow("out of range kept in range") << 0 << "300" << "40000" << "0E0102007F7FFF" << "300" << "40000" << "";
-        QTest::newRow("unreadable exponent") << 0 << "abc" << "5" << "0E010200000005" << "abc" << "5" << "Invalid Exponent.";
-        QTest::newRow("unreadable value") << 0 << "1" << "" << "0E010200010000" << "1" << "" << "Invalid Value.";
-        QTest::newRow("nothing before the point") << 0 << ".5" << "-.5" << "0E010200000000" << "" << "-" << "Invalid Exponent.|Invalid Value.";
-        QTest::newRow("unit index outside list") << 42 << "1" << "1" << "" << "1" << "1" << "";
+        QTest::newRow("-3 / 2500 / Volts") << 36 << "-3"
+                                           << "2500"
+                                           << "0E010224FD09C4"
+                                           << "-3"
+                                           << "2500"
+                                           << "";
+        QTest::newRow("point cut off") << 0 << "2.7"
+                                       << "1000.9"
+                                       << "0E01020002"
+                                          "03E8"
+                                       << "2"
+                                       << "1000"
+                                       << "";
+        QTest::newRow("minus one both") << 1 << "-1"
+                                        << "-1"
+                                        << "0E010201FFFFFF"
+                                        << "-1"
+                                        << "-1"
+                                        << "";
+        QTest::newRow("limits") << 40 << "-128"
+                                << "-32768"
+                                << "0E0102FE808000"
+                                << "-128"
+                                << "-32768"
+                                << "";
+        QTest::newRow("custom, upper limits") << 41 << "127"
+                                              << "32767"
+                                              << "0E0102FF7F7FFF"
+                                              << "127"
+                                              << "32767"
+                                              << "";
+        QTest::newRow("out of range kept in range") << 0 << "300"
+                                                    << "40000"
+                                                    << "0E0102007F7FFF"
+                                                    << "300"
+                                                    << "40000"
+                                                    << "";
+        QTest::newRow("unreadable exponent") << 0 << "abc"
+                                             << "5"
+                                             << "0E010200000005"
+                                             << "abc"
+                                             << "5"
+                                             << "Invalid Exponent.";
+        QTest::newRow("unreadable value") << 0 << "1"
+                                          << ""
+                                          << "0E010200010000"
+                                          << "1"
+                                          << ""
+                                          << "Invalid Value.";
+        QTest::newRow("nothing before the point") << 0 << ".5"
+                                                  << "-.5"
+                                                  << "0E010200000000"
+                                                  << ""
+                                                  << "-"
+                                                  << "Invalid Exponent.|Invalid Value.";
+        QTest::newRow("unit index outside list") << 42 << "1"
+                                                 << "1"
+                                                 << ""
+                                                 << "1"
+                                                 << "1"
+                                                 << "";
     }
     void measurement()
     {
@@ -75,7 +127,8 @@ private slots:
         QFETCH(QString, cutExponent);
         QFETCH(QString, cutValue);
         QFETCH(QString, notices);
-        const auto r = MeasurementBody(1, 2, unitIndex, exponent.toStdString(), value.toStdString());
+        const auto r =
+            MeasurementBody(1, 2, unitIndex, exponent.toStdString(), value.toStdString());
         QCOMPARE(QString::fromStdString(r.body), body);
         QCOMPARE(QString::fromStdString(r.exponentText), cutExponent);
         QCOMPARE(QString::fromStdString(r.valueText), cutValue);

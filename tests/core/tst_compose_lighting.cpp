@@ -11,7 +11,8 @@ Q_DECLARE_METATYPE(LightingKind)
 
 namespace {
 
-struct ParsedCommand {
+struct ParsedCommand
+{
     int code;
     int group;
     int level; // -1 for On and Off
@@ -40,7 +41,8 @@ std::vector<ParsedCommand> ParseBody(const std::string& body)
 }
 
 // Answers draws from a script and records the n of every request.
-struct ScriptedSource {
+struct ScriptedSource
+{
     std::deque<int> answers;
     std::vector<int> requests;
     RandomSource source()
@@ -57,7 +59,8 @@ struct ScriptedSource {
 
 } // namespace
 
-class TestComposeLighting : public QObject {
+class TestComposeLighting : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -70,9 +73,12 @@ private slots:
         QTest::addColumn<QString>("body");
         QTest::newRow("on group 00") << LightingKind::On << 0 << 0 << 0 << "7900";
         QTest::newRow("off group 05") << LightingKind::Off << 5 << 3 << 99 << "0105";
-        QTest::newRow("ramp 50% over 4 s") << LightingKind::Ramp << 5 << 1 << PercentToLevel(50) << "0A057F";
-        QTest::newRow("ramp 100% over 17 min to FF") << LightingKind::Ramp << 255 << 15 << 255 << "7AFFFF";
-        QTest::newRow("ramp level 80 instant") << LightingKind::Ramp << 0x12 << 0 << 0x80 << "021280";
+        QTest::newRow("ramp 50% over 4 s")
+            << LightingKind::Ramp << 5 << 1 << PercentToLevel(50) << "0A057F";
+        QTest::newRow("ramp 100% over 17 min to FF")
+            << LightingKind::Ramp << 255 << 15 << 255 << "7AFFFF";
+        QTest::newRow("ramp level 80 instant")
+            << LightingKind::Ramp << 0x12 << 0 << 0x80 << "021280";
         QTest::newRow("group clamped high") << LightingKind::On << 300 << 0 << 0 << "79FF";
         QTest::newRow("group clamped low") << LightingKind::Off << -4 << 0 << 0 << "0100";
         QTest::newRow("rate index clamped") << LightingKind::Ramp << 1 << 40 << 1 << "7A0101";
@@ -143,7 +149,8 @@ private slots:
             }
         }
         QCOMPARE(expected, 256);
-        QCOMPARE(bodies.front(), std::string("0100010101020103010401050106" "0107"));
+        QCOMPARE(bodies.front(), std::string("0100010101020103010401050106"
+                                             "0107"));
         QCOMPARE(bodies.back().substr(bodies.back().size() - 4), std::string("01FF"));
     }
 
@@ -157,10 +164,14 @@ private slots:
         QTest::addColumn<QString>("caption");
         QTest::newRow("on hex") << LightingKind::On << 5 << 37 << true << true << "GA05 100%";
         QTest::newRow("off decimal") << LightingKind::Off << 5 << 37 << true << false << "GA5 0%";
-        QTest::newRow("ramp percent shows percent") << LightingKind::Ramp << 5 << 50 << true << true << "GA05 50%";
-        QTest::newRow("ramp percent decimal group") << LightingKind::Ramp << 200 << 1 << true << false << "GA200 1%";
-        QTest::newRow("ramp level hex") << LightingKind::Ramp << 0x1F << 0x80 << false << true << "GA1F Level 80";
-        QTest::newRow("ramp level decimal") << LightingKind::Ramp << 5 << 0x80 << false << false << "GA5 Level 128";
+        QTest::newRow("ramp percent shows percent")
+            << LightingKind::Ramp << 5 << 50 << true << true << "GA05 50%";
+        QTest::newRow("ramp percent decimal group")
+            << LightingKind::Ramp << 200 << 1 << true << false << "GA200 1%";
+        QTest::newRow("ramp level hex")
+            << LightingKind::Ramp << 0x1F << 0x80 << false << true << "GA1F Level 80";
+        QTest::newRow("ramp level decimal")
+            << LightingKind::Ramp << 5 << 0x80 << false << false << "GA5 Level 128";
     }
     void description()
     {
@@ -180,9 +191,11 @@ private slots:
         QCOMPARE(LightingAppWarning(0x30, true), std::string());
         QCOMPARE(LightingAppWarning(0x7F, false), std::string());
         QCOMPARE(LightingAppWarning(0x2F, true),
-                 std::string("Use of Application Addresses outside the range 30 to 7F may cause undesirable effects."));
+                 std::string("Use of Application Addresses outside the range 30 to 7F may cause "
+                             "undesirable effects."));
         QCOMPARE(LightingAppWarning(0x80, false),
-                 std::string("Use of Application Addresses outside the range 48 to 127 may cause undesirable effects."));
+                 std::string("Use of Application Addresses outside the range 48 to 127 may cause "
+                             "undesirable effects."));
     }
 
     void speeds()
@@ -208,7 +221,9 @@ private slots:
         s.groupTo = 0x1F;
         const auto m = DrawRandomLighting(s, script.source());
         QCOMPARE(m.application, 0x3B);
-        QCOMPARE(m.body, std::string("7914" "0A11C8" "0110"));
+        QCOMPARE(m.body, std::string("7914"
+                                     "0A11C8"
+                                     "0110"));
         QCOMPARE(script.requests, (std::vector<int>{4, 8, 5, 16, 5, 16, 255, 5, 16}));
     }
 

@@ -16,7 +16,8 @@ QString Show(const ComposeResult& r)
 }
 } // namespace
 
-class TestComposeSecurity : public QObject {
+class TestComposeSecurity : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -53,7 +54,9 @@ private slots:
     {
         QCOMPARE(ZoneName("7"), std::string("Zone 7     "));
         QCOMPARE(ZoneName("123456789"), std::string("Zone 123456"));
-        QCOMPARE(ZoneNameBody(12), std::string("AD8D0C" "5A6F6E65203132" "20202020"));
+        QCOMPARE(ZoneNameBody(12), std::string("AD8D0C"
+                                               "5A6F6E65203132"
+                                               "20202020"));
         QCOMPARE(ZoneNameBody(80).size(), std::size_t(6 + 22));
     }
 
@@ -68,7 +71,8 @@ private slots:
         QTest::newRow("status 1, 21 digits") << 1 << QString(21, QLatin1Char('0')) << e22;
         QTest::newRow("status 1, 23 digits") << 1 << QString(23, QLatin1Char('0')) << e22;
         QTest::newRow("status 1, non-hex") << 1 << "01000000000000000000G0" << e22;
-        QTest::newRow("status 1, lower case as typed") << 1 << "abcdef0000000000000000" << "AC8Eabcdef0000000000000000";
+        QTest::newRow("status 1, lower case as typed") << 1 << "abcdef0000000000000000"
+                                                       << "AC8Eabcdef0000000000000000";
         QTest::newRow("status 2 default") << 2 << kDefaultStatus2 << "AD8F000000000000000000000000";
         QTest::newRow("status 2 given 22") << 2 << kDefaultStatus1 << e24;
         QTest::newRow("status 2 empty") << 2 << "" << e24;
@@ -86,10 +90,12 @@ private slots:
     {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QString>("result");
-        const QString error = "error: Invalid Message String.\rMust be between 1 and 19 characters.";
+        const QString error =
+            "error: Invalid Message String.\rMust be between 1 and 19 characters.";
         QTest::newRow("Hi") << QByteArray("Hi") << "E3A64869";
         QTest::newRow("one character") << QByteArray("A") << "E2A641";
-        QTest::newRow("19 characters") << QByteArray(19, 'a') << "F4A6" + QString("61").repeated(19);
+        QTest::newRow("19 characters")
+            << QByteArray(19, 'a') << "F4A6" + QString("61").repeated(19);
         QTest::newRow("20 refused") << QByteArray(20, 'a') << error;
         QTest::newRow("empty refused") << QByteArray() << error;
         QTest::newRow("8-bit byte") << QByteArray("\xE9") << "E2A6E9";

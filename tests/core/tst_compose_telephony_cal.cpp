@@ -17,7 +17,8 @@ QString Show(const ComposeResult& r)
 }
 } // namespace
 
-class TestComposeTelephonyCal : public QObject {
+class TestComposeTelephonyCal : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -27,18 +28,36 @@ private slots:
         QTest::addColumn<QString>("number");
         QTest::addColumn<QString>("result");
         const QString error = "error: Invalid Phone Number.\rMust be between 1 and 16 characters.";
-        QTest::newRow("ringing 123") << "ringing" << "123" << "A50501313233";
-        QTest::newRow("off hook outgoing data 5") << "offhook4" << "5" << "A3022035";
-        QTest::newRow("off hook incoming voice") << "offhook0" << "0395" << "A6020130333935";
-        QTest::newRow("recall outgoing") << "recallout" << "1" << "A3060131";
-        QTest::newRow("recall incoming") << "recallin" << "1" << "A3060231";
-        QTest::newRow("divert 000") << "divert" << "000" << "A483303030";
-        QTest::newRow("divert 16 digits") << "divert" << QString(16, QLatin1Char('9')) << "B183" + QString("39").repeated(16);
-        QTest::newRow("ringing 16 digits") << "ringing" << QString(16, QLatin1Char('1')) << "B20501" + QString("31").repeated(16);
+        QTest::newRow("ringing 123") << "ringing"
+                                     << "123"
+                                     << "A50501313233";
+        QTest::newRow("off hook outgoing data 5") << "offhook4"
+                                                  << "5"
+                                                  << "A3022035";
+        QTest::newRow("off hook incoming voice") << "offhook0"
+                                                 << "0395"
+                                                 << "A6020130333935";
+        QTest::newRow("recall outgoing") << "recallout"
+                                         << "1"
+                                         << "A3060131";
+        QTest::newRow("recall incoming") << "recallin"
+                                         << "1"
+                                         << "A3060231";
+        QTest::newRow("divert 000") << "divert"
+                                    << "000"
+                                    << "A483303030";
+        QTest::newRow("divert 16 digits")
+            << "divert" << QString(16, QLatin1Char('9')) << "B183" + QString("39").repeated(16);
+        QTest::newRow("ringing 16 digits")
+            << "ringing" << QString(16, QLatin1Char('1')) << "B20501" + QString("31").repeated(16);
         QTest::newRow("divert 17 refused") << "divert" << QString(17, QLatin1Char('9')) << error;
-        QTest::newRow("ringing empty refused") << "ringing" << "" << error;
-        QTest::newRow("off hook empty refused") << "offhook1" << "" << error;
-        QTest::newRow("off hook kind outside list") << "offhook6" << "5" << "";
+        QTest::newRow("ringing empty refused") << "ringing"
+                                               << "" << error;
+        QTest::newRow("off hook empty refused") << "offhook1"
+                                                << "" << error;
+        QTest::newRow("off hook kind outside list") << "offhook6"
+                                                    << "5"
+                                                    << "";
     }
     void numberCommands()
     {
@@ -101,9 +120,12 @@ private slots:
         QTest::addColumn<QString>("data");
         QTest::addColumn<QString>("result");
         const QString error = "error: Invalid Store Data.";
-        QTest::newRow("1234 to 05") << 5 << "1234" << "A405001234";
-        QTest::newRow("one byte, lower case kept") << 0xFE << "ab" << "A3FE00ab";
-        QTest::newRow("eight bytes") << 1 << "0011223344556677" << "AA01000011223344556677";
+        QTest::newRow("1234 to 05") << 5 << "1234"
+                                    << "A405001234";
+        QTest::newRow("one byte, lower case kept") << 0xFE << "ab"
+                                                   << "A3FE00ab";
+        QTest::newRow("eight bytes") << 1 << "0011223344556677"
+                                     << "AA01000011223344556677";
         QTest::newRow("odd length") << 5 << "123" << error;
         QTest::newRow("non-hex") << 5 << "12G4" << error;
         QTest::newRow("empty") << 5 << "" << error;

@@ -15,7 +15,7 @@ private slots:
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<int>("messages");
         QTest::addColumn<int>("errors");
-        QTest::addColumn<int>("source");     // source count of unit 0x12
+        QTest::addColumn<int>("source");      // source count of unit 0x12
         QTest::addColumn<int>("application"); // count of application 0x38
         QTest::addColumn<int>("mmi");         // MMI count of application 0x38
         QTest::addColumn<int>("cal");
@@ -31,7 +31,8 @@ private slots:
         QTest::newRow("CAL 2 bytes") << QByteArray("8612") << 1 << 0 << 1 << 0 << 0 << 1;
         QTest::newRow("CAL 1 byte") << QByteArray("86") << 1 << 0 << 0 << 0 << 0 << 1;
         QTest::newRow("other type") << QByteArray("0012380034") << 1 << 0 << 0 << 0 << 0 << 0;
-        QTest::newRow("marker cut off") << QByteArray("0512380035<CR>") << 1 << 0 << 1 << 1 << 0 << 0;
+        QTest::newRow("marker cut off")
+            << QByteArray("0512380035<CR>") << 1 << 0 << 1 << 1 << 0 << 0;
         QTest::newRow("odd length") << QByteArray("051238003") << 0 << 0 << 0 << 0 << 0 << 0;
         QTest::newRow("not hex") << QByteArray("05123800G5") << 0 << 0 << 0 << 0 << 0 << 0;
         QTest::newRow("blank inside") << QByteArray("0512 80035 ") << 0 << 0 << 0 << 0 << 0 << 0;
@@ -242,7 +243,8 @@ private slots:
 
         const GridTable& t = analyser.typeGrid();
         QCOMPARE(t.size(), std::size_t(4));
-        QCOMPARE(t[0], (std::vector<std::string>{"Message Type", "Message Count", "Average Rate", ""}));
+        QCOMPARE(t[0],
+                 (std::vector<std::string>{"Message Type", "Message Count", "Average Rate", ""}));
         QCOMPARE(t[1], (std::vector<std::string>{"CAL", "1", "1.0 per minute", ""}));
         QCOMPARE(t[2], (std::vector<std::string>{"App 01", "1", "1.0 per minute", ""}));
         QCOMPARE(t[3], (std::vector<std::string>{"Lighting (38)", "2", "2.0 per minute", ""}));
@@ -282,7 +284,8 @@ private slots:
         QCOMPARE(s.sourceCounts[0x13], 0);
         QCOMPARE(s.messagePeakHistory[59], 0);
         QCOMPARE(analyser.slotTicks(), 1); // Reset's own tick
-        for (const GridTable* grid : {&analyser.typeGrid(), &analyser.mmiGrid(), &analyser.sourceGrid()}) {
+        for (const GridTable* grid :
+             {&analyser.typeGrid(), &analyser.mmiGrid(), &analyser.sourceGrid()}) {
             QCOMPARE(grid->size(), std::size_t(2));
             QCOMPARE((*grid)[1], std::vector<std::string>(4));
         }

@@ -33,9 +33,11 @@ private slots:
         QTest::addColumn<QByteArray>("name");
         QTest::newRow("all zero") << QByteArray("000000000000") << QByteArray("!!!!!!!!");
         QTest::newRow("TESTUNIT") << QByteArray("CE4CB3D2DA33") << QByteArray("TESTUNIT");
-        QTest::newRow("PART and padding codes") << QByteArray("BE0C7379E79E") << QByteArray("PART    ");
+        QTest::newRow("PART and padding codes")
+            << QByteArray("BE0C7379E79E") << QByteArray("PART    ");
         QTest::newRow("lower case digits") << QByteArray("ce4cb3d2da33") << QByteArray("TESTUNIT");
-        QTest::newRow("code 63 is backquote") << QByteArray("FC0000000000") << QByteArray("`!!!!!!!");
+        QTest::newRow("code 63 is backquote")
+            << QByteArray("FC0000000000") << QByteArray("`!!!!!!!");
         QTest::newRow("no reply") << QByteArray("") << QByteArray("");
     }
     void sixBitName()
@@ -50,8 +52,8 @@ private slots:
         QTest::addColumn<QByteArray>("hex");
         QTest::addColumn<QByteArray>("text");
         QTest::newRow("plain") << QByteArray("5043494E54") << QByteArray("PCINT");
-        QTest::newRow("control and high bytes dropped") << QByteArray("41001F427F80FF43")
-                                                        << QByteArray("ABC");
+        QTest::newRow("control and high bytes dropped")
+            << QByteArray("41001F427F80FF43") << QByteArray("ABC");
         QTest::newRow("edges kept") << QByteArray("207E") << QByteArray(" ~");
         QTest::newRow("non-hex pair skipped") << QByteArray("41G242") << QByteArray("AB");
         QTest::newRow("odd tail ignored") << QByteArray("41424") << QByteArray("AB");
@@ -96,12 +98,14 @@ private slots:
                  QByteArray("Ostrol  "));
         QCOMPARE(Q(DecodePCIField(kPCIFirmwareVersion, PCIReply("8902", "2020342E31322020"))),
                  QByteArray("4.12"));
-        QCOMPARE(Q(DecodePCIField(kPCIPartName, PCIReply("872A", "CE4CB3D2DA33"))), QByteArray("TESTUNIT"));
+        QCOMPARE(Q(DecodePCIField(kPCIPartName, PCIReply("872A", "CE4CB3D2DA33"))),
+                 QByteArray("TESTUNIT"));
         // The serial number sits at data bytes 6..9.
         QCOMPARE(Q(DecodePCIField(kPCISerialNumber, PCIReply("8D04", "00000000000001E240"))),
                  QByteArray("30-576"));
         QCOMPARE(Q(DecodePCIField(kPCIUnitAddress, PCIReply("8220", "fe"))), QByteArray("fe"));
-        QCOMPARE(Q(DecodePCIField(kPCIVoltage, PCIReply("8607", "32332E3556"))), QByteArray("23.5V"));
+        QCOMPARE(Q(DecodePCIField(kPCIVoltage, PCIReply("8607", "32332E3556"))),
+                 QByteArray("23.5V"));
         QCOMPARE(Q(DecodePCIField(kPCIManufacturer, "")), QByteArray());
         QCOMPARE(PCIOptionByteFromReply(PCIReply("8242", "0F")), std::uint8_t(0x0F));
         QCOMPARE(PCIOptionByteFromReply(""), std::uint8_t(0));
@@ -118,14 +122,17 @@ private slots:
         details.fields[kPCISerialNumber] = "30-576";
         details.fields[kPCIVoltage] = "23.5V";
         details.fields[kPCIUnitAddress] = "FE";
-        QCOMPARE(Q(PCIDetailsText(details, 0x402, TcpLocation("192.168.0.1", 14000))),
-                 QByteArray("PC Interface Details :\r  Location : 192.168.0.1:14000\r"
-                            "  Manufacturer : OSTREL\r  Unit Type : PC_INT\r  Part Name : TESTUNIT\r"
-                            "  Project : PART    \r  Firmware Version : 4.2\r  Serial Number : 30-576\r"
-                            "  Unit Address : FE\r  Tarvin Voltage : 23.5V"));
-        QCOMPARE(Q(PCIDetailsText(details, 0, SerialLocation("COM1"))),
-                 QByteArray("PC Interface Details Unknown.\rSome software features may not work correctly.\r"
-                            "If possible, use a version 4.0 or later PCI."));
+        QCOMPARE(
+            Q(PCIDetailsText(details, 0x402, TcpLocation("192.168.0.1", 14000))),
+            QByteArray("PC Interface Details :\r  Location : 192.168.0.1:14000\r"
+                       "  Manufacturer : OSTREL\r  Unit Type : PC_INT\r  Part Name : TESTUNIT\r"
+                       "  Project : PART    \r  Firmware Version : 4.2\r  Serial Number : 30-576\r"
+                       "  Unit Address : FE\r  Tarvin Voltage : 23.5V"));
+        QCOMPARE(
+            Q(PCIDetailsText(details, 0, SerialLocation("COM1"))),
+            QByteArray(
+                "PC Interface Details Unknown.\rSome software features may not work correctly.\r"
+                "If possible, use a version 4.0 or later PCI."));
     }
 
     void unitRepliesWithNetworkPath()
@@ -133,11 +140,28 @@ private slots:
         QCOMPARE(Q(UnitReplyPattern(0, "8901*")), QByteArray("86??????8901*"));
         QCOMPARE(Q(UnitReplyPattern(4, "8901*")), QByteArray("86??????????8901*"));
         // With a 4-character path the data start at character 17.
-        const std::string remote = "86" "0A1B" "0123" "45" "8901" "20504349" "4E540120" "<CR>";
+        const std::string remote = "86"
+                                   "0A1B"
+                                   "0123"
+                                   "45"
+                                   "8901"
+                                   "20504349"
+                                   "4E540120"
+                                   "<CR>";
         QCOMPARE(Q(UnitTypeFromReply(remote, 4)), QByteArray("PCINT"));
-        const std::string local = "86" "0123" "45" "8901" "20504349" "4E540120";
+        const std::string local = "86"
+                                  "0123"
+                                  "45"
+                                  "8901"
+                                  "20504349"
+                                  "4E540120";
         QCOMPARE(Q(UnitTypeFromReply(local, 0)), QByteArray("PCINT"));
-        QCOMPARE(Q(UnitVoltageFromReply("86012345" "8607" "32342E3156" "FF", 0)), QByteArray("24.1V"));
+        QCOMPARE(Q(UnitVoltageFromReply("86012345"
+                                        "8607"
+                                        "32342E3156"
+                                        "FF",
+                                        0)),
+                 QByteArray("24.1V"));
         QCOMPARE(Q(UnitTypeFromReply("", 4)), QByteArray());
     }
 
@@ -148,7 +172,8 @@ private slots:
         UnitTypeTable table;
         table[3] = "RELAY";
         table[200] = "PCINT";
-        QCOMPARE(Q(UnitTypeListText(table, true)), QByteArray("Unit 03 : RELAY\rUnit C8 : PCINT\r"));
+        QCOMPARE(Q(UnitTypeListText(table, true)),
+                 QByteArray("Unit 03 : RELAY\rUnit C8 : PCINT\r"));
         QCOMPARE(Q(UnitTypeListText(UnitTypeTable{}, false)), QByteArray());
     }
 
@@ -157,9 +182,25 @@ private slots:
         QCOMPARE(Q(UnitDataImage::BlockCommandBody(31)), QByteArray("1AF808"));
         QCOMPARE(Q(UnitDataImage::BlockReplyPattern(1, 2)), QByteArray("86????????8908*"));
         UnitDataImage image;
-        image.StoreBlock(1, "86" "AA" "0123" "45" "8908" "0102030405060708" "<CR>", 2);
-        image.StoreBlock(2, "86012345" "8910" "FFEE", 0); // cut short
-        image.StoreBlock(32, "86012345" "8900" "1111111111111111", 0);
+        image.StoreBlock(1,
+                         "86"
+                         "AA"
+                         "0123"
+                         "45"
+                         "8908"
+                         "0102030405060708"
+                         "<CR>",
+                         2);
+        image.StoreBlock(2,
+                         "86012345"
+                         "8910"
+                         "FFEE",
+                         0); // cut short
+        image.StoreBlock(32,
+                         "86012345"
+                         "8900"
+                         "1111111111111111",
+                         0);
         QCOMPARE(image.at(8), std::uint8_t(1));
         QCOMPARE(image.at(15), std::uint8_t(8));
         QCOMPARE(image.at(16), std::uint8_t(0xFF));

@@ -81,7 +81,11 @@ private slots:
     {
         MMIResults results;
         results.setMode(kMMIApplication);
-        results.CollectMMIReply("E500" "38" "20" "5555" "00");
+        results.CollectMMIReply("E500"
+                                "38"
+                                "20"
+                                "5555"
+                                "00");
         for (int n = 0x20; n <= 0x27; ++n)
             QCOMPARE(results.at(n), 1);
         QCOMPARE(results.at(0x28), 0);
@@ -106,7 +110,13 @@ private slots:
         MMIResults results;
         results.setMode(kMMILevel);
         // E7: extra byte, application, first group, two byte pairs.
-        results.CollectMMIReply("E7" "00" "38" "40" + pair.toStdString() + "A9AA" "<CR>");
+        results.CollectMMIReply("E7"
+                                "00"
+                                "38"
+                                "40" +
+                                pair.toStdString() +
+                                "A9AA"
+                                "<CR>");
         QCOMPARE(results.at(0x40), entry);
         QCOMPARE(results.at(0x41), 1);
         QCOMPARE(int(results.lastIndex()), 0x41);
@@ -120,10 +130,12 @@ private slots:
         QCOMPARE(results.at(0), 0);
         QCOMPARE(int(results.lastIndex()), 0);
         results.setMode(kMMINone);
-        results.CollectMMIReply("E5003820" "5555");
+        results.CollectMMIReply("E5003820"
+                                "5555");
         QCOMPARE(results.at(0x20), 0);
         results.setMode(kMMIInstallation);
-        results.CollectMMIReply("BF003820" "5555"); // below C0
+        results.CollectMMIReply("BF003820"
+                                "5555"); // below C0
         QCOMPARE(results.at(0x20), 0);
     }
 
@@ -132,12 +144,25 @@ private slots:
         MMIResults results;
         results.setMode(kMMIInstallation);
         // B1 = 86, B4 = 2: the reply byte is B7.
-        results.CollectMMIReply("86" "0A" "0B" "02" "11" "22" "C3" "FF" "10" "55");
+        results.CollectMMIReply("86"
+                                "0A"
+                                "0B"
+                                "02"
+                                "11"
+                                "22"
+                                "C3"
+                                "FF"
+                                "10"
+                                "55");
         QCOMPARE(results.at(0x10), 1);
         QCOMPARE(results.at(0x13), 1);
         QCOMPARE(int(results.lastIndex()), 0x13);
         // A route that points past the line is no report.
-        results.CollectMMIReply("86" "0A" "0B" "FF" "C3FF1055");
+        results.CollectMMIReply("86"
+                                "0A"
+                                "0B"
+                                "FF"
+                                "C3FF1055");
         QCOMPARE(int(results.lastIndex()), 0x13);
     }
 
@@ -146,7 +171,11 @@ private slots:
         MMIResults results;
         results.setMode(kMMIInstallation);
         // Starts at FC and would run 4 bytes = 16 addresses: only FC..FF fit.
-        results.CollectMMIReply("C6FFFC" "FF" "FF" "FF" "FF");
+        results.CollectMMIReply("C6FFFC"
+                                "FF"
+                                "FF"
+                                "FF"
+                                "FF");
         QCOMPARE(results.at(0xFC), 3);
         QCOMPARE(results.at(0xFF), 3);
         QCOMPARE(results.at(0), 0);
@@ -158,20 +187,31 @@ private slots:
 
         // Announced 22 data bytes, only 2 present.
         results.ClearMMIResults();
-        results.CollectMMIReply("D8FF00" "5555");
+        results.CollectMMIReply("D8FF00"
+                                "5555");
         QCOMPARE(results.at(7), 1);
         QCOMPARE(results.at(8), 0);
         QCOMPARE(int(results.lastIndex()), 0);
 
         // Level report cut inside a pair.
         results.setMode(kMMILevel);
-        results.CollectMMIReply("E9" "00" "38" "10" "AA55" "AA");
+        results.CollectMMIReply("E9"
+                                "00"
+                                "38"
+                                "10"
+                                "AA55"
+                                "AA");
         QCOMPARE(results.at(0x10), 240);
         QCOMPARE(results.at(0x11), 0);
         QCOMPARE(int(results.lastIndex()), 0);
 
         // Level report running past group 255.
-        results.CollectMMIReply("E7" "00" "38" "FF" "A9AA" "A9AA");
+        results.CollectMMIReply("E7"
+                                "00"
+                                "38"
+                                "FF"
+                                "A9AA"
+                                "A9AA");
         QCOMPARE(results.at(0xFF), 1);
         QCOMPARE(int(results.lastIndex()), 0);
     }
@@ -180,9 +220,14 @@ private slots:
     {
         MMIResults results;
         results.setMode(kMMIInstallation);
-        results.CollectMMIReply("C2FF00" "0000");
+        results.CollectMMIReply("C2FF00"
+                                "0000");
         results.setMode(kMMILevel);
-        results.CollectMMIReply("E2" "00" "38" "00" "AA55");
+        results.CollectMMIReply("E2"
+                                "00"
+                                "38"
+                                "00"
+                                "AA55");
         QCOMPARE(int(results.lastIndex()), 0);
     }
 
@@ -190,7 +235,7 @@ private slots:
     {
         MMIResults results;
         results.setMode(kMMIInstallation);
-        results.CollectMMIReply("C3FF00"); // 6 characters
+        results.CollectMMIReply("C3FF00");                           // 6 characters
         results.CollectMMIReply("C3FF0055" + std::string(193, '0')); // 201 characters
         QCOMPARE(results.at(0), 0);
         results.CollectMMIReply("C3FF0055");
@@ -203,8 +248,9 @@ private slots:
     void malformedLinesNeverFault()
     {
         MMIResults results;
-        const char* lines[] = {"", "<CR>", "86", "86FFFFFF", "GGGGGGGGGG", "E1E1E1E1E1E1", "C0C0C0C0",
-                               "\x01\x02\x03\x04\x05\x06\x07\x08\x09"};
+        const char* lines[] = {
+            "",           "<CR>",         "86",       "86FFFFFF",
+            "GGGGGGGGGG", "E1E1E1E1E1E1", "C0C0C0C0", "\x01\x02\x03\x04\x05\x06\x07\x08\x09"};
         for (int mode = kMMIInstallation; mode <= kMMILevel; ++mode) {
             results.setMode(mode);
             for (const char* line : lines)

@@ -13,7 +13,10 @@ QStringList Describe(const std::vector<ModeAction>& actions)
 {
     QStringList out;
     for (const ModeAction& a : actions)
-        out << QStringLiteral("%1:%2:%3").arg(int(a.kind)).arg(QString::fromLatin1(a.text.c_str())).arg(a.value);
+        out << QStringLiteral("%1:%2:%3")
+                   .arg(int(a.kind))
+                   .arg(QString::fromLatin1(a.text.c_str()))
+                   .arg(a.value);
     return out;
 }
 
@@ -38,7 +41,8 @@ private slots:
             QCOMPARE(int(Options3FromBoxes(boxes)), 0x0F);
         }
         const ModeBoxes none = BoxesFromOptions(0x51, 0xF0);
-        QVERIFY(none.connect && none.smart && none.idmon && !none.checksum && !none.xonXoff && !none.monitor);
+        QVERIFY(none.connect && none.smart && none.idmon && !none.checksum && !none.xonXoff &&
+                !none.monitor);
         QCOMPARE(int(Options3FromBoxes(none)), 0);
     }
 
@@ -98,15 +102,15 @@ private slots:
         boxes.pcn = boxes.localSal = boxes.pun = boxes.exstat = true;
         boxes.restore = true;
         // A3 + 41 + 00 + 0D = 0xF1: the checksum is 0F.
-        QCOMPARE(Describe(SetModeActions(boxes, true)),
-                 QStringList({Act(ModeAction::StoreInterfaceOptions, "", 0x0D),
-                              Act(ModeAction::SendRaw, "~~~A330000D"),
-                              Act(ModeAction::SendRaw, "A341000D0F"),
-                              Act(ModeAction::SetFlowControl, "", 1),
-                              Act(ModeAction::StorePCIOptionByte, "", 0x0F),
-                              Act(ModeAction::SendCommand, "A342000F"),
-                              Act(ModeAction::ClearAllMonitor),
-                              Act(ModeAction::SendCommand, "A3400000")}));
+        QCOMPARE(
+            Describe(SetModeActions(boxes, true)),
+            QStringList({Act(ModeAction::StoreInterfaceOptions, "", 0x0D),
+                         Act(ModeAction::SendRaw, "~~~A330000D"),
+                         Act(ModeAction::SendRaw, "A341000D0F"),
+                         Act(ModeAction::SetFlowControl, "", 1),
+                         Act(ModeAction::StorePCIOptionByte, "", 0x0F),
+                         Act(ModeAction::SendCommand, "A342000F"), Act(ModeAction::ClearAllMonitor),
+                         Act(ModeAction::SendCommand, "A3400000")}));
         // The command itself is framed by the send path: with CHECKSUM on it
         // gets its checksum there.
         AckSequence ack;
@@ -134,9 +138,11 @@ private slots:
         QVERIFY(IsPCIUnitType("XPC_LOCAL"));
         QVERIFY(!IsPCIUnitType(""));
         QVERIFY(!IsPCIUnitType("pcint"));
-        QCOMPARE(NotPCIWarningText("RELAY"),
-                 std::string("This unit is not a PC Interface.\rIt is of type RELAY.\r"
-                             "Changing its Mode may cause operational problems.\rDo you want to continue ?"));
+        QCOMPARE(
+            NotPCIWarningText("RELAY"),
+            std::string(
+                "This unit is not a PC Interface.\rIt is of type RELAY.\r"
+                "Changing its Mode may cause operational problems.\rDo you want to continue ?"));
         ModeBoxes boxes;
         boxes.connect = boxes.smart = boxes.restore = boxes.allMonitor = true;
         boxes.pun = true;

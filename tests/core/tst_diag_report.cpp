@@ -27,7 +27,8 @@ private slots:
         QTest::newRow("e acute") << QByteArray("Caf\xE9") << QByteArray("Caf&#233;");
         QTest::newRow("top bytes") << QByteArray("\x80\xFF") << QByteArray("&#128;&#255;");
         QTest::newRow("named") << QByteArray("\"&'<>") << QByteArray("&quot;&amp;&apos;&lt;&gt;");
-        QTest::newRow("plain") << QByteArray("Lighting (38) \x7F") << QByteArray("Lighting (38) \x7F");
+        QTest::newRow("plain") << QByteArray("Lighting (38) \x7F")
+                               << QByteArray("Lighting (38) \x7F");
     }
     void escaping()
     {
@@ -77,8 +78,8 @@ private slots:
         auto row = [td](std::initializer_list<const char*> cells, bool header) {
             std::string out = "<tr>\r\n";
             for (const char* cell : cells)
-                out += std::string(td) + (header ? "<p><b>&nbsp; " : "<p>&nbsp; ") + cell
-                    + (header ? "</b></p>" : "</p>") + "</td>\r\n";
+                out += std::string(td) + (header ? "<p><b>&nbsp; " : "<p>&nbsp; ") + cell +
+                       (header ? "</b></p>" : "</p>") + "</td>\r\n";
             return out + "</tr>\r\n";
         };
         const std::string open = "<table border=1 cellspacing=0 cellpadding=0>\r\n";
@@ -90,20 +91,19 @@ private slots:
             "<H1>Tarvin Traffic Report</H1>\r\n"
             "<H2>Summary</H2>\r\n"
             "<p>Start Time = 01/02/2026 10:00:00</p>\r\n"
-            "<p>Elapsed Time = 0:00:02</p>\r\n"
-            + open + row({"", "Count", "Average Rate", "Peak Rate"}, true)
-            + row({"Errors", "1", "0.5 per second", "1 per second"}, false)
-            + row({"Messages", "2", "1.0 per second", "2 per second"}, false) + close
-            + "<H2>Message Types</H2>\r\n" + open
-            + row({"Message Type", "Message Count", "Average Rate", ""}, true)
-            + row({"Lighting (56)", "2", "60.0 per minute", ""}, false) + close
-            + "<H2>MMIs</H2>\r\n" + open
-            + row({"Application", "MMI Count", "Average Period", "Source Unit"}, true)
-            + row({"", "", "", ""}, false) + close
-            + "<H2>Message Source</H2>\r\n" + open
-            + row({"Source Unit", "Unit Type", "Message Count", "Average Rate"}, true)
-            + row({"18", "R&amp;D &lt;1&gt;", "2", "60.0 per minute"}, false) + close
-            + "<H2>Traffic</H2>\r\n"
+            "<p>Elapsed Time = 0:00:02</p>\r\n" +
+            open + row({"", "Count", "Average Rate", "Peak Rate"}, true) +
+            row({"Errors", "1", "0.5 per second", "1 per second"}, false) +
+            row({"Messages", "2", "1.0 per second", "2 per second"}, false) + close +
+            "<H2>Message Types</H2>\r\n" + open +
+            row({"Message Type", "Message Count", "Average Rate", ""}, true) +
+            row({"Lighting (56)", "2", "60.0 per minute", ""}, false) + close +
+            "<H2>MMIs</H2>\r\n" + open +
+            row({"Application", "MMI Count", "Average Period", "Source Unit"}, true) +
+            row({"", "", "", ""}, false) + close + "<H2>Message Source</H2>\r\n" + open +
+            row({"Source Unit", "Unit Type", "Message Count", "Average Rate"}, true) +
+            row({"18", "R&amp;D &lt;1&gt;", "2", "60.0 per minute"}, false) + close +
+            "<H2>Traffic</H2>\r\n"
             "<p><img src=\"report.bmp\"></p>\r\n"
             "</body>\r\n"
             "</html>\r\n";

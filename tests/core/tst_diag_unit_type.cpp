@@ -17,18 +17,17 @@ QByteArray Q(const std::optional<std::string>& s)
     return s ? Q(*s) : QByteArray("<none>");
 }
 
-const char kSample[] =
-    "; installation software settings\r\n"
-    "[General]\r\n"
-    "INT_OST=wrong section\r\n"
-    "\r\n"
-    "[Unit Templates]\r\n"
-    "RELAY8=1,2,3\r\n"
-    "int_ost = 7,IF,0x20 ; kept as is\r\n"
-    "INT_AB=old\r\n"
-    "\r\n"
-    "[Other]\r\n"
-    "Key=Value\r\n";
+const char kSample[] = "; installation software settings\r\n"
+                       "[General]\r\n"
+                       "INT_OST=wrong section\r\n"
+                       "\r\n"
+                       "[Unit Templates]\r\n"
+                       "RELAY8=1,2,3\r\n"
+                       "int_ost = 7,IF,0x20 ; kept as is\r\n"
+                       "INT_AB=old\r\n"
+                       "\r\n"
+                       "[Other]\r\n"
+                       "Key=Value\r\n";
 
 } // namespace
 
@@ -42,10 +41,14 @@ private slots:
         QTest::addColumn<QByteArray>("typed");
         QTest::addColumn<QByteArray>("name");
         QTest::addColumn<QByteArray>("command");
-        QTest::newRow("AB") << QByteArray("AB") << QByteArray("INT_AB  ") << QByteArray("AAF700494E545F41422020");
-        QTest::newRow("four") << QByteArray("z9Q1") << QByteArray("INT_z9Q1") << QByteArray("AAF700494E545F7A395131");
-        QTest::newRow("empty") << QByteArray("") << QByteArray("INT_    ") << QByteArray("AAF700494E545F20202020");
-        QTest::newRow("too long") << QByteArray("ABCDE") << QByteArray("INT_ABCD") << QByteArray("AAF700494E545F41424344");
+        QTest::newRow("AB") << QByteArray("AB") << QByteArray("INT_AB  ")
+                            << QByteArray("AAF700494E545F41422020");
+        QTest::newRow("four") << QByteArray("z9Q1") << QByteArray("INT_z9Q1")
+                              << QByteArray("AAF700494E545F7A395131");
+        QTest::newRow("empty") << QByteArray("") << QByteArray("INT_    ")
+                               << QByteArray("AAF700494E545F20202020");
+        QTest::newRow("too long") << QByteArray("ABCDE") << QByteArray("INT_ABCD")
+                                  << QByteArray("AAF700494E545F41424344");
     }
     void names()
     {
@@ -67,20 +70,26 @@ private slots:
         QVERIFY(!UnitTypeWritten("INT_AB", "INT_AB  "));
         QVERIFY(!UnitTypeWritten("INT_AC  ", "INT_AB  "));
         QVERIFY(IsUnitTypeCharacter('z') && IsUnitTypeCharacter('0') && IsUnitTypeCharacter('Q'));
-        QVERIFY(!IsUnitTypeCharacter('_') && !IsUnitTypeCharacter(' ') && !IsUnitTypeCharacter('\xE9'));
+        QVERIFY(!IsUnitTypeCharacter('_') && !IsUnitTypeCharacter(' ') &&
+                !IsUnitTypeCharacter('\xE9'));
     }
 
     void readReply()
     {
         // Not trimmed: the blanks are part of the name.
-        QCOMPARE(Q(UnitTypeNameFromReply("86AABB00" "8901" "494E545F41422020" "<CR>")), QByteArray("INT_AB  "));
+        QCOMPARE(Q(UnitTypeNameFromReply("86AABB00"
+                                         "8901"
+                                         "494E545F41422020"
+                                         "<CR>")),
+                 QByteArray("INT_AB  "));
         QCOMPARE(Q(UnitTypeNameFromReply("")), QByteArray(""));
         QCOMPARE(Q(ReadUnitTypeText("INT_AB  ")), QByteArray("Unit Type is \"INT_AB  \""));
     }
 
     void readValue()
     {
-        QCOMPARE(Q(IniReadValue(kSample, "unit templates", "INT_OST")), QByteArray("7,IF,0x20 ; kept as is"));
+        QCOMPARE(Q(IniReadValue(kSample, "unit templates", "INT_OST")),
+                 QByteArray("7,IF,0x20 ; kept as is"));
         QCOMPARE(Q(IniReadValue(kSample, "General", "INT_OST")), QByteArray("wrong section"));
         QCOMPARE(Q(IniReadValue(kSample, "Unit Templates", "Key")), QByteArray("<none>"));
         QCOMPARE(Q(IniReadValue(kSample, "Missing", "Key")), QByteArray("<none>"));
@@ -93,7 +102,8 @@ private slots:
         QVERIFY(edited);
         const std::string insertAfter = "INT_AB=old\r\n";
         const std::size_t at = sample.find(insertAfter) + insertAfter.size();
-        QCOMPARE(Q(*edited), Q(sample.substr(0, at) + "INT_XY=7,IF,0x20 ; kept as is\r\n" + sample.substr(at)));
+        QCOMPARE(Q(*edited),
+                 Q(sample.substr(0, at) + "INT_XY=7,IF,0x20 ; kept as is\r\n" + sample.substr(at)));
     }
 
     void copyReplacesExistingKey()
@@ -107,8 +117,10 @@ private slots:
 
     void copyNothingToWrite()
     {
-        QCOMPARE(Q(CopyUnitTemplate("[Unit Templates]\r\nRELAY8=1\r\n", "INT_AB  ")), QByteArray("<none>"));
-        QCOMPARE(Q(CopyUnitTemplate("[Unit Templates]\r\nINT_OST=\r\n", "INT_AB  ")), QByteArray("<none>"));
+        QCOMPARE(Q(CopyUnitTemplate("[Unit Templates]\r\nRELAY8=1\r\n", "INT_AB  ")),
+                 QByteArray("<none>"));
+        QCOMPARE(Q(CopyUnitTemplate("[Unit Templates]\r\nINT_OST=\r\n", "INT_AB  ")),
+                 QByteArray("<none>"));
         QCOMPARE(Q(CopyUnitTemplate("[General]\nINT_OST=1\n", "INT_AB  ")), QByteArray("<none>"));
         QCOMPARE(Q(CopyUnitTemplate("", "INT_AB  ")), QByteArray("<none>"));
     }

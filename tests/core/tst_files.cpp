@@ -77,9 +77,8 @@ private slots:
         QTest::newRow("last of a short file")
             << std::string("t\r\nv\r\n") << 9 << std::string("User 9") << std::string();
         QTest::newRow("empty file") << std::string() << 1 << std::string("User 1") << std::string();
-        QTest::newRow("empty command line kept")
-            << std::string("t\r\nv\r\nA\r\n\r\nB\r\nX\r\n") << 2 << std::string("B")
-            << std::string("X");
+        QTest::newRow("empty command line kept") << std::string("t\r\nv\r\nA\r\n\r\nB\r\nX\r\n")
+                                                 << 2 << std::string("B") << std::string("X");
     }
     void dataFileReading()
     {
@@ -97,15 +96,18 @@ private slots:
         QTest::addColumn<std::string>("chosen");
         QTest::addColumn<std::string>("saved");
         QTest::addColumn<std::string>("caption2");
-        QTest::newRow("no extension") << std::string("/home/u/setup") << std::string("/home/u/setup.wbd")
-                                      << std::string("T  [SETUP.WBD]");
-        QTest::newRow("own extension") << std::string("/home/u/Plan.txt")
-                                       << std::string("/home/u/Plan.txt") << std::string("T  [PLAN.TXT]");
+        QTest::newRow("no extension")
+            << std::string("/home/u/setup") << std::string("/home/u/setup.wbd")
+            << std::string("T  [SETUP.WBD]");
+        QTest::newRow("own extension")
+            << std::string("/home/u/Plan.txt") << std::string("/home/u/Plan.txt")
+            << std::string("T  [PLAN.TXT]");
         QTest::newRow("dot in folder only")
             << std::string("/home/u.v/setup") << std::string("/home/u.v/setup.wbd")
             << std::string("T  [SETUP.WBD]");
-        QTest::newRow("windows folder") << std::string("C:\\Data\\lab") << std::string("C:\\Data\\lab.wbd")
-                                        << std::string("T  [LAB.WBD]");
+        QTest::newRow("windows folder")
+            << std::string("C:\\Data\\lab") << std::string("C:\\Data\\lab.wbd")
+            << std::string("T  [LAB.WBD]");
     }
     void saveNames()
     {
@@ -169,8 +171,7 @@ private slots:
 
     void lineSplitting()
     {
-        QCOMPARE(SplitTextLines("a\r\nb\nc\rd"),
-                 (std::vector<std::string>{"a", "b", "c", "d"}));
+        QCOMPARE(SplitTextLines("a\r\nb\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
         QCOMPARE(SplitTextLines("a\r\n\r\n"), (std::vector<std::string>{"a", ""}));
         QVERIFY(SplitTextLines("").empty());
     }

@@ -72,24 +72,21 @@ void TestLink::assemblerLines_data()
     QTest::addColumn<QStringList>("parts");
     QTest::addColumn<QList<bool>>("terminators");
 
-    QTest::newRow("reply with CR LF") << QByteArray("0501380079050A\r\n")
-                                      << QStringList{"0501380079050A<CR>", "<LF>"}
-                                      << QStringList{"0501380079050A", ""}
-                                      << QList<bool>{false, false};
-    QTest::newRow("lone checksum error") << QByteArray("!") << QStringList{"!"}
-                                         << QStringList{"!"} << QList<bool>{true};
+    QTest::newRow("reply with CR LF")
+        << QByteArray("0501380079050A\r\n") << QStringList{"0501380079050A<CR>", "<LF>"}
+        << QStringList{"0501380079050A", ""} << QList<bool>{false, false};
+    QTest::newRow("lone checksum error")
+        << QByteArray("!") << QStringList{"!"} << QStringList{"!"} << QList<bool>{true};
     QTest::newRow("confirmation passed whole")
         << QByteArray("g.") << QStringList{"g."} << QStringList{"g."} << QList<bool>{true};
     QTest::newRow("long line ended by dot has no part")
         << QByteArray("123.") << QStringList{"123."} << QStringList{""} << QList<bool>{true};
     QTest::newRow("bell ends the line with a marker")
-        << QByteArray("AB\x07") << QStringList{"AB<0>"} << QStringList{"AB"}
-        << QList<bool>{false};
-    QTest::newRow("high byte") << QByteArray("12\xE9") << QStringList{"12<0>"}
-                               << QStringList{"12"} << QList<bool>{false};
+        << QByteArray("AB\x07") << QStringList{"AB<0>"} << QStringList{"AB"} << QList<bool>{false};
+    QTest::newRow("high byte") << QByteArray("12\xE9") << QStringList{"12<0>"} << QStringList{"12"}
+                               << QList<bool>{false};
     QTest::newRow("tilde echo") << QByteArray("~~~") << QStringList{"~", "~", "~"}
-                                << QStringList{"~", "~", "~"}
-                                << QList<bool>{true, true, true};
+                                << QStringList{"~", "~", "~"} << QList<bool>{true, true, true};
     QTest::newRow("quote and ampersand are text")
         << QByteArray("a\"b&c\r") << QStringList{"a\"b&c<CR>"} << QStringList{"a\"b&c"}
         << QList<bool>{false};
@@ -178,8 +175,7 @@ void TestLink::framing()
              QStringLiteral("\\0538000A01B8"));
     QCOMPARE(ack.next(), 'g');
     QCOMPARE(Q(FrameCommand("\\0538000A01", 0x51, true, ack)), QStringLiteral("\\0538000A01g"));
-    QCOMPARE(Q(FrameCommand("\\0538000A01", 0x59, true, ack)),
-             QStringLiteral("\\0538000A01B8h"));
+    QCOMPARE(Q(FrameCommand("\\0538000A01", 0x59, true, ack)), QStringLiteral("\\0538000A01B8h"));
     // A text that already ends in a letter keeps it and does not use one.
     QCOMPARE(Q(FrameCommand("\\0538000A01k", 0, true, ack)), QStringLiteral("\\0538000A01k"));
     QCOMPARE(ack.next(), 'i');
@@ -202,18 +198,29 @@ void TestLink::headers_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("header"); // empty: refused
 
-    QTest::newRow("local SAL") << true << 0x38 << false << "" << "\\053800";
-    QTest::newRow("local CAL") << false << 0x0A << false << "" << "\\060A00";
-    QTest::newRow("path ignored when local") << true << 0x38 << false << "G" << "\\053800";
-    QTest::newRow("two bridges") << true << 0x38 << true << "0A1B" << "\\030A121B38";
-    QTest::newRow("one bridge CAL") << false << 0x05 << true << "22" << "\\06220905";
-    QTest::newRow("six bridges")
-        << true << 0xCA << true << "0102030405AB" << "\\030136020304" "05ABCA";
-    QTest::newRow("lower case kept") << true << 0x38 << true << "0a" << "\\030a0938";
-    QTest::newRow("odd path") << true << 0x38 << true << "0A1" << "";
-    QTest::newRow("not hex") << true << 0x38 << true << "0G" << "";
-    QTest::newRow("empty path") << false << 0x38 << true << "" << "";
-    QTest::newRow("seven bridges") << true << 0x38 << true << "01020304050607" << "";
+    QTest::newRow("local SAL") << true << 0x38 << false << ""
+                               << "\\053800";
+    QTest::newRow("local CAL") << false << 0x0A << false << ""
+                               << "\\060A00";
+    QTest::newRow("path ignored when local") << true << 0x38 << false << "G"
+                                             << "\\053800";
+    QTest::newRow("two bridges") << true << 0x38 << true << "0A1B"
+                                 << "\\030A121B38";
+    QTest::newRow("one bridge CAL") << false << 0x05 << true << "22"
+                                    << "\\06220905";
+    QTest::newRow("six bridges") << true << 0xCA << true << "0102030405AB"
+                                 << "\\030136020304"
+                                    "05ABCA";
+    QTest::newRow("lower case kept") << true << 0x38 << true << "0a"
+                                     << "\\030a0938";
+    QTest::newRow("odd path") << true << 0x38 << true << "0A1"
+                              << "";
+    QTest::newRow("not hex") << true << 0x38 << true << "0G"
+                             << "";
+    QTest::newRow("empty path") << false << 0x38 << true << ""
+                                << "";
+    QTest::newRow("seven bridges") << true << 0x38 << true << "01020304050607"
+                                   << "";
 }
 
 void TestLink::headers()
@@ -238,15 +245,24 @@ void TestLink::stringsMatch_data()
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("match");
-    QTest::newRow("rest") << "86????008900*" << "86ABCD0089000102<CR>" << true;
-    QTest::newRow("nothing after star") << "86????008900*" << "86ABCD008900" << true;
-    QTest::newRow("too short") << "86????008900*" << "86ABCD00890" << false;
-    QTest::newRow("case matters") << "86????008900*" << "86abcd008900" << true;
-    QTest::newRow("literal differs") << "86????008900*" << "86ABCD008A00" << false;
-    QTest::newRow("exact length") << "8?" << "81" << true;
-    QTest::newRow("longer than exact") << "8?" << "812" << false;
-    QTest::newRow("lower case literal") << "a?" << "A1" << false;
-    QTest::newRow("empty pattern") << "" << "" << false;
+    QTest::newRow("rest") << "86????008900*"
+                          << "86ABCD0089000102<CR>" << true;
+    QTest::newRow("nothing after star") << "86????008900*"
+                                        << "86ABCD008900" << true;
+    QTest::newRow("too short") << "86????008900*"
+                               << "86ABCD00890" << false;
+    QTest::newRow("case matters") << "86????008900*"
+                                  << "86abcd008900" << true;
+    QTest::newRow("literal differs") << "86????008900*"
+                                     << "86ABCD008A00" << false;
+    QTest::newRow("exact length") << "8?"
+                                  << "81" << true;
+    QTest::newRow("longer than exact") << "8?"
+                                       << "812" << false;
+    QTest::newRow("lower case literal") << "a?"
+                                        << "A1" << false;
+    QTest::newRow("empty pattern") << ""
+                                   << "" << false;
 }
 
 void TestLink::stringsMatch()
@@ -336,8 +352,8 @@ void TestLink::settingsDefaultsAndGarbage()
     QVERIFY(!empty.hexNumbers);
 
     const std::map<std::string, std::string> store{
-        {"Port", "banana"}, {"ConnectionType", "5"}, {"ShowUnit", "1"},
-        {"ShowMessage", "0"}, {"TimeDP", "99999999999"}, {"HexNumbers", ""},
+        {"Port", "banana"},        {"ConnectionType", "5"},   {"ShowUnit", "1"},
+        {"ShowMessage", "0"},      {"TimeDP", "99999999999"}, {"HexNumbers", ""},
         {"IPAddress", "127.0.0.1"}};
     Settings s;
     LoadSettings(s, [&](const std::string& name) -> std::optional<std::string> {

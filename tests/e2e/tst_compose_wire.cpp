@@ -34,8 +34,7 @@ using namespace tarvin::test;
 
 namespace {
 
-template <class T>
-T* Find(const TMainForm& form, const char* name)
+template <class T> T* Find(const TMainForm& form, const char* name)
 {
     T* found = form.findChild<T*>(QLatin1String(name));
     if (!found)
@@ -83,14 +82,14 @@ QString WithChecksum(const QString& text)
 #define CONNECTED_FORM()                                                                           \
     SimProcess sim;                                                                                \
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));                                          \
-    StoreTcp(sim.tcpPort(), {{QStringLiteral("HexNumbers"), QStringLiteral("1")}});           \
+    StoreTcp(sim.tcpPort(), {{QStringLiteral("HexNumbers"), QStringLiteral("1")}});                \
     ScriptedPrompter prompts;                                                                      \
     TMainForm form({}, &prompts);                                                                  \
     form.show();                                                                                   \
     form.ConnecttoPCIItem->trigger();                                                              \
     QVERIFY(form.state().connected);                                                               \
     QVERIFY(sim.waitForReceived(                                                                   \
-        [](const QStringList& rx) { return rx.contains(QStringLiteral("A3300051")); }));          \
+        [](const QStringList& rx) { return rx.contains(QStringLiteral("A3300051")); }));           \
     prompts.asked.clear(); /* the interface details shown on connect */                            \
     const int base = sim.receivedLines().size()
 
@@ -133,9 +132,9 @@ private slots:
         Click(form, "ControlSendButton");
 
         const QStringList expected{
-            QStringLiteral("\\0538007900"),       QStringLiteral("\\0538000105"),
-            QStringLiteral("\\0538000A057F"),     QStringLiteral("\\0538000A0580"),
-            QStringLiteral("\\05CA00020501"),     QStringLiteral("\\05CB000205FF"),
+            QStringLiteral("\\0538007900"),   QStringLiteral("\\0538000105"),
+            QStringLiteral("\\0538000A057F"), QStringLiteral("\\0538000A0580"),
+            QStringLiteral("\\05CA00020501"), QStringLiteral("\\05CB000205FF"),
         };
         QVERIFY(WaitForLines(sim, base, expected.size()));
         QCOMPARE(LinesAfter(sim, base), expected);
@@ -225,7 +224,8 @@ private slots:
         expect("\\05DF00", QStringLiteral("0E0207EA030106"));
 
         ShowPage(form, form.CALTabSheet);
-        const QByteArray local = QByteArray::fromStdString(LocalPCIHeader(form.state().firmwareVersion));
+        const QByteArray local =
+            QByteArray::fromStdString(LocalPCIHeader(form.state().firmwareVersion));
         Find<QComboBox>(form, "ParamComboBox")->setCurrentIndex(0x10);
         Find<SpinEdit>(form, "CountSpinEdit")->setValue(16);
         Click(form, "RecallButton");
@@ -352,8 +352,8 @@ private slots:
         QVERIFY(!WaitForLines(sim, base, stoppedAt + 2, 800));
         const QStringList lines = LinesAfter(sim, base);
         for (int i = 0; i < lines.size(); ++i)
-            QCOMPARE(lines[i], i % 2 == 0 ? QStringLiteral("\\0538007911")
-                                          : QStringLiteral("\\0538000111"));
+            QCOMPARE(lines[i],
+                     i % 2 == 0 ? QStringLiteral("\\0538007911") : QStringLiteral("\\0538000111"));
         QVERIFY(!Find<QWidget>(form, "SendButton")->isHidden());
     }
 

@@ -77,7 +77,8 @@ struct Workbench
     // `count` of them are there.
     QStringList linesSince(int start, int count) const
     {
-        sim.waitForReceived([&](const QStringList& rx) { return NonEmpty(rx.mid(start)).size() >= count; });
+        sim.waitForReceived(
+            [&](const QStringList& rx) { return NonEmpty(rx.mid(start)).size() >= count; });
         return NonEmpty(sim.receivedLines().mid(start));
     }
     void tick(TAnalyserForm& analyser)
@@ -119,12 +120,12 @@ private:
         QVERIFY(NonEmpty(w.sim.receivedLines()).contains(QStringLiteral("@A3400048")));
         QVERIFY(w.form->state().allMonitor);
         const QStringList burst = {
-            QStringLiteral("05053800790135"),   // lighting from 05
+            QStringLiteral("05053800790135"), // lighting from 05
             QStringLiteral("05053800790235"),
-            QStringLiteral("05053800790334"),   // no end mark: an error
-            QStringLiteral("050ACA000135"),     // trigger control from 0A
-            QStringLiteral("0510FF900102"),     // an MMI from 10
-            QStringLiteral("8605008901AB9A"),   // a CAL reply from 05
+            QStringLiteral("05053800790334"), // no end mark: an error
+            QStringLiteral("050ACA000135"),   // trigger control from 0A
+            QStringLiteral("0510FF900102"),   // an MMI from 10
+            QStringLiteral("8605008901AB9A"), // a CAL reply from 05
         };
         for (const QString& line : burst)
             QVERIFY(w.sim.control(QStringLiteral("monitor ") + line));
@@ -192,8 +193,10 @@ private slots:
         const QStringList lines = w.linesSince(start, 7);
         QCOMPARE(lines.mid(0, 2), (QStringList{QStringLiteral("~~~"), QStringLiteral("A3300051")}));
         QVERIFY(lines.contains(QStringLiteral("\\05FF007AFF00")));
-        QVERIFY(lines.indexOf(QStringLiteral("@A3400048")) > lines.indexOf(QStringLiteral("\\05FF007AFF00")));
-        QCOMPARE(lines.mid(lines.size() - 2), (QStringList{QStringLiteral("~~~"), QStringLiteral("A3300051")}));
+        QVERIFY(lines.indexOf(QStringLiteral("@A3400048")) >
+                lines.indexOf(QStringLiteral("\\05FF007AFF00")));
+        QCOMPARE(lines.mid(lines.size() - 2),
+                 (QStringList{QStringLiteral("~~~"), QStringLiteral("A3300051")}));
         QVERIFY(!w.form->state().allMonitor);
         QCOMPARE(w.sim.options(), 0x51);
     }
@@ -201,8 +204,8 @@ private slots:
     void analyserCountsGeneratedTraffic()
     {
         Workbench w;
-        QVERIFY2(w.start({QStringLiteral("--traffic"), QStringLiteral("400"), QStringLiteral("--error-share"),
-                          QStringLiteral("20")}),
+        QVERIFY2(w.start({QStringLiteral("--traffic"), QStringLiteral("400"),
+                          QStringLiteral("--error-share"), QStringLiteral("20")}),
                  qPrintable(w.sim.errorString()));
         w.tools->setUnitTypeSource([] { return UnitTypeTable{}; });
         w.form->setDialogRunner([&](QDialog& dialog) {
@@ -228,13 +231,14 @@ private slots:
         QTest::newRow("connect smart idmon")
             << QStringList{QStringLiteral("ConnectCheckBox"), QStringLiteral("SmartCheckBox"),
                            QStringLiteral("IDMONCheckBox")}
-            << false << QStringList{QStringLiteral("~~~A3300051"), QStringLiteral("A3420000")} << 0x51;
+            << false << QStringList{QStringLiteral("~~~A3300051"), QStringLiteral("A3420000")}
+            << 0x51;
         // With CHECKSUM the interface refuses any line without a good one.
         QTest::newRow("checksum, all of options 3, restore, debug")
             << QStringList{QStringLiteral("ConnectCheckBox"), QStringLiteral("ChecksumCheckBox"),
-                           QStringLiteral("SmartCheckBox"), QStringLiteral("IDMONCheckBox"),
-                           QStringLiteral("PCNCheckBox"), QStringLiteral("LocalSALCheckBox"),
-                           QStringLiteral("PUNCheckBox"), QStringLiteral("EXSTATCheckBox"),
+                           QStringLiteral("SmartCheckBox"),   QStringLiteral("IDMONCheckBox"),
+                           QStringLiteral("PCNCheckBox"),     QStringLiteral("LocalSALCheckBox"),
+                           QStringLiteral("PUNCheckBox"),     QStringLiteral("EXSTATCheckBox"),
                            QStringLiteral("RestoreCheckBox")}
             << true
             << QStringList{QStringLiteral("~~~A3300059"), QStringLiteral("A3410059C3"),
@@ -293,7 +297,8 @@ private slots:
             versionShown = w.form->state().firmwareVersion;
             localSal = mode->LocalSALCheckBox->isEnabled();
             pcn = mode->PCNCheckBox->isEnabled();
-            restoreLocked = mode->RestoreCheckBox->isChecked() && !mode->RestoreCheckBox->isEnabled();
+            restoreLocked =
+                mode->RestoreCheckBox->isChecked() && !mode->RestoreCheckBox->isEnabled();
             mode->XonCheckBox->setChecked(true);
             mode->OKBitBtn->click();
             return dialog.result();
@@ -318,11 +323,13 @@ private slots:
         QCOMPARE(w.form->state().interfaceOptions, 0x51);
         QCOMPARE(w.sim.options(), 0x51);
         // The stores reached the other unit.
-        const QByteArray reply = w.form->SendCALGetResponse("\\0610001A4101", "86??????8241*", 1, 2);
+        const QByteArray reply =
+            w.form->SendCALGetResponse("\\0610001A4101", "86??????8241*", 1, 2);
         QVERIFY2(reply.startsWith("86100000824155"), reply.constData());
         // Without its unlock another PCI keeps its options.
         w.form->SendTarvinCommand("\\061000A3410077");
-        QVERIFY(w.form->SendCALGetResponse("\\0610001A4101", "86??????8241*", 1, 2).startsWith("86100000824155"));
+        QVERIFY(w.form->SendCALGetResponse("\\0610001A4101", "86??????8241*", 1, 2)
+                    .startsWith("86100000824155"));
 
         // Cancel: nothing stored, and our version comes back all the same.
         w.prompts.inputs.enqueue(QStringLiteral("10"));
@@ -388,7 +395,8 @@ private slots:
         const int start = w.mark();
         w.form->SetUnitTypeItem->trigger();
 
-        const QStringList read = {QStringLiteral("~~~"), QStringLiteral("A3300051"), QStringLiteral("2101")};
+        const QStringList read = {QStringLiteral("~~~"), QStringLiteral("A3300051"),
+                                  QStringLiteral("2101")};
         const QStringList program = {QStringLiteral("~~~"), QStringLiteral("11F7"),
                                      QStringLiteral("AAF700494E545F41422020")};
         QCOMPARE(w.linesSince(start, 15), read + program + read + program + read);
@@ -496,7 +504,8 @@ private slots:
         });
         w.form->SetUnitTypeItem->trigger();
         QVERIFY(!shown);
-        QCOMPARE(w.prompts.messages(), QStringList{QStringLiteral("Can not set Unit Type on this unit")});
+        QCOMPARE(w.prompts.messages(),
+                 QStringList{QStringLiteral("Can not set Unit Type on this unit")});
     }
 };
 

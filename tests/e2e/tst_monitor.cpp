@@ -122,14 +122,13 @@ private slots:
         QVERIFY2(sim.start(), qPrintable(sim.errorString()));
         QTemporaryDir out;
         QProcess monitor;
-        QVERIFY(startMonitor(monitor,
-                             {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1"),
-                              QStringLiteral("--port"), QString::number(sim.tcpPort()),
-                              QStringLiteral("--default-mode"), QStringLiteral("--format"),
-                              QStringLiteral("csv"), QStringLiteral("--output"),
-                              out.filePath(QStringLiteral("capture.csv")),
-                              QStringLiteral("--rotate-size"), QStringLiteral("2K"),
-                              QStringLiteral("--retry-max"), QStringLiteral("1")}));
+        QVERIFY(startMonitor(monitor, {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1"),
+                                       QStringLiteral("--port"), QString::number(sim.tcpPort()),
+                                       QStringLiteral("--default-mode"), QStringLiteral("--format"),
+                                       QStringLiteral("csv"), QStringLiteral("--output"),
+                                       out.filePath(QStringLiteral("capture.csv")),
+                                       QStringLiteral("--rotate-size"), QStringLiteral("2K"),
+                                       QStringLiteral("--retry-max"), QStringLiteral("1")}));
         const auto inDefaultMode = [&] { return sim.options() == 0x51; };
         QTRY_VERIFY_WITH_TIMEOUT(inDefaultMode(), 10000);
 

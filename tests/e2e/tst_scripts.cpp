@@ -94,9 +94,8 @@ private slots:
 
         const QStringList commands{QStringLiteral("\\0538007905"), QStringLiteral("\\05ZZ"),
                                    QStringLiteral("\\0538000105")};
-        QVERIFY(sim.waitForReceived([&](const QStringList& rx) {
-            return rx.contains(commands.last());
-        }));
+        QVERIFY(sim.waitForReceived(
+            [&](const QStringList& rx) { return rx.contains(commands.last()); }));
         QList<qint64> times;
         for (const WireEntry& e : sim.wireEntries()) {
             if (!e.received)
@@ -122,9 +121,8 @@ private slots:
         form.AssignToButton(1, "\\05380079AA", QStringLiteral("AA on"));
         QVERIFY(form.UserButtons[0]->isEnabled());
         form.UserButtons[0]->click();
-        QVERIFY(sim.waitForReceived([](const QStringList& rx) {
-            return rx.contains(QStringLiteral("\\05380079AA"));
-        }));
+        QVERIFY(sim.waitForReceived(
+            [](const QStringList& rx) { return rx.contains(QStringLiteral("\\05380079AA")); }));
         QStringList after = sim.receivedLines().mid(before);
         after.removeAll(QString());
         QCOMPARE(after, QStringList{QStringLiteral("\\05380079AA")});

@@ -107,10 +107,17 @@ QHash<QByteArray, int> SentCounts(const SimProcess& sim, const QSet<QByteArray>&
 
 QStringList SimArgs(const QString& injectFile, int seconds)
 {
-    return {QStringLiteral("--inject-file"), injectFile, QStringLiteral("--inject-rate"),
-            QString::number(kLinesPerSecond), QStringLiteral("--inject-repeat"),
-            QString::number(seconds), QStringLiteral("--split"), QStringLiteral("--split-max"),
-            QStringLiteral("64"), QStringLiteral("--seed"), QStringLiteral("42")};
+    return {QStringLiteral("--inject-file"),
+            injectFile,
+            QStringLiteral("--inject-rate"),
+            QString::number(kLinesPerSecond),
+            QStringLiteral("--inject-repeat"),
+            QString::number(seconds),
+            QStringLiteral("--split"),
+            QStringLiteral("--split-max"),
+            QStringLiteral("64"),
+            QStringLiteral("--seed"),
+            QStringLiteral("42")};
 }
 
 } // namespace
@@ -252,7 +259,8 @@ private slots:
         int reconnects = 0;
         while (clock.elapsed() < seconds * 1000 + 500) {
             QTest::qWait(200);
-            if (clock.elapsed() > (reconnects + 1) * 4000 && clock.elapsed() < seconds * 1000 - 3000) {
+            if (clock.elapsed() > (reconnects + 1) * 4000 &&
+                clock.elapsed() < seconds * 1000 - 3000) {
                 // The interface goes away; the user disconnects and connects again.
                 const QString answer = sim.command(QStringLiteral("drop"));
                 QVERIFY2(answer.startsWith(QLatin1String("OK")), qPrintable(answer));

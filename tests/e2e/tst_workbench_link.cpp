@@ -82,9 +82,8 @@ private slots:
         QVERIFY(form.CommsOpen());
         QVERIFY(form.IdentifyItem->isEnabled());
         // Reset, then the default mode; every line ends in two carriage returns.
-        QVERIFY(sim.waitForReceived([](const QStringList& rx) {
-            return rx.contains(QStringLiteral("A3300051"));
-        }));
+        QVERIFY(sim.waitForReceived(
+            [](const QStringList& rx) { return rx.contains(QStringLiteral("A3300051")); }));
         QCOMPARE(sim.receivedLines().mid(0, 6),
                  (QStringList{QStringLiteral("~~~"), QString(), QStringLiteral("~~~"), QString(),
                               QStringLiteral("A3300051"), QString()}));
@@ -116,9 +115,8 @@ private slots:
         form.ConnecttoPCIItem->trigger();
         QVERIFY(form.state().connected);
         QVERIFY(prompts.messages().first().contains(sim.ptyPath()));
-        QVERIFY(sim.waitForReceived([](const QStringList& rx) {
-            return rx.contains(QStringLiteral("A3300051"));
-        }));
+        QVERIFY(sim.waitForReceived(
+            [](const QStringList& rx) { return rx.contains(QStringLiteral("A3300051")); }));
         form.ConnecttoPCIItem->trigger();
         QVERIFY(!form.CommsOpen());
     }
@@ -239,9 +237,8 @@ private slots:
         form.ClearSpeedButtonClick();
         form.SendStringCombo->setEditText(QStringLiteral("\\0538000A01"));
         form.SendStringButtonClick();
-        QVERIFY(sim.waitForReceived([](const QStringList& rx) {
-            return rx.contains(QStringLiteral("\\0538000A01B8"));
-        }));
+        QVERIFY(sim.waitForReceived(
+            [](const QStringList& rx) { return rx.contains(QStringLiteral("\\0538000A01B8")); }));
         // The history keeps the text once, whatever its case.
         form.SendStringCombo->setEditText(QStringLiteral("\\0538000a01"));
         form.SendStringButtonClick();
@@ -254,9 +251,8 @@ private slots:
             form.SendStringCombo->setEditText(QStringLiteral("\\0538000A01"));
             form.SendStringButtonClick();
         }
-        QVERIFY(sim.waitForReceived([](const QStringList& rx) {
-            return rx.contains(QStringLiteral("\\0538000A01B8i"));
-        }));
+        QVERIFY(sim.waitForReceived(
+            [](const QStringList& rx) { return rx.contains(QStringLiteral("\\0538000A01B8i")); }));
         const QStringList rx = NonEmpty(sim.receivedLines());
         QVERIFY(rx.contains(QStringLiteral("\\0538000A01B8g")));
         QVERIFY(rx.contains(QStringLiteral("\\0538000A01B8h")));
@@ -288,8 +284,8 @@ private slots:
         form.ClearSpeedButtonClick();
         QVERIFY(sim.control(QStringLiteral("send k.")));
         QVERIFY(sim.control(QStringLiteral("monitor 05013800790544")));
-        QTRY_COMPARE_WITH_TIMEOUT(form.link().lastReceivedLine(),
-                                  QByteArray("05013800790544<CR>"), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(form.link().lastReceivedLine(), QByteArray("05013800790544<CR>"),
+                                  3000);
         const QStringList logged = form.TransmitMemo->toPlainText().split(u'\n');
         QCOMPARE(logged.size(), 2);
         QCOMPARE(logged[0], QStringLiteral("Rx : OK"));

@@ -78,16 +78,15 @@ QList<double> Heights(const QAreaSeries* series)
 }
 
 // A burst with every kind of line the counter tells apart.
-const QByteArray kBurst =
-    "050A380079030235\r\n"   // lighting from unit 0A, good
-    "050A380079030234\r\n"   // the same without its end mark: an error
-    "0505CA000102035\r\n"    // odd length: not counted at all
-    "0505CA0001020335\r\n"   // trigger control from unit 05
-    "0520FF900102\r\n"       // an MMI of the installation from unit 20
-    "05053800\r\n"           // four bytes: a message and an error only
-    "8605008901ABCD9A\r\n"   // CAL reply from unit 05
-    "860500890111229B\r\n"   // CAL reply with a bad end mark: an error
-    "0G0A380079030235\r\n";  // not hexadecimal: not counted
+const QByteArray kBurst = "050A380079030235\r\n"  // lighting from unit 0A, good
+                          "050A380079030234\r\n"  // the same without its end mark: an error
+                          "0505CA000102035\r\n"   // odd length: not counted at all
+                          "0505CA0001020335\r\n"  // trigger control from unit 05
+                          "0520FF900102\r\n"      // an MMI of the installation from unit 20
+                          "05053800\r\n"          // four bytes: a message and an error only
+                          "8605008901ABCD9A\r\n"  // CAL reply from unit 05
+                          "860500890111229B\r\n"  // CAL reply with a bad end mark: an error
+                          "0G0A380079030235\r\n"; // not hexadecimal: not counted
 
 } // namespace
 
@@ -102,7 +101,8 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.filePath(QStringLiteral("config")));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           m_dir.filePath(QStringLiteral("config")));
     }
 
     void countsLinesIntoTheGrids()
@@ -134,15 +134,19 @@ private slots:
         QCOMPARE(Row(analyser.SummaryStringGrid, 1),
                  (QStringList{QStringLiteral("Messages"), QStringLiteral("7"),
                               QStringLiteral("7.0 per second"), QStringLiteral("7 per second")}));
-        QCOMPARE(analyser.SummaryStringGrid->horizontalHeaderItem(3)->text(), QStringLiteral("Peak Rate"));
+        QCOMPARE(analyser.SummaryStringGrid->horizontalHeaderItem(3)->text(),
+                 QStringLiteral("Peak Rate"));
 
         // CAL first, then the applications in ascending order.
         QCOMPARE(analyser.TypeStringGrid->rowCount(), 3);
         QCOMPARE(Row(analyser.TypeStringGrid, 0),
-                 (QStringList{QStringLiteral("CAL"), QStringLiteral("2"), QStringLiteral("120.0 per minute"), QString()}));
-        QCOMPARE(Cell(analyser.TypeStringGrid, 1, 0), QString::fromLatin1(ApplicationLabel(0x38, false).c_str()));
+                 (QStringList{QStringLiteral("CAL"), QStringLiteral("2"),
+                              QStringLiteral("120.0 per minute"), QString()}));
+        QCOMPARE(Cell(analyser.TypeStringGrid, 1, 0),
+                 QString::fromLatin1(ApplicationLabel(0x38, false).c_str()));
         QCOMPARE(Cell(analyser.TypeStringGrid, 1, 1), QStringLiteral("2"));
-        QCOMPARE(Cell(analyser.TypeStringGrid, 2, 0), QString::fromLatin1(ApplicationLabel(0xCA, false).c_str()));
+        QCOMPARE(Cell(analyser.TypeStringGrid, 2, 0),
+                 QString::fromLatin1(ApplicationLabel(0xCA, false).c_str()));
 
         QCOMPARE(analyser.MessageSourceStringGrid->rowCount(), 2);
         QCOMPARE(Row(analyser.MessageSourceStringGrid, 0),
@@ -213,7 +217,8 @@ private slots:
         QCOMPARE(analyser.leftAxis()->max(), 20.0);
 
         // The next slot: 4 messages in its first tick, none in the others.
-        b.receive("050A380079030235\r\n050A380079030235\r\n050A380079030235\r\n050A380079030235\r\n");
+        b.receive(
+            "050A380079030235\r\n050A380079030235\r\n050A380079030235\r\n050A380079030235\r\n");
         b.tick(analyser, 2);
         QCOMPARE(Heights(analyser.Series1).at(59), 10.0); // still open
         b.tick(analyser);
@@ -255,7 +260,8 @@ private slots:
         QFile page(data.filePath(QStringLiteral("report.htm")));
         QVERIFY(page.open(QIODevice::ReadOnly));
         const QByteArray html = page.readAll();
-        QVERIFY(html.startsWith("<html>\r\n<head><title>Tarvin Traffic Report</title></head>\r\n<body>\r\n"));
+        QVERIFY(html.startsWith(
+            "<html>\r\n<head><title>Tarvin Traffic Report</title></head>\r\n<body>\r\n"));
         QVERIFY(html.endsWith("</body>\r\n</html>\r\n"));
         // Every line ends in CR LF.
         QCOMPARE(html.count('\n'), html.count("\r\n"));
@@ -283,7 +289,8 @@ private slots:
         QCOMPARE(b.prompts.asked[0].icon, Prompter::Icon::Information);
         QVERIFY(b.prompts.asked[0].text.endsWith(data.filePath(QStringLiteral("report.htm"))));
         QCOMPARE(b.prompts.asked[1].kind, QStringLiteral("url"));
-        QCOMPARE(QUrl(b.prompts.asked[1].text).toLocalFile(), data.filePath(QStringLiteral("report.htm")));
+        QCOMPARE(QUrl(b.prompts.asked[1].text).toLocalFile(),
+                 data.filePath(QStringLiteral("report.htm")));
     }
 
     void unwritableReportKeepsTheAnalyserRunning()

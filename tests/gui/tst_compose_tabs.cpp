@@ -29,8 +29,7 @@ using namespace tarvin;
 
 namespace {
 
-template <class T>
-T* Find(const TMainForm& form, const char* name)
+template <class T> T* Find(const TMainForm& form, const char* name)
 {
     return form.findChild<T*>(QLatin1String(name));
 }
@@ -64,7 +63,8 @@ private:
         QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Ostrel"),
                     QStringLiteral("Tarvin Diagnostic"));
         s.clear();
-        s.setValue(QStringLiteral("Options/HexNumbers"), hex ? QStringLiteral("1") : QStringLiteral("0"));
+        s.setValue(QStringLiteral("Options/HexNumbers"),
+                   hex ? QStringLiteral("1") : QStringLiteral("0"));
         s.sync();
     }
 
@@ -82,34 +82,64 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
         const char* const rows[][2] = {
-            {"SendButton", "Send"}, {"AllOffButton", "All Off"},
-            {"ToggleCheckBox", "Continuously Toggle"}, {"RandomCheckBox", "Random"},
-            {"RunCheckBox", "Run"}, {"RampRadioButton", "Ramp to"}, {"OnRadioButton", "On"},
-            {"OffRadioButton", "Off"}, {"ControlSendButton", "Send"},
-            {"TimeButton", "Broadcast Time"}, {"DateButton", "Broadcast Date"},
-            {"MeasurementButton", "Send"}, {"SecuritySendButton", "Send"},
-            {"ZoneUnsealedButton", "Unsealed"}, {"ZoneSealedButton", "Sealed"},
-            {"ZoneOpenButton", "Open"}, {"ZoneShortButton", "Short"},
-            {"ZoneIsolatedButton", "Isolated"}, {"ZoneNameButton", "Name"},
-            {"ArmReadyButton", "Arm Ready"}, {"ArmNotReadyButton", "Arm Fail"},
-            {"Status1Button", "Status 1"}, {"Status2Button", "Status 2"},
-            {"GetStatus1Button", "Get Status 1"}, {"GetStatus2Button", "Get Status 2"},
-            {"RaiseTamperButton", "Raise Tamper"}, {"DropTamperButton", "Drop Tamper"},
-            {"AlarmButton", "Alarm"}, {"ArmButton", "Arm"}, {"DisplayMessageButton", "Send"},
-            {"GetZoneNameButton", "Send"}, {"Keypad0Button", "0"}, {"Keypad9Button", "9"},
-            {"KeypadEnterButton", "Enter"}, {"RingingButton", "Ringing"},
-            {"RecallOutButton", "Recall Outgoing"}, {"RecallInButton", "Recall Incoming"},
-            {"InternetRequestButton", "Internet Request"}, {"OnHookButton", "On Hook"},
-            {"OffHookButton", "Off Hook"}, {"DialInButton", "Dial In"},
-            {"DialOutButton", "Dial Out"}, {"IsolateNormalButton", "Isolation Normal"},
+            {"SendButton", "Send"},
+            {"AllOffButton", "All Off"},
+            {"ToggleCheckBox", "Continuously Toggle"},
+            {"RandomCheckBox", "Random"},
+            {"RunCheckBox", "Run"},
+            {"RampRadioButton", "Ramp to"},
+            {"OnRadioButton", "On"},
+            {"OffRadioButton", "Off"},
+            {"ControlSendButton", "Send"},
+            {"TimeButton", "Broadcast Time"},
+            {"DateButton", "Broadcast Date"},
+            {"MeasurementButton", "Send"},
+            {"SecuritySendButton", "Send"},
+            {"ZoneUnsealedButton", "Unsealed"},
+            {"ZoneSealedButton", "Sealed"},
+            {"ZoneOpenButton", "Open"},
+            {"ZoneShortButton", "Short"},
+            {"ZoneIsolatedButton", "Isolated"},
+            {"ZoneNameButton", "Name"},
+            {"ArmReadyButton", "Arm Ready"},
+            {"ArmNotReadyButton", "Arm Fail"},
+            {"Status1Button", "Status 1"},
+            {"Status2Button", "Status 2"},
+            {"GetStatus1Button", "Get Status 1"},
+            {"GetStatus2Button", "Get Status 2"},
+            {"RaiseTamperButton", "Raise Tamper"},
+            {"DropTamperButton", "Drop Tamper"},
+            {"AlarmButton", "Alarm"},
+            {"ArmButton", "Arm"},
+            {"DisplayMessageButton", "Send"},
+            {"GetZoneNameButton", "Send"},
+            {"Keypad0Button", "0"},
+            {"Keypad9Button", "9"},
+            {"KeypadEnterButton", "Enter"},
+            {"RingingButton", "Ringing"},
+            {"RecallOutButton", "Recall Outgoing"},
+            {"RecallInButton", "Recall Incoming"},
+            {"InternetRequestButton", "Internet Request"},
+            {"OnHookButton", "On Hook"},
+            {"OffHookButton", "Off Hook"},
+            {"DialInButton", "Dial In"},
+            {"DialOutButton", "Dial Out"},
+            {"IsolateNormalButton", "Isolation Normal"},
             {"IsolateSecondaryButton", "Isolate Secondary"},
             {"RecallOutgoingButton", "Recall Outgoing"},
-            {"RecallIncomingButton", "Recall Incoming"}, {"RejectCallButton", "Reject Call"},
-            {"DivertButton", "Divert"}, {"ClearDiversionButton", "Clear Diversion"},
-            {"LocalPCIRadioButton", "Local PCI"}, {"OtherUnitRadioButton", "Other Unit"},
-            {"RecallButton", "Recall"}, {"GetStatusButton", "Get Status"},
-            {"ResetButton", "Reset"}, {"IdentifyCommandButton", "Identify"},
-            {"UnlockButton", "Unlock"}, {"StoreButton", "Store"}, {"Label18", "Data"},
+            {"RecallIncomingButton", "Recall Incoming"},
+            {"RejectCallButton", "Reject Call"},
+            {"DivertButton", "Divert"},
+            {"ClearDiversionButton", "Clear Diversion"},
+            {"LocalPCIRadioButton", "Local PCI"},
+            {"OtherUnitRadioButton", "Other Unit"},
+            {"RecallButton", "Recall"},
+            {"GetStatusButton", "Get Status"},
+            {"ResetButton", "Reset"},
+            {"IdentifyCommandButton", "Identify"},
+            {"UnlockButton", "Unlock"},
+            {"StoreButton", "Store"},
+            {"Label18", "Data"},
         };
         for (const auto& row : rows)
             QTest::newRow(row[0]) << QString::fromLatin1(row[0]) << QString::fromLatin1(row[1]);
@@ -142,19 +172,26 @@ private slots:
             const char* text;
         };
         const List lists[] = {
-            {"LightingAppComboBox", 256, 56, "56"}, {"LightingGroupComboBox", 256, 0, "0"},
-            {"LevelComboBox", 101, 0, "0"}, {"RampRateComboBox", 16, 0, "instantaneously"},
+            {"LightingAppComboBox", 256, 56, "56"},
+            {"LightingGroupComboBox", 256, 0, "0"},
+            {"LevelComboBox", 101, 0, "0"},
+            {"RampRateComboBox", 16, 0, "instantaneously"},
             {"ToggleSpeedComboBox", 4, 1, "Medium Speed (1 second)"},
             {"SpeedComboBox", 4, 1, "Medium Speed (1 second)"},
             {"CommandTypeComboBox", 3, 2, "On, Off, Ramp & Concatenated"},
-            {"AppComboBox1", 256, 56, "56"}, {"AppComboBox2", 256, 56, "56"},
-            {"GAComboBox1", 256, 0, "0"}, {"GAComboBox2", 256, 255, "255"},
-            {"ControlGroupComboBox", 256, 0, "0"}, {"ControlLevelComboBox", 256, 0, "0"},
+            {"AppComboBox1", 256, 56, "56"},
+            {"AppComboBox2", 256, 56, "56"},
+            {"GAComboBox1", 256, 0, "0"},
+            {"GAComboBox2", 256, 255, "255"},
+            {"ControlGroupComboBox", 256, 0, "0"},
+            {"ControlLevelComboBox", 256, 0, "0"},
             {"MeasurementComboBox", 42, 0, "Degrees C"},
             {"SecurityMessageComboBox", 31, 0, "System Armed (fully)"},
-            {"ArmComboBox", 5, 0, "Away Mode"}, {"OffHookComboBox", 6, 0, "Incoming Voice"},
+            {"ArmComboBox", 5, 0, "Away Mode"},
+            {"OffHookComboBox", 6, 0, "Incoming Voice"},
             {"DialOutFailureComboBox", 5, 0, "No Dial Tone"},
-            {"UnitAddressComboBox", 256, 0, "0"}, {"ParamComboBox", 256, 0, "0"},
+            {"UnitAddressComboBox", 256, 0, "0"},
+            {"ParamComboBox", 256, 0, "0"},
             {"IdentifyComboBox", 19, 1, "Type"},
         };
         for (const List& l : lists) {
@@ -166,7 +203,8 @@ private slots:
         }
         QCOMPARE(Find<QComboBox>(form, "RampRateComboBox")->itemText(15),
                  QStringLiteral("over 17 minutes"));
-        QCOMPARE(Find<QComboBox>(form, "MeasurementComboBox")->itemText(41), QStringLiteral("Custom"));
+        QCOMPARE(Find<QComboBox>(form, "MeasurementComboBox")->itemText(41),
+                 QStringLiteral("Custom"));
         QCOMPARE(Find<QComboBox>(form, "IdentifyComboBox")->itemText(18),
                  QStringLiteral("Autotester Data"));
 
@@ -183,7 +221,8 @@ private slots:
         QVERIFY(Find<QFrame>(form, "RandomPanel")->isHidden());
         QVERIFY(!Find<QCheckBox>(form, "ToggleCheckBox")->isChecked());
 
-        QCOMPARE(Find<QLineEdit>(form, "Status1Edit")->text(), QStringLiteral("0100000000000000000000"));
+        QCOMPARE(Find<QLineEdit>(form, "Status1Edit")->text(),
+                 QStringLiteral("0100000000000000000000"));
         QCOMPARE(Find<QLineEdit>(form, "Status2Edit")->text(),
                  QStringLiteral("000000000000000000000000"));
         QCOMPARE(Find<QLineEdit>(form, "MessageEdit")->text(), QStringLiteral("Message"));
@@ -192,9 +231,9 @@ private slots:
         {
             const char* name;
             int value, lo, hi;
-        } spins[] = {{"ZoneSpinEdit", 1, 1, 80},          {"ZoneNumberSpinEdit", 1, 1, 80},
-                     {"CountSpinEdit", 1, 1, 16},         {"DeviceSpinEdit", 0, 0, 255},
-                     {"ChannelSpinEdit", 0, 0, 255},      {"ValueSpinEdit", 0, -32768, 32767},
+        } spins[] = {{"ZoneSpinEdit", 1, 1, 80},        {"ZoneNumberSpinEdit", 1, 1, 80},
+                     {"CountSpinEdit", 1, 1, 16},       {"DeviceSpinEdit", 0, 0, 255},
+                     {"ChannelSpinEdit", 0, 0, 255},    {"ValueSpinEdit", 0, -32768, 32767},
                      {"ExponentSpinEdit", 0, -128, 127}};
         for (const auto& s : spins) {
             auto* spin = Find<SpinEdit>(form, s.name);
@@ -216,11 +255,11 @@ private slots:
         form.show();
         // Directly on a page, inside a group box, inside a radio group, and
         // on the random panel (enabled with the panel).
-        const char* const controls[] = {"SendButton", "LightingAppComboBox", "LevelComboBox",
-                                        "LevelRadioGroup", "ControlAppRadioGroup",
-                                        "ControlSendButton", "Keypad5Button", "ParamComboBox",
-                                        "TimeButton", "MeasurementButton", "DivertButton",
-                                        "RandomPanel", "StoreButton"};
+        const char* const controls[] = {
+            "SendButton",           "LightingAppComboBox", "LevelComboBox", "LevelRadioGroup",
+            "ControlAppRadioGroup", "ControlSendButton",   "Keypad5Button", "ParamComboBox",
+            "TimeButton",           "MeasurementButton",   "DivertButton",  "RandomPanel",
+            "StoreButton"};
         for (const char* name : controls)
             QVERIFY2(!Find<QWidget>(form, name)->isEnabled(), name);
         EnableAsConnected(form);
@@ -275,10 +314,10 @@ private slots:
         QTest::addColumn<bool>("hex");
         QTest::addColumn<int>("application");
         QTest::addColumn<QString>("warning");
-        const QString hex = QStringLiteral(
-            "Use of Application Addresses outside the range 30 to 7F may cause undesirable effects.");
-        const QString dec = QStringLiteral(
-            "Use of Application Addresses outside the range 48 to 127 may cause undesirable effects.");
+        const QString hex = QStringLiteral("Use of Application Addresses outside the range 30 to "
+                                           "7F may cause undesirable effects.");
+        const QString dec = QStringLiteral("Use of Application Addresses outside the range 48 to "
+                                           "127 may cause undesirable effects.");
         QTest::newRow("47 decimal") << false << 47 << dec;
         QTest::newRow("48 decimal") << false << 48 << QString();
         QTest::newRow("127 decimal") << false << 127 << QString();
@@ -320,18 +359,28 @@ private slots:
         QTest::addColumn<QString>("caption");
         QTest::newRow("on 00") << true << "On" << 0 << true << 0 << 0 << "\\0538007900"
                                << "GA00 100%";
-        QTest::newRow("off 5 decimal") << false << "Off" << 5 << true << 0 << 0
-                                       << "\\0538000105" << "GA5 0%";
+        QTest::newRow("off 5 decimal") << false << "Off" << 5 << true << 0 << 0 << "\\0538000105"
+                                       << "GA5 0%";
         QTest::newRow("ramp 50%") << true << "Ramp to" << 5 << true << 50 << 1
-                                  << "\\053800" "0A057F" << "GA05 50%";
+                                  << "\\053800"
+                                     "0A057F"
+                                  << "GA05 50%";
         QTest::newRow("ramp 100% 17 min") << true << "Ramp to" << 0xFF << true << 100 << 15
-                                          << "\\053800" "7AFFFF" << "GAFF 100%";
+                                          << "\\053800"
+                                             "7AFFFF"
+                                          << "GAFF 100%";
         QTest::newRow("ramp 1%") << true << "Ramp to" << 1 << true << 1 << 0
-                                 << "\\053800" "020102" << "GA01 1%";
+                                 << "\\053800"
+                                    "020102"
+                                 << "GA01 1%";
         QTest::newRow("ramp 99%") << true << "Ramp to" << 1 << true << 99 << 0
-                                  << "\\053800" "0201FC" << "GA01 99%";
+                                  << "\\053800"
+                                     "0201FC"
+                                  << "GA01 99%";
         QTest::newRow("ramp level 80") << true << "Ramp to" << 2 << false << 0x80 << 0
-                                       << "\\053800" "020280" << "GA02 Level 80";
+                                       << "\\053800"
+                                          "020280"
+                                       << "GA02 Level 80";
     }
 
     void lightingCommandAndCaption()
@@ -372,13 +421,14 @@ private slots:
         auto* tab = Find<LightingTab>(form, "LightingTabSheet");
         form.RemoteNetworkCheckBox->click();
         form.NetworkPathEdit->setText(QStringLiteral("0A1B"));
-        QCOMPARE(QString::fromLatin1(tab->GetTarvinCommandString()),
-                 QStringLiteral("\\030A121B38" "020000"));
+        QCOMPARE(QString::fromLatin1(tab->GetTarvinCommandString()), QStringLiteral("\\030A121B38"
+                                                                                    "020000"));
         for (const char* bad : {"0A1", "0G", ""}) {
             prompts.asked.clear();
             form.NetworkPathEdit->setText(QLatin1String(bad));
             QVERIFY2(tab->GetTarvinCommandString().isEmpty(), bad);
-            QCOMPARE(prompts.messages(), QStringList{QStringLiteral("Invalid Remote Network Path.")});
+            QCOMPARE(prompts.messages(),
+                     QStringList{QStringLiteral("Invalid Remote Network Path.")});
             QCOMPARE(prompts.asked.first().icon, Prompter::Icon::Error);
         }
     }
@@ -397,36 +447,48 @@ private slots:
             QStringLiteral("Invalid Phone Number.\rMust be between 1 and 16 characters.");
         const QString message =
             QStringLiteral("Invalid Message String.\rMust be between 1 and 19 characters.");
-        QTest::newRow("status 1 of 21") << "SecurityMasterTabSheet" << "Status1Edit"
-                                        << QString(21, u'0') << "Status1Button" << status1;
-        QTest::newRow("status 1 of 23") << "SecurityMasterTabSheet" << "Status1Edit"
-                                        << QString(23, u'0') << "Status1Button" << status1;
+        QTest::newRow("status 1 of 21")
+            << "SecurityMasterTabSheet"
+            << "Status1Edit" << QString(21, u'0') << "Status1Button" << status1;
+        QTest::newRow("status 1 of 23")
+            << "SecurityMasterTabSheet"
+            << "Status1Edit" << QString(23, u'0') << "Status1Button" << status1;
         QTest::newRow("status 1 not hex")
-            << "SecurityMasterTabSheet" << "Status1Edit"
-            << QStringLiteral("010000000000000000000G") << "Status1Button" << status1;
-        QTest::newRow("status 2 of 22") << "SecurityMasterTabSheet" << "Status2Edit"
-                                        << QString(22, u'0') << "Status2Button" << status2;
-        QTest::newRow("message empty") << "SecuritySlaveTabSheet" << "MessageEdit" << QString()
-                                       << "DisplayMessageButton" << message;
-        QTest::newRow("message of 20") << "SecuritySlaveTabSheet" << "MessageEdit"
-                                       << QString(20, u'x') << "DisplayMessageButton" << message;
-        QTest::newRow("ringing empty") << "TelephonyMasterTabSheet" << "PhoneNumberEdit"
-                                       << QString() << "RingingButton" << phone;
-        QTest::newRow("off hook 17") << "TelephonyMasterTabSheet" << "PhoneNumberEdit"
-                                     << QString(17, u'1') << "OffHookButton" << phone;
-        QTest::newRow("recall out empty") << "TelephonyMasterTabSheet" << "PhoneNumberEdit"
-                                          << QString() << "RecallOutButton" << phone;
-        QTest::newRow("recall in 17") << "TelephonyMasterTabSheet" << "PhoneNumberEdit"
-                                      << QString(17, u'1') << "RecallInButton" << phone;
-        QTest::newRow("divert 17") << "TelephonySlaveTabSheet" << "NumberEdit"
-                                   << QString(17, u'0') << "DivertButton" << phone;
-        QTest::newRow("store odd") << "CALTabSheet" << "StoreDataEdit" << QStringLiteral("123")
-                                   << "StoreButton" << QStringLiteral("Invalid Store Data.");
-        QTest::newRow("store not hex") << "CALTabSheet" << "StoreDataEdit"
-                                       << QStringLiteral("12G4") << "StoreButton"
+            << "SecurityMasterTabSheet"
+            << "Status1Edit" << QStringLiteral("010000000000000000000G") << "Status1Button"
+            << status1;
+        QTest::newRow("status 2 of 22")
+            << "SecurityMasterTabSheet"
+            << "Status2Edit" << QString(22, u'0') << "Status2Button" << status2;
+        QTest::newRow("message empty")
+            << "SecuritySlaveTabSheet"
+            << "MessageEdit" << QString() << "DisplayMessageButton" << message;
+        QTest::newRow("message of 20")
+            << "SecuritySlaveTabSheet"
+            << "MessageEdit" << QString(20, u'x') << "DisplayMessageButton" << message;
+        QTest::newRow("ringing empty")
+            << "TelephonyMasterTabSheet"
+            << "PhoneNumberEdit" << QString() << "RingingButton" << phone;
+        QTest::newRow("off hook 17")
+            << "TelephonyMasterTabSheet"
+            << "PhoneNumberEdit" << QString(17, u'1') << "OffHookButton" << phone;
+        QTest::newRow("recall out empty")
+            << "TelephonyMasterTabSheet"
+            << "PhoneNumberEdit" << QString() << "RecallOutButton" << phone;
+        QTest::newRow("recall in 17")
+            << "TelephonyMasterTabSheet"
+            << "PhoneNumberEdit" << QString(17, u'1') << "RecallInButton" << phone;
+        QTest::newRow("divert 17") << "TelephonySlaveTabSheet"
+                                   << "NumberEdit" << QString(17, u'0') << "DivertButton" << phone;
+        QTest::newRow("store odd") << "CALTabSheet"
+                                   << "StoreDataEdit" << QStringLiteral("123") << "StoreButton"
+                                   << QStringLiteral("Invalid Store Data.");
+        QTest::newRow("store not hex") << "CALTabSheet"
+                                       << "StoreDataEdit" << QStringLiteral("12G4") << "StoreButton"
                                        << QStringLiteral("Invalid Store Data.");
-        QTest::newRow("store empty") << "CALTabSheet" << "StoreDataEdit" << QString()
-                                     << "StoreButton" << QStringLiteral("Invalid Store Data.");
+        QTest::newRow("store empty") << "CALTabSheet"
+                                     << "StoreDataEdit" << QString() << "StoreButton"
+                                     << QStringLiteral("Invalid Store Data.");
     }
 
     void validationPrompts()
@@ -587,8 +649,8 @@ private slots:
         exponent->setText(QStringLiteral("x"));
         value->setText(QStringLiteral(".5"));
         button->click();
-        QCOMPARE(prompts.messages(),
-                 (QStringList{QStringLiteral("Invalid Exponent."), QStringLiteral("Invalid Value.")}));
+        QCOMPARE(prompts.messages(), (QStringList{QStringLiteral("Invalid Exponent."),
+                                                  QStringLiteral("Invalid Value.")}));
         QCOMPARE(prompts.asked.first().icon, Prompter::Icon::Information);
         QCOMPARE(value->text(), QString());
     }

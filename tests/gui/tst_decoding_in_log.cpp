@@ -81,8 +81,8 @@ private slots:
         QTest::newRow("outbound") << "\\0538007905FF" << true << "Message = Lighting, GA 05 On";
         QTest::newRow("outbound without checksum")
             << "\\0538007905" << true << "Message = Lighting, LENGTH ERROR";
-        QTest::newRow("blank inside") << "0501380079 05FF" << true
-                                      << "Message could not be decoded";
+        QTest::newRow("blank inside")
+            << "0501380079 05FF" << true << "Message could not be decoded";
         QTest::newRow("received") << "050138007905FF" << true
                                   << "Message = Local Network, Source Unit 01, Lighting, GA 05 On";
         QTest::newRow("only blanks") << "   " << true << "";

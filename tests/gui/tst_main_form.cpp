@@ -15,11 +15,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTextBlock>
 #include <QSettings>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QToolButton>
 
 using namespace tarvin;
@@ -69,19 +69,19 @@ private slots:
         auto* clear = form.findChild<QToolButton*>(QStringLiteral("ClearSpeedButton"));
         QCOMPARE(form.findChild<QToolButton*>(QStringLiteral("SpeedButton6"))->x(),
                  clear->x() + clear->width() - 1);
-        for (const char* hidden : {"UnitType1", "FileNewItem", "FileOpenItem", "FileSaveItem",
-                                   "FileSaveAsItem", "ExecuteFile1", "ProcessLogFileItem",
-                                   "UserButtonsItem", "AssignCommandto1", "ShowDecodedMessageItem",
-                                   "InterpretCommand1", "ShowASCIIItem", "GetEEPROMDataItem",
-                                   "EnableDebugItem"})
+        for (const char* hidden :
+             {"UnitType1", "FileNewItem", "FileOpenItem", "FileSaveItem", "FileSaveAsItem",
+              "ExecuteFile1", "ProcessLogFileItem", "UserButtonsItem", "AssignCommandto1",
+              "ShowDecodedMessageItem", "InterpretCommand1", "ShowASCIIItem", "GetEEPROMDataItem",
+              "EnableDebugItem"})
             QVERIFY2(!form.findChild<QAction*>(QLatin1String(hidden))->isVisible(), hidden);
         for (const char* shown : {"LogCommandsItem", "AnalyserItem", "ConnecttoPCIItem",
                                   "FilePrintItem", "HelpContentsItem"})
             QVERIFY2(form.findChild<QAction*>(QLatin1String(shown))->isVisible(), shown);
         // Nothing is connected: the connection-dependent commands are disabled,
         // the connect command and the switches are not.
-        for (const char* off : {"InstallationMMIItem", "IdentifyItem", "SetMode1",
-                                "GetPCIDataItem", "AnalyserItem", "LevelMMIItem", "ExecuteFile1"})
+        for (const char* off : {"InstallationMMIItem", "IdentifyItem", "SetMode1", "GetPCIDataItem",
+                                "AnalyserItem", "LevelMMIItem", "ExecuteFile1"})
             QVERIFY2(!form.findChild<QAction*>(QLatin1String(off))->isEnabled(), off);
         for (const char* on : {"ConnecttoPCIItem", "ProgramOptions1", "HexadecimalNumbersItem"})
             QVERIFY2(form.findChild<QAction*>(QLatin1String(on))->isEnabled(), on);
@@ -120,13 +120,13 @@ private slots:
     void storedValuesAndGarbage()
     {
         StoreSettings({{QStringLiteral("ConnectionType"), QStringLiteral("5")},
-               {QStringLiteral("Port"), QStringLiteral("not a port")},
-               {QStringLiteral("IPAddress"), QStringLiteral("127.0.0.1")},
-               {QStringLiteral("ShowUnit"), QStringLiteral("1")},
-               {QStringLiteral("ShowApplication"), QStringLiteral("1")},
-               {QStringLiteral("HexNumbers"), QStringLiteral("1")},
-               {QStringLiteral("AckChar"), QStringLiteral("1")},
-               {QStringLiteral("TimeDP"), QStringLiteral("x")}});
+                       {QStringLiteral("Port"), QStringLiteral("not a port")},
+                       {QStringLiteral("IPAddress"), QStringLiteral("127.0.0.1")},
+                       {QStringLiteral("ShowUnit"), QStringLiteral("1")},
+                       {QStringLiteral("ShowApplication"), QStringLiteral("1")},
+                       {QStringLiteral("HexNumbers"), QStringLiteral("1")},
+                       {QStringLiteral("AckChar"), QStringLiteral("1")},
+                       {QStringLiteral("TimeDP"), QStringLiteral("x")}});
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         form.show();
@@ -174,9 +174,9 @@ private slots:
             QVERIFY(!form.PageControl1->isTabVisible(8));
             QVERIFY(!form.FileNewItem->isVisible());
         }
-        for (const QStringList& args : {QStringList{QStringLiteral("/EnableDebug")},
-                                        QStringList{QStringLiteral("x"),
-                                                    QStringLiteral("/enabledebug")}}) {
+        for (const QStringList& args :
+             {QStringList{QStringLiteral("/EnableDebug")},
+              QStringList{QStringLiteral("x"), QStringLiteral("/enabledebug")}}) {
             ScriptedPrompter prompts;
             TMainForm form(args, &prompts);
             form.show();

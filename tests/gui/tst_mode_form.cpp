@@ -78,9 +78,11 @@ private slots:
             if (box->isChecked())
                 checked << box->objectName();
         checked.sort();
-        QCOMPARE(checked, (QStringList{QStringLiteral("ChecksumCheckBox"), QStringLiteral("ConnectCheckBox"),
-                                       QStringLiteral("EXSTATCheckBox"), QStringLiteral("IDMONCheckBox"),
-                                       QStringLiteral("LocalSALCheckBox"), QStringLiteral("SmartCheckBox")}));
+        QCOMPARE(
+            checked,
+            (QStringList{QStringLiteral("ChecksumCheckBox"), QStringLiteral("ConnectCheckBox"),
+                         QStringLiteral("EXSTATCheckBox"), QStringLiteral("IDMONCheckBox"),
+                         QStringLiteral("LocalSALCheckBox"), QStringLiteral("SmartCheckBox")}));
         QCOMPARE(dialog.ConnectCheckBox->text(), QStringLiteral("CONNECT"));
         QCOMPARE(dialog.AllMonitorCheckBox->text(), QStringLiteral("All Monitor (Tavro)"));
         // "All Monitor (Tavro)" only in debug mode.

@@ -182,9 +182,12 @@ private slots:
                 setupShown = true;
                 setup->PortComboBox->setEditText(QStringLiteral("/dev/pts/42"));
                 setup->BaudRateComboBox->setEditText(QStringLiteral("19200"));
-                setup->ParityComboBox->setCurrentIndex(setup->ParityComboBox->findText(QStringLiteral("Even")));
-                setup->StopBitsComboBox->setCurrentIndex(setup->StopBitsComboBox->findText(QStringLiteral("2")));
-                setup->DataBitsComboBox->setCurrentIndex(setup->DataBitsComboBox->findText(QStringLiteral("7")));
+                setup->ParityComboBox->setCurrentIndex(
+                    setup->ParityComboBox->findText(QStringLiteral("Even")));
+                setup->StopBitsComboBox->setCurrentIndex(
+                    setup->StopBitsComboBox->findText(QStringLiteral("2")));
+                setup->DataBitsComboBox->setCurrentIndex(
+                    setup->DataBitsComboBox->findText(QStringLiteral("7")));
                 setup->OKButton->click();
             }
             const int result = d.result();

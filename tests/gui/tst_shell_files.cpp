@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
@@ -29,7 +30,6 @@
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QToolButton>
-#include <QLineEdit>
 
 using namespace tarvin;
 
@@ -155,7 +155,9 @@ private slots:
 
         // OK without changes still counts as a change.
         form.shellFiles().setModified(false);
-        act = [](TStringForm& f) { f.findChild<QPushButton*>(QStringLiteral("OKBitBtn"))->click(); };
+        act = [](TStringForm& f) {
+            f.findChild<QPushButton*>(QStringLiteral("OKBitBtn"))->click();
+        };
         edit->trigger();
         QVERIFY(form.shellFiles().modified());
         form.shellFiles().setModified(false);
@@ -170,8 +172,9 @@ private slots:
             TMainForm form({}, &prompts);
             form.show();
             for (int n = 1; n <= 9; ++n)
-                form.AssignToButton(n, QStringLiteral("\\05380079%1").arg(n, 2, 10, QLatin1Char('0')).toLatin1(),
-                                    QStringLiteral("Button %1").arg(n));
+                form.AssignToButton(
+                    n, QStringLiteral("\\05380079%1").arg(n, 2, 10, QLatin1Char('0')).toLatin1(),
+                    QStringLiteral("Button %1").arg(n));
             form.AssignToButton(6, QByteArray(), QStringLiteral("No command"));
             prompts.fileNames.enqueue(base);
             QVERIFY(form.shellFiles().FileSaveAs());
@@ -198,10 +201,12 @@ private slots:
                  QStringLiteral("Wirebench Data (*.wbd);;Text Files (*.txt);;All Files (*.*)"));
         QCOMPARE(form.windowTitle(), QStringLiteral("Tarvin Diagnostic Utility    [SETUP.WBD]"));
         for (int n = 1; n <= 9; ++n) {
-            const QString caption = n == 6 ? QStringLiteral("No command") : QStringLiteral("Button %1").arg(n);
+            const QString caption =
+                n == 6 ? QStringLiteral("No command") : QStringLiteral("Button %1").arg(n);
             QCOMPARE(form.UserButtons[std::size_t(n - 1)]->text(), caption);
             const QByteArray command =
-                n == 6 ? QByteArray() : QStringLiteral("\\05380079%1").arg(n, 2, 10, QLatin1Char('0')).toLatin1();
+                n == 6 ? QByteArray()
+                       : QStringLiteral("\\05380079%1").arg(n, 2, 10, QLatin1Char('0')).toLatin1();
             QCOMPARE(form.userButtonSlots().command(n), command);
         }
         QVERIFY(!form.shellFiles().modified());
@@ -227,7 +232,8 @@ private slots:
         prompts.answers.enqueue(QMessageBox::No);
         QVERIFY(!form.shellFiles().FileSaveAs());
         QCOMPARE(ReadFile(name), QByteArray("old"));
-        QCOMPARE(prompts.asked.at(1).text, QStringLiteral("File Exists.\rDo you want to replace it ?"));
+        QCOMPARE(prompts.asked.at(1).text,
+                 QStringLiteral("File Exists.\rDo you want to replace it ?"));
         QCOMPARE(prompts.asked.at(1).icon, Prompter::Icon::Warning);
         QCOMPARE(prompts.asked.at(2).kind, QStringLiteral("save"));
         QVERIFY(form.shellFiles().modified());
@@ -252,7 +258,8 @@ private slots:
         QCOMPARE(form.UserButtons[1]->text(), QStringLiteral("Second"));
         QVERIFY(form.userButtonSlots().command(2).isEmpty());
         for (int n = 3; n <= 9; ++n)
-            QCOMPARE(form.UserButtons[std::size_t(n - 1)]->text(), QStringLiteral("User %1").arg(n));
+            QCOMPARE(form.UserButtons[std::size_t(n - 1)]->text(),
+                     QStringLiteral("User %1").arg(n));
 
         // A file that is not there: named in the message, nothing changes.
         prompts.fileNames.enqueue(data(QStringLiteral("gone.wbd")));
@@ -300,8 +307,10 @@ private slots:
         prompts.answers.enqueue(QMessageBox::Cancel);
         QVERIFY(!form.close());
         QVERIFY(form.isVisible());
-        QCOMPARE(prompts.asked.last().text,
-                 QStringLiteral("Tarvin Diagnostic Utility data has changed.\rDo you want to save the data ?"));
+        QCOMPARE(
+            prompts.asked.last().text,
+            QStringLiteral(
+                "Tarvin Diagnostic Utility data has changed.\rDo you want to save the data ?"));
         QCOMPARE(prompts.asked.last().icon, Prompter::Icon::Question);
         // Cancel also stops New.
         prompts.answers.enqueue(QMessageBox::Cancel);
@@ -338,7 +347,8 @@ private slots:
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         form.show();
-        QCOMPARE(QFileInfo(form.commandLogPath()).absolutePath(), QFileInfo(m_data.path()).absoluteFilePath());
+        QCOMPARE(QFileInfo(form.commandLogPath()).absolutePath(),
+                 QFileInfo(m_data.path()).absoluteFilePath());
         form.LogCommandsItem->trigger();
         QVERIFY(form.commandLogOpen());
         form.DisplaySerialString(1, QStringLiteral("\\0538000A01<CR>"));
@@ -411,7 +421,8 @@ private slots:
         QVERIFY(boxesLocked);
         QVERIFY(prompts.messages().isEmpty());
         QProcess text;
-        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        text.start(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
         QVERIFY(text.waitForFinished(20000));
         const QString printed = QString::fromUtf8(text.readAllStandardOutput());
         QVERIFY2(printed.contains(name), qPrintable(printed.left(300)));

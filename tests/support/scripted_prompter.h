@@ -36,8 +36,7 @@ public:
             return answers.dequeue();
         return (buttons & QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
     }
-    QString openFileName(QWidget*, const QString&, const QString& filter,
-                         const QString&) override
+    QString openFileName(QWidget*, const QString&, const QString& filter, const QString&) override
     {
         asked.append({QStringLiteral("open"), Icon::None, filter});
         return fileNames.isEmpty() ? QString() : fileNames.dequeue();

@@ -32,8 +32,7 @@ bool CaptureFile::openCurrent()
             return false;
         }
     }
-    if (m_options.format == CaptureFormat::Csv && m_file.size() == 0 &&
-        !m_options.path.isEmpty())
+    if (m_options.format == CaptureFormat::Csv && m_file.size() == 0 && !m_options.path.isEmpty())
         return write(CsvHeader());
     return true;
 }

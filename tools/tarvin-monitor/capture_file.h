@@ -17,9 +17,9 @@ class CaptureFile
 public:
     struct Options
     {
-        QString path;            // empty: standard output
+        QString path; // empty: standard output
         CaptureFormat format = CaptureFormat::Text;
-        qint64 rotateBytes = 0;  // 0: never by size
+        qint64 rotateBytes = 0; // 0: never by size
         bool rotateDaily = false;
     };
 

@@ -139,11 +139,12 @@ int main(int argc, char* argv[])
         } else if (arg == QLatin1String("--format")) {
             if (!value(v) || (v != QLatin1String("text") && v != QLatin1String("csv")))
                 return Usage(QStringLiteral("--format is text or csv"));
-            output.format =
-                v == QLatin1String("csv") ? tarvin::CaptureFormat::Csv : tarvin::CaptureFormat::Text;
+            output.format = v == QLatin1String("csv") ? tarvin::CaptureFormat::Csv
+                                                      : tarvin::CaptureFormat::Text;
         } else if (arg == QLatin1String("--rotate-size")) {
             if (!value(v) || !ParseSize(v, output.rotateBytes))
-                return Usage(QStringLiteral("--rotate-size needs a size such as 1000000, 500K or 10M"));
+                return Usage(
+                    QStringLiteral("--rotate-size needs a size such as 1000000, 500K or 10M"));
         } else if (arg == QLatin1String("--rotate-daily")) {
             output.rotateDaily = true;
         } else if (arg == QLatin1String("--options")) {
@@ -158,7 +159,8 @@ int main(int argc, char* argv[])
             bool ok = false;
             const int seconds = value(v) ? v.toInt(&ok) : 0;
             if (!ok || seconds < 1 || seconds > 3600)
-                return Usage(QStringLiteral("--retry-max needs a number of seconds from 1 to 3600"));
+                return Usage(
+                    QStringLiteral("--retry-max needs a number of seconds from 1 to 3600"));
             options.retryMaxSeconds = seconds;
         } else {
             return Usage(QStringLiteral("unknown option %1").arg(arg));
@@ -178,7 +180,9 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "tarvin-monitor: cannot set up signal handling\n");
         return 1;
     }
-    struct sigaction action{};
+    struct sigaction action
+    {
+    };
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

@@ -83,9 +83,8 @@ void Monitor::attempt()
     }
     // The handshake of the workbench: a reset, answered by the interface.
     m_link.SendModeSequence(kBasicMode);
-    const bool answered =
-        m_link.waiter().waitUntil([this] { return m_state.connected || m_stopping; },
-                                  m_options.answerTimeoutMs);
+    const bool answered = m_link.waiter().waitUntil(
+        [this] { return m_state.connected || m_stopping; }, m_options.answerTimeoutMs);
     if (m_stopping) {
         m_attempting = false;
         return;

@@ -274,8 +274,8 @@ bool InterfaceUnit::NeedsUnlock(int parameter, bool viaHeader)
     // bus (the connected PCI takes its own from the link as they are).
     if (parameter == kParamUnitType)
         return true;
-    return viaHeader && (parameter == kParamInterfaceOptions1 || parameter == kParamPowerUpOptions ||
-                         parameter == kParamInterfaceOptions3);
+    return viaHeader && (parameter == kParamInterfaceOptions1 ||
+                         parameter == kParamPowerUpOptions || parameter == kParamInterfaceOptions3);
 }
 
 QByteArray InterfaceUnit::unitReply(const SimUnit& unit, std::array<std::uint8_t, 256>& parameters,

@@ -21,8 +21,8 @@ constexpr std::uint8_t kOptionIdmon = 0x40;
 
 constexpr std::uint8_t kParamInterfaceOptions1 = 0x30;
 constexpr std::uint8_t kStoreParameter = 0xA3;
-constexpr int kParamUnitType = 0xF7; // eight bytes of ASCII
-constexpr int kParamPowerUpOptions = 0x41;   // Interface Options 1 at power-up
+constexpr int kParamUnitType = 0xF7;       // eight bytes of ASCII
+constexpr int kParamPowerUpOptions = 0x41; // Interface Options 1 at power-up
 constexpr int kParamInterfaceOptions3 = 0x42;
 
 // Replaces the confirmation's "." by an error character on every n-th

@@ -196,9 +196,10 @@ ParseOutcome ParseArguments(const QStringList& args, SimConfig& config, QString&
     const QCommandLineOption storeFail(L("store-fail"));
     const QCommandLineOption traffic(L("traffic"), QString(), L("RATE"));
     const QCommandLineOption errorShare(L("error-share"), QString(), L("PERCENT"));
-    parser.addOptions({help, version, tcp, listen, pty, wireLog, fault, faultEvery, injectFile,
-                       injectInterval, injectRate, injectRepeat, split, splitMax, seed, delay,
-                       dropAfter, noControl, network, slow, storeFail, traffic, errorShare});
+    parser.addOptions({help,    version,    tcp,        listen,         pty,        wireLog,
+                       fault,   faultEvery, injectFile, injectInterval, injectRate, injectRepeat,
+                       split,   splitMax,   seed,       delay,          dropAfter,  noControl,
+                       network, slow,       storeFail,  traffic,        errorShare});
 
     if (!parser.parse(args)) {
         message = parser.errorText();

@@ -25,8 +25,8 @@ struct SimConfig
     int slowMs = 0;      // hold every network reply this long
     bool storeFails = false;
 
-    double trafficRate = 0;   // lines per second of generated bus traffic, 0 = none
-    int errorPercent = 5;     // share of generated lines that are damaged
+    double trafficRate = 0; // lines per second of generated bus traffic, 0 = none
+    int errorPercent = 5;   // share of generated lines that are damaged
 
     QString injectFile;
     double injectIntervalMs = 100.0;

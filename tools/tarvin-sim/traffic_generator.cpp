@@ -8,8 +8,8 @@ namespace {
 
 // Lighting family, trigger and enable control, security, access control,
 // clock, telephony, measurement, temperature broadcast.
-constexpr quint8 kApplications[] = {0x38, 0x38, 0x38, 0x39, 0x3A, 0x30, 0x5F, 0xCA, 0xCB,
-                                    0xD0, 0xD5, 0xDF, 0xE0, 0xE4, 0x19};
+constexpr quint8 kApplications[] = {0x38, 0x38, 0x38, 0x39, 0x3A, 0x30, 0x5F, 0xCA,
+                                    0xCB, 0xD0, 0xD5, 0xDF, 0xE0, 0xE4, 0x19};
 constexpr int kUnits = 48; // sources 01..30
 
 QByteArray Hex(quint8 byte)
@@ -21,8 +21,8 @@ QByteArray Hex(quint8 byte)
 
 TrafficGenerator::TrafficGenerator(double rate, int errorPercent, quint32 seed, LineSender sender,
                                    QObject* parent)
-    : QObject(parent), m_rate(rate > 0 ? rate : 1), m_errorPercent(errorPercent),
-      m_random(seed), m_send(std::move(sender))
+    : QObject(parent), m_rate(rate > 0 ? rate : 1), m_errorPercent(errorPercent), m_random(seed),
+      m_send(std::move(sender))
 {
     m_timer.setTimerType(Qt::PreciseTimer);
     // Often enough that a slow rate keeps its pace, seldom enough that a
@@ -42,7 +42,9 @@ void TrafficGenerator::start()
 
 void TrafficGenerator::tick()
 {
-    const auto due = static_cast<qint64>(std::floor(static_cast<double>(m_clock.elapsed()) * m_rate / 1000.0)) + 1;
+    const auto due =
+        static_cast<qint64>(std::floor(static_cast<double>(m_clock.elapsed()) * m_rate / 1000.0)) +
+        1;
     int burst = 0;
     while (m_sent < due && burst < kMaxBurst) {
         m_send(nextLine());
@@ -69,7 +71,8 @@ QByteArray TrafficGenerator::nextLine()
         return line;
     }
     if (kind < 4) {
-        line = "86" + Hex(source) + "0000" + "83" + Hex(static_cast<quint8>(0x50 + m_random.bounded(0x20))) +
+        line = "86" + Hex(source) + "0000" + "83" +
+               Hex(static_cast<quint8>(0x50 + m_random.bounded(0x20))) +
                Hex(static_cast<quint8>(m_random.bounded(256)));
         return line + (damaged ? "9B" : "9A");
     }
