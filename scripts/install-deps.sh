@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev
   libgl-dev libbenchmark-dev
   xvfb xauth imagemagick socat xdotool poppler-utils
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with warnings as errors, runs every test
+# Installs what is missing, checks the source format, builds with warnings as
+# errors, runs every test
 # (core, GUI offscreen, end to end against the simulator, tool goldens), then
 # the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
 # and every fuzz target for a short time on its corpus.
@@ -8,6 +9,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+
+echo "== source format"
+scripts/check-format.sh
 
 echo "== build and test"
 BUILD_DIR=${BUILD_DIR:-build} scripts/build.sh -DTARVIN_WERROR=ON
