@@ -185,7 +185,7 @@ private slots:
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         form.show();
-        QVERIFY(QTest::qWaitForWindowActive(&form) || true);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
         QTest::keyClick(&form, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(form.state().debugMode);
         QVERIFY(form.ShowASCIIItem->isVisible());

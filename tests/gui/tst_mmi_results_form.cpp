@@ -326,10 +326,7 @@ private slots:
             link.ProcessReceivedText(StandardReport(0, 22, 1) + StandardReport(88, 22, 2));
             link.ProcessReceivedText("86010000" + StandardReport(176, 20, 3));
         });
-        QElapsedTimer clock;
-        clock.start();
         QVERIFY(diag.InitiateMMI("\\05FF007AFF00", 1));
-        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(!nestedRan);
         QCOMPARE(form.state().mmiMode, 1);
         QCOMPARE(diag.mmiResults().lastIndex(), 255);
