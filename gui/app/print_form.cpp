@@ -1,5 +1,6 @@
 #include "app/print_form.h"
 
+#include "app/fit_texts.h"
 #include "app/main_form.h"
 #include "app/prompter.h"
 #include "files/print_layout.h"
@@ -16,14 +17,16 @@ namespace tarvin {
 
 namespace {
 
-// A memo's lines as the log holds them; an empty memo has none.
+// A memo's lines as the log holds them; an empty memo has none. Printed
+// text crosses the layout as UTF-8, so a heading in any script (the data
+// file's name) comes back as it went in.
 std::vector<std::string> MemoLines(const QPlainTextEdit* memo)
 {
     std::vector<std::string> lines;
     if (memo->document()->isEmpty())
         return lines;
     for (QTextBlock b = memo->document()->begin(); b.isValid(); b = b.next())
-        lines.push_back(b.text().toLatin1().toStdString());
+        lines.push_back(b.text().toStdString());
     return lines;
 }
 
@@ -76,6 +79,7 @@ TPrintForm::TPrintForm(TMainForm& form, QPrinter& printer, const QString& headin
     connect(BitBtn1, &QPushButton::clicked, this, &TPrintForm::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
     connect(BitBtn3, &QPushButton::clicked, this, &TPrintForm::BitBtn3Click);
+    FitTexts(this);
 }
 
 void TPrintForm::showEvent(QShowEvent* event)
@@ -106,9 +110,12 @@ void TPrintForm::TxCheckBoxClick()
 void TPrintForm::BitBtn1Click()
 {
     if (!PrintLog()) {
+        // Nothing here can mend it: the printer is chosen in Print Setup.
         m_form.prompter().message(
             this, Prompter::Icon::Error,
-            QStringLiteral("Cannot print: the printer could not be started."));
+            QStringLiteral("Cannot print: the printer could not be started.\rChoose a printer, "
+                           "or Print to File (PDF), in File > Print Setup, then print again."));
+        reject();
         return;
     }
     accept();
@@ -134,7 +141,7 @@ bool TPrintForm::PrintLog()
     underlined.setUnderline(true);
 
     PrintJob job;
-    job.heading = m_heading.toLatin1().toStdString();
+    job.heading = m_heading.toStdString();
     job.transmitLines = MemoLines(m_form.TransmitMemo);
     job.receiveLines = MemoLines(m_form.ReceiveMemo);
     job.printTransmit = TxCheckBox->isChecked();
@@ -163,9 +170,8 @@ bool TPrintForm::PrintLog()
             break;
         }
         // The layout gives the top of the line; Qt draws from the baseline.
-        painter.drawText(
-            line.x, line.y + painter.fontMetrics().ascent(),
-            QString::fromLatin1(line.text.data(), static_cast<qsizetype>(line.text.size())));
+        painter.drawText(line.x, line.y + painter.fontMetrics().ascent(),
+                         QString::fromStdString(line.text));
     }
     return painter.end();
 }

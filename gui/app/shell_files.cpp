@@ -10,11 +10,13 @@
 #include "link/link_session.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QSaveFile>
 #include <QStatusBar>
 
@@ -32,6 +34,20 @@ QString Latin1(const std::string& s)
 std::string Bytes(const QString& s)
 {
     return s.toLatin1().toStdString();
+}
+
+// File names are the system's, in any script: they stay QString, and only
+// pass through the byte-string helpers as UTF-8, which loses nothing.
+QString Utf8(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+QString DataFileTitle(const QString& path, int blanks)
+{
+    // Upper case for every script, not only for ASCII letters.
+    return Utf8(
+        DataFileCaption(Bytes(kTitle), QFileInfo(path).fileName().toUpper().toStdString(), blanks));
 }
 
 // Reads a whole file; false with the system's reason when it cannot.
@@ -161,7 +177,7 @@ void ShellFiles::FileOpen()
         return;
     }
     m_fileName = name;
-    m_form.setWindowTitle(Latin1(DataFileCaption(Bytes(kTitle), Bytes(name), 4)));
+    m_form.setWindowTitle(DataFileTitle(name, 4));
     const UserButtonSet buttons = ParseDataFile(contents.toStdString());
     for (int n = 1; n <= kUserButtonCount; ++n) {
         const UserButtonData& b = buttons[static_cast<std::size_t>(n - 1)];
@@ -184,7 +200,7 @@ bool ShellFiles::FileSaveAs()
         name = m_form.prompter().saveFileName(&m_form, dialogFolder(), saveFilter());
         if (name.isEmpty())
             return false;
-        name = Latin1(WithDataFileExtension(Bytes(name)));
+        name = Utf8(WithDataFileExtension(name.toStdString()));
         if (!QFileInfo::exists(name))
             break;
         const auto answer =
@@ -201,7 +217,7 @@ bool ShellFiles::FileSaveAs()
         m_fileName = previous;
         return false;
     }
-    m_form.setWindowTitle(Latin1(DataFileCaption(Bytes(kTitle), Bytes(name), 2)));
+    m_form.setWindowTitle(DataFileTitle(name, 2));
     return true;
 }
 
@@ -305,14 +321,34 @@ QPrinter& ShellFiles::printer()
 
 void ShellFiles::FilePrint()
 {
-    TPrintForm dialog(m_form, printer(), m_fileName);
-    m_form.runDialog(dialog);
+    {
+        TPrintForm dialog(m_form, printer(), m_fileName);
+        m_form.runDialog(dialog);
+    }
+    // A print that could not start leaves Qt's printer active for good, and
+    // an active printer can be neither changed nor used again: take a fresh
+    // one with the same choices, so Print Setup and Print work next time.
+    if (m_printer->printerState() != QPrinter::Idle) {
+        auto fresh = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        fresh->setOutputFormat(m_printer->outputFormat());
+        if (m_printer->outputFormat() == QPrinter::NativeFormat)
+            fresh->setPrinterName(m_printer->printerName());
+        fresh->setOutputFileName(m_printer->outputFileName());
+        fresh->setPageLayout(m_printer->pageLayout());
+        m_printer = std::move(fresh);
+    }
 }
 
 void ShellFiles::FilePrintSetup()
 {
+    // Chooses the printer and its settings; it prints nothing, so its
+    // button says so.
     QPrintDialog dialog(&printer(), &m_form);
     dialog.setObjectName(QStringLiteral("PrintSetupDialog"));
+    dialog.setWindowTitle(QStringLiteral("Print Setup"));
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QStringLiteral("OK"));
     m_form.runDialog(dialog);
 }
 

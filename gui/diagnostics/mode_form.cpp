@@ -1,5 +1,7 @@
 #include "diagnostics/mode_form.h"
 
+#include "app/fit_texts.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QPushButton>
@@ -65,6 +67,7 @@ TModeForm::TModeForm(QWidget* parent) : QDialog(parent)
     // Escape rejects the dialog as Cancel does.
     connect(CancelBitBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(HelpBitBtn, &QPushButton::clicked, this, &TModeForm::HelpBitBtnClick);
+    FitTexts(this);
 }
 
 void TModeForm::FormShow(int firmwareVersion, std::uint8_t options1, std::uint8_t options3,

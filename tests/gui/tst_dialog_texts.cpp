@@ -1,0 +1,109 @@
+// Every dialog shows the whole of its texts at the default font: no label,
+// box or button narrower than its text, none reaching past its parent.
+#include <QtTest>
+
+#include "app/main_form.h"
+#include "app/options_form.h"
+#include "app/print_form.h"
+#include "app/serial_setup_dialog.h"
+#include "app/string_form.h"
+#include "diagnostics/mode_form.h"
+#include "diagnostics/unit_type_form.h"
+#include "scripted_prompter.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSerialPort>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <memory>
+
+using namespace tarvin;
+
+namespace {
+
+// Why `dialog` cuts a text, or empty when it shows them all.
+QString CutTexts(const QWidget& dialog)
+{
+    QStringList cut;
+    for (QWidget* w : dialog.findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(&dialog) || !w->parentWidget())
+            continue;
+        int needed = 0;
+        if (auto* label = qobject_cast<QLabel*>(w); label && !label->wordWrap())
+            needed = label->sizeHint().width();
+        else if (auto* push = qobject_cast<QPushButton*>(w))
+            // The text and a little room each side (the size hint pads to 80).
+            needed = push->fontMetrics().horizontalAdvance(push->text().remove(u'&')) + 8;
+        else if (qobject_cast<QAbstractButton*>(w))
+            needed = w->sizeHint().width();
+        else if (qobject_cast<QGroupBox*>(w))
+            needed = w->minimumSizeHint().width();
+        else
+            continue;
+        const QString name = w->objectName().isEmpty()
+                                 ? QString::fromLatin1(w->metaObject()->className())
+                                 : w->objectName();
+        if (w->width() < needed)
+            cut << QStringLiteral("%1 is %2 wide for %3").arg(name).arg(w->width()).arg(needed);
+        if (w->geometry().right() >= w->parentWidget()->width())
+            cut << QStringLiteral("%1 reaches past its parent").arg(name);
+    }
+    return cut.join(QStringLiteral("; "));
+}
+
+} // namespace
+
+class TestDialogTexts : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+        qputenv("TARVIN_DATA_DIR", m_dir.path().toLocal8Bit());
+    }
+
+    void wholeTexts_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        for (const char* name : {"options", "print", "strings", "mode", "unit type", "serial"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void wholeTexts()
+    {
+        QFETCH(QString, dialog);
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        QPrinter printer;
+        QSerialPort port;
+        std::unique_ptr<QDialog> d;
+        if (dialog == QLatin1String("options"))
+            d = std::make_unique<TOptionsForm>(form);
+        else if (dialog == QLatin1String("print"))
+            d = std::make_unique<TPrintForm>(form, printer, QString());
+        else if (dialog == QLatin1String("strings"))
+            d = std::make_unique<TStringForm>(form, form.userButtonSlots());
+        else if (dialog == QLatin1String("mode"))
+            d = std::make_unique<TModeForm>(&form);
+        else if (dialog == QLatin1String("unit type"))
+            d = std::make_unique<TUnitTypeForm>(&form);
+        else
+            d = std::make_unique<SerialSetupDialog>(port, QStringLiteral("ttyS0"), &form);
+        d->show();
+        const QString why = CutTexts(*d);
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+    }
+};
+
+QTEST_MAIN(TestDialogTexts)
+#include "tst_dialog_texts.moc"
