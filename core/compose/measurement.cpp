@@ -56,11 +56,15 @@ MeasurementResult MeasurementBody(int device, int channel, int unitIndex,
     if (!value)
         result.notices.emplace_back(kInvalidValue);
 
+    // A field that cannot be read sends nothing: a broadcast of 0 in its
+    // place would tell every listener a value nobody measured.
+    if (!exponent || !value)
+        return result;
     const auto unit =
         static_cast<unsigned>(kMeasurementUnits[static_cast<std::size_t>(unitIndex)].code);
     result.body = "0E" + HexByte(static_cast<unsigned>(ClampInt(device, 0, 255))) +
                   HexByte(static_cast<unsigned>(ClampInt(channel, 0, 255))) + HexByte(unit) +
-                  HexByte(static_cast<unsigned>(exponent.value_or(0))) + Hex4(value.value_or(0));
+                  HexByte(static_cast<unsigned>(*exponent)) + Hex4(*value);
     return result;
 }
 

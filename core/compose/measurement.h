@@ -58,13 +58,13 @@ struct MeasurementResult
     std::string exponentText;
     std::string valueText;
     // Information boxes to show ("Invalid Exponent.", "Invalid Value."); the
-    // body is sent in either case, with 0 for an unreadable field.
+    // body is empty, and nothing is sent, when there is one.
     std::vector<std::string> notices;
 };
 
 // "0E" + device + channel + unit code + exponent (signed byte) + value
 // (signed 16 bits, most significant byte first). An out-of-range unit index
-// gives an empty body.
+// or a field that is not a number gives an empty body.
 MeasurementResult MeasurementBody(int device, int channel, int unitIndex,
                                   const std::string& exponentText, const std::string& valueText);
 

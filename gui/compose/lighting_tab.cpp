@@ -136,7 +136,9 @@ void LightingTab::AddDestinationLists()
     m_destinationListsAdded = true;
     m_form.addNumberedList(LightingAppComboBox, kStartApplication);
     m_form.addNumberedList(LightingGroupComboBox, 0);
-    connect(LightingAppComboBox, &QComboBox::currentIndexChanged, this,
+    // Only the user's choice warns: the list is also refilled and set by
+    // the program (the number base, the settings), which must stay quiet.
+    connect(LightingAppComboBox, &QComboBox::activated, this,
             &LightingTab::LightingAppComboBoxChange);
 }
 
@@ -202,6 +204,7 @@ void LightingTab::SendRandomCommand()
 
 void LightingTab::FillLevelCombo()
 {
+    m_levelListMode = LevelRadioGroup->itemIndex();
     LevelComboBox->clear();
     if (LevelRadioGroup->itemIndex() == kLevelMode) {
         m_form.FillCombo(LevelComboBox, 0);
@@ -238,7 +241,10 @@ void LightingTab::RampRadioButtonClick()
 
 void LightingTab::LevelRadioGroupClick()
 {
-    FillLevelCombo();
+    // Clicking the mode already chosen keeps the chosen level: a refill
+    // would put it back to 0 and the next Send would ramp the lights off.
+    if (LevelRadioGroup->itemIndex() != m_levelListMode)
+        FillLevelCombo();
 }
 
 void LightingTab::ToggleCheckBoxClick()

@@ -97,6 +97,8 @@ private:
     bool m_destinationListsAdded = false;
     bool m_inTick = false;
     bool m_headerRefused = false;
+    // The mode the level list was last filled for (% or Level).
+    int m_levelListMode = -1;
 };
 
 } // namespace tarvin

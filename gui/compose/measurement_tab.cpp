@@ -48,7 +48,8 @@ void MeasurementTab::MeasurementButtonClick()
     ValueSpinEdit->setText(Latin1(result.valueText));
     for (const std::string& notice : result.notices)
         m_form.prompter().message(this, Prompter::Icon::Information, Latin1(notice));
-    SendBehind(m_form, header, result.body);
+    if (!result.body.empty())
+        SendBehind(m_form, header, result.body);
 }
 
 } // namespace tarvin

@@ -19,7 +19,8 @@ std::optional<int> Unclamped(const QString& text)
 } // namespace
 
 SpinEdit::SpinEdit(int minimum, int maximum, int value, QWidget* parent)
-    : QAbstractSpinBox(parent), m_minimum(minimum), m_maximum(maximum)
+    : QAbstractSpinBox(parent), m_minimum(minimum), m_maximum(maximum),
+      m_initial(compose::ClampInt(value, minimum, maximum))
 {
     setValue(value);
     connect(this, &QAbstractSpinBox::editingFinished, this, &SpinEdit::LeaveField);
@@ -45,14 +46,20 @@ void SpinEdit::setText(const QString& text)
     lineEdit()->setText(text);
 }
 
+int SpinEdit::stepBase() const
+{
+    const std::string typed = compose::CutAtPoint(text().toLatin1().toStdString());
+    return compose::ReadInteger(typed, m_minimum, m_maximum).value_or(m_initial);
+}
+
 void SpinEdit::stepBy(int steps)
 {
-    setValue(value() + steps);
+    setValue(stepBase() + steps);
 }
 
 QAbstractSpinBox::StepEnabled SpinEdit::stepEnabled() const
 {
-    const int v = value();
+    const int v = stepBase();
     StepEnabled enabled = StepNone;
     if (v > m_minimum)
         enabled |= StepDownEnabled;

@@ -2,7 +2,9 @@
 // A number field with up/down arrows that keeps whatever the user typed
 // until it is used: a text that is not an integer reads as the minimum and
 // stays as typed (so a "2.7" can still be cut at its point), an integer
-// outside the range is pulled into it when the user leaves the field.
+// outside the range is pulled into it when the user leaves the field. The
+// arrows count from the number a send would read (the text up to its
+// point), or from the field's first value when there is none.
 
 #include <QAbstractSpinBox>
 
@@ -33,9 +35,11 @@ protected:
 
 private:
     void LeaveField();
+    int stepBase() const;
 
     int m_minimum;
     int m_maximum;
+    int m_initial;
 };
 
 } // namespace tarvin

@@ -288,11 +288,16 @@ private slots:
         auto* mode = Find<RadioGroup>(form, "LevelRadioGroup");
         auto* app = Find<QComboBox>(form, "LightingAppComboBox");
         level->setCurrentIndex(50);
+        // Clicking the mode already chosen keeps the level.
+        mode->button(0)->click();
+        QCOMPARE(level->currentIndex(), 50);
         mode->button(1)->click();
         QCOMPARE(level->count(), 256);
         QCOMPARE(level->currentIndex(), 0);
         QCOMPARE(level->itemText(128), QStringLiteral("128"));
         level->setCurrentIndex(0x80);
+        mode->button(1)->click();
+        QCOMPARE(level->currentIndex(), 0x80);
         form.HexadecimalNumbersItem->trigger();
         // Numbered lists keep their number; the level list starts again.
         QCOMPARE(app->currentIndex(), 56);
@@ -337,7 +342,16 @@ private slots:
         TMainForm form({}, &prompts);
         form.show();
         auto* app = Find<QComboBox>(form, "LightingAppComboBox");
+        // The program setting the list is not the user choosing: no warning.
         app->setCurrentIndex(application);
+        form.HexadecimalNumbersItem->trigger();
+        form.HexadecimalNumbersItem->trigger();
+        QVERIFY(prompts.asked.isEmpty());
+        // The user steps onto the number from its neighbour.
+        EnableAsConnected(form);
+        const bool fromBelow = application > 0;
+        app->setCurrentIndex(fromBelow ? application - 1 : application + 1);
+        QTest::keyClick(app, fromBelow ? Qt::Key_Down : Qt::Key_Up);
         QCOMPARE(app->currentIndex(), application); // the choice stays
         if (warning.isEmpty()) {
             QVERIFY(prompts.asked.isEmpty());
@@ -689,9 +703,13 @@ private slots:
         Find<SpinEdit>(form, "ValueSpinEdit")->setFocus();
         QTRY_VERIFY(!exponent->hasFocus());
         QCOMPARE(exponent->text(), QStringLiteral("2.7"));
-        // A step counts from what the text reads as: the minimum.
+        // A step counts from the number a send would read: 2.
         QTest::keyClick(exponent, Qt::Key_Up);
-        QCOMPARE(exponent->text(), QStringLiteral("-127"));
+        QCOMPARE(exponent->text(), QStringLiteral("3"));
+        // With no number at all, from the field's first value.
+        exponent->setText(QStringLiteral("abc"));
+        QTest::keyClick(exponent, Qt::Key_Down);
+        QCOMPARE(exponent->text(), QStringLiteral("-1"));
     }
 
     void sendButtonsCarryTheAssignMenu()
