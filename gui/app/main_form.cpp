@@ -755,6 +755,16 @@ void TMainForm::ShowHelp(int context)
 {
     if (!m_help)
         m_help = new HelpWindow(this);
+    // A modal dialog blocks every window but its own: help asked for from
+    // one is shown modal above it, so it can be read, scrolled and closed,
+    // and the dialog is usable again once it is.
+    QWidget* modal = QApplication::activeModalWidget();
+    const Qt::WindowModality wanted =
+        modal && modal != m_help ? Qt::ApplicationModal : Qt::NonModal;
+    if (m_help->windowModality() != wanted) {
+        m_help->hide();
+        m_help->setWindowModality(wanted);
+    }
     m_help->showContext(context);
 }
 
@@ -781,14 +791,35 @@ bool TMainForm::CommsOpen() const
     return m_link->CommsOpen();
 }
 
+QString TMainForm::SocketboxName() const
+{
+    return QStringLiteral("IP Address %1, Port %2")
+        .arg(Latin1(m_settings.ipAddress))
+        .arg(m_settings.port);
+}
+
 bool TMainForm::OpenComms()
 {
+    // Stored settings that cannot work (edited by hand, or from an older
+    // version) are named, not tried: a port outside 16 bits would wrap.
+    if (m_settings.usesTcp() &&
+        (m_settings.ipAddress.empty() || m_settings.port < 1 || m_settings.port > 65535)) {
+        m_prompter->message(this, Prompter::Icon::Error,
+                            QStringLiteral("Cannot connect to the Socketbox at %1: set its IP "
+                                           "address and a port from 1 to 65535 in Program Options.")
+                                .arg(SocketboxName()));
+        return false;
+    }
     QString error;
     if (m_link->OpenComms(&error))
         return true;
+    const QStringList ports = ListedSerialPorts();
     m_prompter->message(
         this, Prompter::Icon::Error,
-        QStringLiteral("Cannot open serial port %1: %2").arg(Latin1(m_settings.comPort), error));
+        QStringLiteral("Cannot open serial port %1: %2\r").arg(Latin1(m_settings.comPort), error) +
+            (ports.isEmpty() ? QStringLiteral("This computer lists no serial ports.")
+                             : QStringLiteral("Serial ports on this computer: ") +
+                                   ports.join(QStringLiteral(", "))));
     return false;
 }
 
@@ -844,7 +875,7 @@ void TMainForm::ConnecttoPCIItemClick()
     m_state.connected = false;
     const QString text =
         m_settings.usesTcp()
-            ? QStringLiteral("Socketbox not found at IP Address ") + Latin1(m_settings.ipAddress)
+            ? QStringLiteral("Socketbox not found at ") + SocketboxName()
             : QStringLiteral("PCI Not Found on Serial Port ") + Latin1(m_settings.comPort);
     ConnecttoPCIItem->setChecked(false);
     CloseComms();

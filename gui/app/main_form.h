@@ -72,6 +72,8 @@ public:
     // --- Link ----------------------------------------------------------
     bool CommsOpen() const;
     bool OpenComms();
+    // "IP Address A, Port N" of the Socketbox in the settings.
+    QString SocketboxName() const;
     void CloseComms();
     void SendString(const QByteArray& text);
     void SetFlowControl(bool on);

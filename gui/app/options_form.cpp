@@ -1,6 +1,7 @@
 #include "app/options_form.h"
 
 #include "app/main_form.h"
+#include "app/prompter.h"
 #include "app/serial_setup_dialog.h"
 #include "link/link_session.h"
 
@@ -14,7 +15,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSerialPortInfo>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -74,6 +74,10 @@ TOptionsForm::TOptionsForm(TMainForm& form) : QDialog(&form), m_form(form)
     connection->addWidget(IPAddressEdit, 3, 1);
     connection->addWidget(new QLabel(QStringLiteral("Port"), ConnectionGroupBox), 4, 0);
     connection->addWidget(PortSpinEdit, 4, 1);
+    PortNoteLabel = Named(new QLabel(ConnectionGroupBox), "PortNoteLabel");
+    PortNoteLabel->setWordWrap(true);
+    PortNoteLabel->hide();
+    connection->addWidget(PortNoteLabel, 5, 0, 1, 2);
 
     DecodeGroupBox = Named(new QGroupBox(QStringLiteral("Decode Options"), this), "DecodeGroupBox");
     ShowNetworkCheckBox =
@@ -157,13 +161,7 @@ void TOptionsForm::FormShow()
     if (s.combineLists)
         CombinedListsRadioButton->setChecked(true);
 
-    // The computer's ports may have changed since the last showing.
-    ComComboBox1->clear();
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        ComComboBox1->addItem(info.portName());
-    ComComboBox1->setCurrentIndex(ComComboBox1->findText(port, Qt::MatchExactly));
-    // An unlisted name selects nothing but stays typed, so OK keeps it.
-    ComComboBox1->setEditText(port);
+    ShowSerialPorts(port, !s.usesTcp());
 
     ShowUnitCheckBox->setChecked(s.showUnit);
     ShowNetworkCheckBox->setChecked(s.showNetwork);
@@ -186,13 +184,60 @@ void TOptionsForm::FormShow()
         w->setEnabled(free);
 }
 
+void TOptionsForm::ShowSerialPorts(const QString& stored, bool serialChosen)
+{
+    // The computer's ports may have changed since the last showing.
+    const QStringList listed = ListedSerialPorts();
+    ComComboBox1->clear();
+    ComComboBox1->addItems(listed);
+    PortNoteLabel->hide();
+    if (SerialPortPresent(stored)) {
+        ComComboBox1->setCurrentIndex(ComComboBox1->findText(stored, Qt::MatchExactly));
+        // An unlisted name selects nothing but stays typed, so OK keeps it.
+        ComComboBox1->setEditText(stored);
+        return;
+    }
+    // A stored port that is not here (the first run's default, an adapter
+    // unplugged) would only fail at connect: offer one that is.
+    ComComboBox1->setCurrentIndex(listed.isEmpty() ? -1 : 0);
+    ComComboBox1->setEditText(listed.value(0));
+    if (!serialChosen)
+        return;
+    const QString missing = stored.isEmpty()
+                                ? QStringLiteral("No serial port was chosen")
+                                : QStringLiteral("%1 is not on this computer").arg(stored);
+    PortNoteLabel->setText(listed.isEmpty()
+                               ? missing + QStringLiteral(", and it lists no serial ports: type "
+                                                          "the port's name or device path.")
+                               : missing + QStringLiteral(": %1 is chosen.").arg(listed.first()));
+    PortNoteLabel->show();
+}
+
+QString TOptionsForm::ConnectionRefusal() const
+{
+    if (m_form.CommsOpen() || !TCPIPRadioButton->isChecked())
+        return {};
+    if (IPAddressEdit->text().trimmed().isEmpty())
+        return QStringLiteral("Enter the IP address of the Socketbox.");
+    if (PortSpinEdit->value() < 1 || PortSpinEdit->value() > 65535)
+        return QStringLiteral("The Socketbox port must be a number from 1 to 65535.");
+    return {};
+}
+
 void TOptionsForm::OKBitBtnClick()
 {
+    // Settings that cannot connect are refused here, where they can be
+    // mended, rather than at connect time.
+    const QString refusal = ConnectionRefusal();
+    if (!refusal.isEmpty()) {
+        m_form.prompter().message(this, Prompter::Icon::Warning, refusal);
+        return;
+    }
     Settings& s = m_form.settings();
     if (!m_form.CommsOpen()) {
         s.comPort = Bytes(ComComboBox1->currentText().trimmed());
         s.connectionType = SerialRadioButton->isChecked() ? 0 : 1;
-        s.ipAddress = Bytes(IPAddressEdit->text());
+        s.ipAddress = Bytes(IPAddressEdit->text().trimmed());
         s.port = PortSpinEdit->value();
     }
     const bool combined = CombinedListsRadioButton->isChecked();

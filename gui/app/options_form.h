@@ -7,6 +7,7 @@
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -34,6 +35,8 @@ public:
     QRadioButton* TCPIPRadioButton = nullptr;
     QLineEdit* IPAddressEdit = nullptr;
     QSpinBox* PortSpinEdit = nullptr;
+    // Says so when the stored serial port is not on this computer.
+    QLabel* PortNoteLabel = nullptr;
     QGroupBox* DecodeGroupBox = nullptr;
     QCheckBox* ShowNetworkCheckBox = nullptr;
     QCheckBox* ShowUnitCheckBox = nullptr;
@@ -54,6 +57,9 @@ protected:
 
 private:
     void FormCreate();
+    void ShowSerialPorts(const QString& stored, bool serialChosen);
+    // Why the connection settings cannot work, or empty when they can.
+    QString ConnectionRefusal() const;
 
     TMainForm& m_form;
 };

@@ -1,6 +1,28 @@
 #include "link/transports.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QSerialPortInfo>
+
 namespace tarvin {
+
+QStringList ListedSerialPorts()
+{
+    QStringList names;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        names << info.portName();
+    return names;
+}
+
+bool SerialPortPresent(const QString& name)
+{
+    if (name.isEmpty())
+        return false;
+    if (ListedSerialPorts().contains(name))
+        return true;
+    // A bare name is looked for where the system keeps its devices.
+    return QFileInfo::exists(QDir::isAbsolutePath(name) ? name : QStringLiteral("/dev/") + name);
+}
 
 SerialTransport::SerialTransport(QObject* parent) : Transport(parent)
 {

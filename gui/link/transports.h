@@ -24,6 +24,12 @@ signals:
     void failed(int code, const QString& text);
 };
 
+// The serial ports the system lists, by name.
+QStringList ListedSerialPorts();
+// Whether `name` is a port that is there: one the system lists, or a device
+// that exists (pseudo-terminals and some adapters are never listed).
+bool SerialPortPresent(const QString& name);
+
 class SerialTransport : public Transport
 {
     Q_OBJECT

@@ -136,7 +136,9 @@ private slots:
             form.ConnecttoPCIItem->trigger();
             QVERIFY(clock.elapsed() >= 2900);
             QCOMPARE(prompts.messages(),
-                     QStringList{QStringLiteral("Socketbox not found at IP Address 127.0.0.1")});
+                     QStringList{QStringLiteral("Socketbox not found at IP Address 127.0.0.1, "
+                                                "Port %1")
+                                     .arg(silent.serverPort())});
             QCOMPARE(prompts.asked.first().icon, Prompter::Icon::Error);
             QVERIFY(!form.ConnecttoPCIItem->isChecked());
             QVERIFY(!form.CommsOpen());
@@ -173,8 +175,31 @@ private slots:
             QVERIFY(form.TransmitMemo->toPlainText().startsWith(
                 QLatin1String("Socketbox Socket Error : ")));
             QCOMPARE(prompts.messages(),
-                     QStringList{QStringLiteral("Socketbox not found at IP Address 127.0.0.1")});
+                     QStringList{QStringLiteral("Socketbox not found at IP Address 127.0.0.1, "
+                                                "Port %1")
+                                     .arg(port)});
             QVERIFY(!form.ConnecttoPCIItem->isChecked());
+        }
+        // Stored settings that cannot work are named and not tried (a port
+        // past 65535 would wrap round to another one).
+        for (const auto& [address, badPort] :
+             {std::pair{QStringLiteral("127.0.0.1"), 99999},
+              std::pair{QStringLiteral("127.0.0.1"), 0}, std::pair{QString(), int(port)}}) {
+            StoreSettings({{QStringLiteral("ConnectionType"), QStringLiteral("1")},
+                           {QStringLiteral("IPAddress"), address},
+                           {QStringLiteral("Port"), QString::number(badPort)}});
+            ScriptedPrompter prompts;
+            TMainForm form({}, &prompts);
+            form.show();
+            form.ConnecttoPCIItem->trigger();
+            QCOMPARE(prompts.messages().size(), 1);
+            QVERIFY2(prompts.messages().first().startsWith(
+                         QStringLiteral("Cannot connect to the Socketbox at IP Address %1, Port %2")
+                             .arg(address)
+                             .arg(badPort)),
+                     qPrintable(prompts.messages().first()));
+            QVERIFY(!form.ConnecttoPCIItem->isChecked());
+            QVERIFY(!form.CommsOpen());
         }
         // A serial port that does not exist: a clear message, nothing checked.
         StoreSettings({{QStringLiteral("COMPort"), QStringLiteral("/dev/tarvin-no-such-port")}});
@@ -185,6 +210,12 @@ private slots:
         QCOMPARE(prompts.messages().size(), 1);
         QVERIFY(prompts.messages().first().startsWith(
             QLatin1String("Cannot open serial port /dev/tarvin-no-such-port")));
+        // ...which names the ports that are there.
+        const QStringList listed = ListedSerialPorts();
+        QVERIFY(prompts.messages().first().endsWith(
+            listed.isEmpty() ? QStringLiteral("This computer lists no serial ports.")
+                             : QStringLiteral("Serial ports on this computer: ") +
+                                   listed.join(QStringLiteral(", "))));
         QVERIFY(!form.ConnecttoPCIItem->isChecked());
         QVERIFY(!form.IdentifyItem->isEnabled());
     }

@@ -6,12 +6,14 @@
 #include "app/options_form.h"
 #include "app/serial_setup_dialog.h"
 #include "link/link_session.h"
+#include "link/transports.h"
 #include "scripted_prompter.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -67,7 +69,7 @@ private slots:
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         form.show();
-        form.settings().comPort = "/dev/pts/77"; // not listed by the system
+        form.settings().comPort = "/dev/ptmx"; // there, but not listed by the system
         TOptionsForm* seen = nullptr;
         RunOptions(form, [&](TOptionsForm& o) {
             seen = &o;
@@ -75,7 +77,7 @@ private slots:
             QCOMPARE(o.size(), QSize(271, 468));
             QVERIFY(!o.findChild<QGroupBox*>(QStringLiteral("RadioGroup1"))->isVisible());
             QCOMPARE(o.ComComboBox1->currentIndex(), -1);
-            QCOMPARE(o.ComComboBox1->currentText(), QStringLiteral("/dev/pts/77"));
+            QCOMPARE(o.ComComboBox1->currentText(), QStringLiteral("/dev/ptmx"));
             QVERIFY(o.SerialRadioButton->isChecked());
             QCOMPARE(o.IPAddressEdit->text(), QStringLiteral("192.168.0.1"));
             QCOMPARE(o.PortSpinEdit->value(), 14000);
@@ -87,7 +89,7 @@ private slots:
             o.OKBitBtn->click();
         });
         QVERIFY(seen == &form.optionsForm());
-        QCOMPARE(QString::fromStdString(form.settings().comPort), QStringLiteral("/dev/pts/77"));
+        QCOMPARE(QString::fromStdString(form.settings().comPort), QStringLiteral("/dev/ptmx"));
         QCOMPARE(form.settings().connectionType, 0);
 
         RunOptions(form, [](TOptionsForm& o) {
@@ -121,6 +123,67 @@ private slots:
         QCOMPARE(form.decodeOptions(), 1 + 2);
         QCOMPARE(form.settings().connectionType, 1);
         QCOMPARE(form.settings().timeDP, 2);
+    }
+
+    void refusesSettingsThatCannotConnect_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QString>("refusal");
+        const QString noAddress = QStringLiteral("Enter the IP address of the Socketbox.");
+        const QString badPort =
+            QStringLiteral("The Socketbox port must be a number from 1 to 65535.");
+        QTest::newRow("empty address") << QString() << 14000 << noAddress;
+        QTest::newRow("blank address") << QStringLiteral("  ") << 14000 << noAddress;
+        QTest::newRow("port 0") << QStringLiteral("127.0.0.1") << 0 << badPort;
+        QTest::newRow("port 65536") << QStringLiteral("127.0.0.1") << 65536 << badPort;
+        QTest::newRow("port 99999") << QStringLiteral("127.0.0.1") << 99999 << badPort;
+        QTest::newRow("port 1") << QStringLiteral("127.0.0.1") << 1 << QString();
+        QTest::newRow("port 65535") << QStringLiteral("10.0.0.1") << 65535 << QString();
+    }
+    void refusesSettingsThatCannotConnect()
+    {
+        QFETCH(QString, address);
+        QFETCH(int, port);
+        QFETCH(QString, refusal);
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.show();
+        bool stillOpen = false;
+        RunOptions(form, [&](TOptionsForm& o) {
+            o.TCPIPRadioButton->setChecked(true);
+            o.IPAddressEdit->setText(address);
+            o.PortSpinEdit->setValue(port);
+            o.OKBitBtn->click();
+            stillOpen = o.isVisible();
+        });
+        QCOMPARE(prompts.messages(), refusal.isEmpty() ? QStringList() : QStringList{refusal});
+        QCOMPARE(stillOpen, !refusal.isEmpty());
+        // A refusal keeps every setting as it was.
+        QCOMPARE(form.settings().connectionType, refusal.isEmpty() ? 1 : 0);
+        QCOMPARE(form.settings().port, refusal.isEmpty() ? port : 14000);
+    }
+
+    void storedPortThatIsNotThere()
+    {
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.show();
+        form.settings().comPort = "COM1";
+        const QStringList listed = ListedSerialPorts();
+        RunOptions(form, [&](TOptionsForm& o) {
+            QCOMPARE(o.ComComboBox1->currentText(), listed.value(0));
+            QVERIFY(o.PortNoteLabel->isVisible());
+            QVERIFY(
+                o.PortNoteLabel->text().startsWith(QLatin1String("COM1 is not on this computer")));
+            o.OKBitBtn->click();
+        });
+        QCOMPARE(QString::fromStdString(form.settings().comPort), listed.value(0));
+        // Over TCP the serial port does not matter: nothing to say.
+        form.settings().comPort = "COM1";
+        form.settings().connectionType = 1;
+        form.settings().ipAddress = "127.0.0.1";
+        RunOptions(form, [&](TOptionsForm& o) { QVERIFY(!o.PortNoteLabel->isVisible()); });
     }
 
     void lockedWhileConnected()
