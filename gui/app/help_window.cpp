@@ -51,6 +51,11 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     top->addWidget(new QLabel(QStringLiteral("Search:"), this));
     top->addWidget(m_search, 1);
     top->addWidget(find);
+    // Opened from a dialog the help is modal: it needs its own way out.
+    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    close->setObjectName(QStringLiteral("HelpCloseButton"));
+    close->setShortcut(QKeySequence(Qt::Key_Escape));
+    top->addWidget(close);
     auto* split = new QSplitter(Qt::Horizontal, this);
     split->addWidget(m_results);
     split->addWidget(m_browser);
@@ -61,6 +66,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     layout->addWidget(split, 1);
     connect(contents, &QPushButton::clicked, this, [this] { showContext(0); });
     connect(find, &QPushButton::clicked, this, &HelpWindow::Search);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
     connect(m_search, &QLineEdit::returnPressed, this, &HelpWindow::Search);
     connect(m_results, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row < 0)

@@ -18,11 +18,14 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <climits>
 
 namespace tarvin {
 
 namespace {
+
+constexpr int kHeight = 468;
 
 template <typename T> T* Named(T* object, const char* name)
 {
@@ -134,7 +137,7 @@ TOptionsForm::TOptionsForm(TMainForm& form) : QDialog(&form), m_form(form)
     layout->addWidget(RadioGroup1);
     layout->addStretch(1);
     layout->addLayout(buttons);
-    setFixedSize(271, 468);
+    setFixedSize(271, kHeight);
 
     connect(OKBitBtn, &QPushButton::clicked, this, &TOptionsForm::OKBitBtnClick);
     connect(CancelBitBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -191,6 +194,7 @@ void TOptionsForm::ShowSerialPorts(const QString& stored, bool serialChosen)
     ComComboBox1->clear();
     ComComboBox1->addItems(listed);
     PortNoteLabel->hide();
+    setFixedHeight(kHeight);
     if (SerialPortPresent(stored)) {
         ComComboBox1->setCurrentIndex(ComComboBox1->findText(stored, Qt::MatchExactly));
         // An unlisted name selects nothing but stays typed, so OK keeps it.
@@ -211,6 +215,8 @@ void TOptionsForm::ShowSerialPorts(const QString& stored, bool serialChosen)
                                                           "the port's name or device path.")
                                : missing + QStringLiteral(": %1 is chosen.").arg(listed.first()));
     PortNoteLabel->show();
+    // Taller by the note, so the layout squeezes nothing.
+    setFixedHeight(std::max(kHeight, sizeHint().height()));
 }
 
 QString TOptionsForm::ConnectionRefusal() const

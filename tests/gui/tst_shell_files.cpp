@@ -537,6 +537,7 @@ private slots:
         form.show();
         HelpWindow* help = nullptr;
         bool onTop = false;
+        bool backToDialog = false;
         form.setDialogRunner([&](QDialog& d) {
             d.setModal(true);
             d.show();
@@ -545,12 +546,14 @@ private slots:
             // Above the dialog and not blocked by it.
             onTop = help && help->isVisible() && QApplication::activeModalWidget() == help;
             if (help)
-                help->close();
+                help->findChild<QPushButton*>(QStringLiteral("HelpCloseButton"))->click();
+            backToDialog = QApplication::activeModalWidget() == &d;
             d.reject();
             return int(QDialog::Rejected);
         });
         form.ProgramOptions1->trigger();
         QVERIFY(onTop);
+        QVERIFY(backToDialog);
         // Opened from the main window it is an ordinary window again.
         form.ShowHelp(0);
         QVERIFY(help->isVisible());
