@@ -195,7 +195,7 @@ void TOptionsForm::ShowSerialPorts(const QString& stored, bool serialChosen)
     ComComboBox1->addItems(listed);
     PortNoteLabel->hide();
     setFixedHeight(kHeight);
-    if (SerialPortPresent(stored)) {
+    if (SerialPortPresent(stored, listed)) {
         ComComboBox1->setCurrentIndex(ComComboBox1->findText(stored, Qt::MatchExactly));
         // An unlisted name selects nothing but stays typed, so OK keeps it.
         ComComboBox1->setEditText(stored);

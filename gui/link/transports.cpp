@@ -14,11 +14,11 @@ QStringList ListedSerialPorts()
     return names;
 }
 
-bool SerialPortPresent(const QString& name)
+bool SerialPortPresent(const QString& name, const QStringList& listed)
 {
     if (name.isEmpty())
         return false;
-    if (ListedSerialPorts().contains(name))
+    if (listed.contains(name))
         return true;
     // A bare name is looked for where the system keeps its devices.
     return QFileInfo::exists(QDir::isAbsolutePath(name) ? name : QStringLiteral("/dev/") + name);

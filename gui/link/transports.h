@@ -26,9 +26,9 @@ signals:
 
 // The serial ports the system lists, by name.
 QStringList ListedSerialPorts();
-// Whether `name` is a port that is there: one the system lists, or a device
-// that exists (pseudo-terminals and some adapters are never listed).
-bool SerialPortPresent(const QString& name);
+// Whether `name` is a port that is there: one of the `listed` ports, or a
+// device that exists (pseudo-terminals and some adapters are never listed).
+bool SerialPortPresent(const QString& name, const QStringList& listed);
 
 class SerialTransport : public Transport
 {
