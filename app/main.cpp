@@ -1,4 +1,4 @@
-#include "app/main_form.h"
+#include "gui/app/main_form.h"
 
 #include <QAction>
 #include <QApplication>

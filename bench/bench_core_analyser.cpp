@@ -1,7 +1,7 @@
 // The traffic analyser's counter over a realistic mix of received lines:
 // SAL commands, MMI status requests, CAL replies, short and malformed lines,
 // each with the receive path's marker still attached.
-#include "diagnostics/traffic_analyser.h"
+#include "core/diagnostics/traffic_analyser.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // Decoding speed over a realistic mix of bus lines. Target: 1,000,000 lines
 // per second; "x_target" is the measured rate divided by that target.
 
-#include "decode/decode.h"
+#include "core/decode/decode.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,10 +8,10 @@
 //
 // The simulator comes from --sim, else TARVIN_SIM, else the build tree.
 #include "../tests/support/scripted_prompter.h"
-#include "app/main_form.h"
-#include "diagnostics/analyser_form.h"
-#include "diagnostics/interface_tools.h"
-#include "link/link_session.h"
+#include "gui/app/main_form.h"
+#include "gui/diagnostics/analyser_form.h"
+#include "gui/diagnostics/interface_tools.h"
+#include "session/link_session.h"
 
 #include <QAction>
 #include <QApplication>

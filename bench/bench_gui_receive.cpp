@@ -1,8 +1,8 @@
 // Received lines through the whole receive path into the 200-line log pane:
 // line assembler, decoder, log line, pane (offscreen).
 #include "../tests/support/scripted_prompter.h"
-#include "app/main_form.h"
-#include "link/link_session.h"
+#include "gui/app/main_form.h"
+#include "session/link_session.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>

@@ -6,8 +6,8 @@
 // "\" or "@" lead-in picked by its first byte), so that the fuzzer reaches
 // the message decoders without having to discover hex digits first.
 
-#include "decode/decode.h"
-#include "decode/interpret.h"
+#include "core/decode/decode.h"
+#include "core/decode/interpret.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // give the same lines as for the stream in one piece, keep its partial line
 // bounded, and hand out parts that stand at the start of their line.
 
-#include "link/line_assembler.h"
+#include "core/link/line_assembler.h"
 
 #include <cstddef>
 #include <cstdint>

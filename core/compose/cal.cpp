@@ -1,6 +1,6 @@
-#include "compose/cal.h"
+#include "core/compose/cal.h"
 
-#include "decode/hex.h"
+#include "core/decode/hex.h"
 
 namespace tarvin::compose {
 

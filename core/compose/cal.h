@@ -5,7 +5,7 @@
 // Bodies only: the caller prepends CALHeader (local PCI or the chosen unit);
 // see compose_common.h.
 
-#include "compose/compose_common.h"
+#include "core/compose/compose_common.h"
 
 #include <array>
 #include <string>

@@ -1,6 +1,6 @@
-#include "compose/compose_common.h"
+#include "core/compose/compose_common.h"
 
-#include "decode/hex.h"
+#include "core/decode/hex.h"
 
 namespace tarvin::compose {
 

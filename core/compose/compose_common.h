@@ -8,7 +8,7 @@
 // SendTarvinCommand. Functions that can refuse their input return a
 // ComposeResult carrying either the bodies or the user's error text.
 
-#include "link/framing.h"
+#include "core/link/framing.h"
 
 #include <string>
 #include <string_view>

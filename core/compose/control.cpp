@@ -1,6 +1,6 @@
-#include "compose/control.h"
+#include "core/compose/control.h"
 
-#include "decode/hex.h"
+#include "core/decode/hex.h"
 
 namespace tarvin::compose {
 

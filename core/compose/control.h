@@ -4,7 +4,7 @@
 // Bodies only: the caller prepends SALHeader of the application named here
 // (ControlApplication, or kClockApp for time and date); see compose_common.h.
 
-#include "compose/compose_common.h"
+#include "core/compose/compose_common.h"
 
 #include <array>
 #include <string>

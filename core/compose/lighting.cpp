@@ -1,6 +1,6 @@
-#include "compose/lighting.h"
+#include "core/compose/lighting.h"
 
-#include "decode/hex.h"
+#include "core/decode/hex.h"
 
 #include <memory>
 #include <random>

@@ -5,7 +5,7 @@
 // Bodies only: the caller prepends SALHeader(application) to every body
 // (see compose_common.h).
 
-#include "compose/compose_common.h"
+#include "core/compose/compose_common.h"
 
 #include <array>
 #include <functional>

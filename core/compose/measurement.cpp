@@ -1,6 +1,6 @@
-#include "compose/measurement.h"
+#include "core/compose/measurement.h"
 
-#include "decode/hex.h"
+#include "core/decode/hex.h"
 
 namespace tarvin::compose {
 

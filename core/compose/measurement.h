@@ -5,7 +5,7 @@
 // Body only: the caller prepends SALHeader(kMeasurementApp); see
 // compose_common.h.
 
-#include "compose/compose_common.h"
+#include "core/compose/compose_common.h"
 
 #include <array>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "compose/security.h"
+#include "core/compose/security.h"
 
-#include "decode/hex.h"
+#include "core/decode/hex.h"
 
 namespace tarvin::compose {
 

@@ -1,6 +1,6 @@
-#include "compose/telephony.h"
+#include "core/compose/telephony.h"
 
-#include "decode/hex.h"
+#include "core/decode/hex.h"
 
 namespace tarvin::compose {
 

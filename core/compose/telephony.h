@@ -6,7 +6,7 @@
 // Bodies only: the caller prepends SALHeader(kTelephonyApp); see
 // compose_common.h.
 
-#include "compose/compose_common.h"
+#include "core/compose/compose_common.h"
 
 #include <array>
 #include <string>

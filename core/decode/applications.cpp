@@ -1,6 +1,6 @@
-#include "decode/applications.h"
+#include "core/decode/applications.h"
 
-#include "decode/hex.h"
+#include "core/decode/hex.h"
 
 namespace tarvin {
 

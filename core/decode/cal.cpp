@@ -1,8 +1,8 @@
 // CAL messages, status replies, network control commands and the table that
 // picks a command decoder by application.
 
-#include "decode/commands.h"
-#include "decode/values.h"
+#include "core/decode/commands.h"
+#include "core/decode/values.h"
 
 namespace tarvin {
 

@@ -1,7 +1,7 @@
 // Time and date broadcasts.
 
-#include "decode/commands.h"
-#include "decode/text.h"
+#include "core/decode/commands.h"
+#include "core/decode/text.h"
 
 namespace tarvin {
 

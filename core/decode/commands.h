@@ -3,7 +3,7 @@
 // byte and p its position in the message; arguments follow at p+1, p+2, ...
 // Each appends its text (" Unknown" for a command it does not know).
 
-#include "decode/message.h"
+#include "core/decode/message.h"
 
 #include <string>
 

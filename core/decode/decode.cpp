@@ -1,8 +1,8 @@
-#include "decode/decode.h"
+#include "core/decode/decode.h"
 
-#include "decode/applications.h"
-#include "decode/commands.h"
-#include "decode/hex.h"
+#include "core/decode/applications.h"
+#include "core/decode/commands.h"
+#include "core/decode/hex.h"
 
 #include <algorithm>
 

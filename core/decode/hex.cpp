@@ -1,4 +1,4 @@
-#include "decode/hex.h"
+#include "core/decode/hex.h"
 
 #include <cstdio>
 #include <limits>

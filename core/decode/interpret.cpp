@@ -1,7 +1,7 @@
-#include "decode/interpret.h"
+#include "core/decode/interpret.h"
 
-#include "decode/applications.h"
-#include "decode/hex.h"
+#include "core/decode/applications.h"
+#include "core/decode/hex.h"
 
 namespace tarvin {
 

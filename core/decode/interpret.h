@@ -1,7 +1,7 @@
 #pragma once
 // The texts of the Interpret Command and Application Support message boxes.
 
-#include "decode/decode.h"
+#include "core/decode/decode.h"
 
 #include <string>
 #include <string_view>

@@ -1,7 +1,7 @@
 // Lighting, trigger/enable control and temperature broadcast commands.
 
-#include "decode/commands.h"
-#include "decode/values.h"
+#include "core/decode/commands.h"
+#include "core/decode/values.h"
 
 namespace tarvin {
 

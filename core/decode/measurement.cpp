@@ -1,7 +1,7 @@
 // Measurement broadcasts.
 
-#include "decode/commands.h"
-#include "decode/text.h"
+#include "core/decode/commands.h"
+#include "core/decode/text.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
-#include "decode/message.h"
+#include "core/decode/message.h"
 
-#include "decode/text.h"
+#include "core/decode/text.h"
 
 namespace tarvin {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Read access to the message being decoded, shared by every decoder.
 
-#include "decode/decode.h"
+#include "core/decode/decode.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 // Security and access control commands.
 
-#include "decode/commands.h"
-#include "decode/text.h"
+#include "core/decode/commands.h"
+#include "core/decode/text.h"
 
 namespace tarvin {
 

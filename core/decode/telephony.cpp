@@ -1,6 +1,6 @@
 // Telephony commands.
 
-#include "decode/commands.h"
+#include "core/decode/commands.h"
 
 namespace tarvin {
 

@@ -1,4 +1,4 @@
-#include "decode/text.h"
+#include "core/decode/text.h"
 
 namespace tarvin {
 

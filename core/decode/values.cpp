@@ -1,6 +1,6 @@
-#include "decode/values.h"
+#include "core/decode/values.h"
 
-#include "decode/text.h"
+#include "core/decode/text.h"
 
 namespace tarvin {
 

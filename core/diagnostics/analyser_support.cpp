@@ -1,6 +1,6 @@
-#include "diagnostics/analyser_support.h"
+#include "core/diagnostics/analyser_support.h"
 
-#include "diagnostics/unit_type.h"
+#include "core/diagnostics/unit_type.h"
 
 namespace tarvin {
 

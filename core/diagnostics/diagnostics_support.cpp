@@ -1,4 +1,4 @@
-#include "diagnostics/diagnostics_support.h"
+#include "core/diagnostics/diagnostics_support.h"
 
 namespace tarvin {
 

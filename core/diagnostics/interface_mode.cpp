@@ -1,7 +1,7 @@
-#include "diagnostics/interface_mode.h"
+#include "core/diagnostics/interface_mode.h"
 
-#include "decode/hex.h"
-#include "link/framing.h"
+#include "core/decode/hex.h"
+#include "core/link/framing.h"
 
 namespace tarvin {
 

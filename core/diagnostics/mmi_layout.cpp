@@ -1,7 +1,7 @@
-#include "diagnostics/mmi_layout.h"
+#include "core/diagnostics/mmi_layout.h"
 
-#include "decode/hex.h"
-#include "diagnostics/mmi_results.h"
+#include "core/decode/hex.h"
+#include "core/diagnostics/mmi_results.h"
 
 namespace tarvin {
 

@@ -1,6 +1,6 @@
-#include "diagnostics/mmi_results.h"
+#include "core/diagnostics/mmi_results.h"
 
-#include "decode/hex.h"
+#include "core/decode/hex.h"
 
 namespace tarvin {
 
@@ -44,6 +44,7 @@ void MMIResults::ClearMMIResults()
 {
     m_table.fill(0);
     m_lastIndex = 0;
+    m_reports = 0;
 }
 
 namespace {
@@ -107,6 +108,7 @@ void MMIResults::CollectLevels(const std::uint8_t* bytes, int count, int a)
         ++j;
     }
     m_lastIndex = static_cast<std::uint8_t>(j - 1);
+    ++m_reports;
 }
 
 void MMIResults::CollectStates(const std::uint8_t* bytes, int count, int a)
@@ -136,6 +138,7 @@ void MMIResults::CollectStates(const std::uint8_t* bytes, int count, int a)
         }
     }
     m_lastIndex = static_cast<std::uint8_t>(i - 1);
+    ++m_reports;
 }
 
 } // namespace tarvin

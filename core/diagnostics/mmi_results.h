@@ -54,6 +54,8 @@ public:
     }
     const std::array<std::int32_t, kSize>& table() const { return m_table; }
     std::uint8_t lastIndex() const { return m_lastIndex; }
+    // Whole reports taken since the last clear: 0 when nobody answered.
+    int reports() const { return m_reports; }
 
 private:
     void CollectLevels(const std::uint8_t* bytes, int count, int a);
@@ -61,6 +63,7 @@ private:
 
     std::array<std::int32_t, kSize> m_table{};
     std::uint8_t m_lastIndex = 0;
+    int m_reports = 0;
     int m_mode = kMMINone;
 };
 

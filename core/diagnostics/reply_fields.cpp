@@ -1,6 +1,8 @@
-#include "diagnostics/reply_fields.h"
+#include "core/diagnostics/reply_fields.h"
 
-#include "decode/hex.h"
+#include "core/decode/hex.h"
+
+#include <cctype>
 
 namespace tarvin {
 
@@ -160,10 +162,20 @@ std::string PCIDetailsText(const PCIDetails& details, int firmwareVersion,
     return text;
 }
 
-std::string UnitReplyPattern(int pathLength, std::string_view tail)
+std::string UnitReplyPattern(int unit, std::string_view path, std::string_view tail)
 {
+    std::string route;
+    for (const char c : path)
+        route += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string source = HexByte(static_cast<unsigned>(unit) & 0xFF);
     std::string pattern = "86";
-    pattern.append(static_cast<std::size_t>(pathLength < 0 ? 0 : pathLength) + 6, '?');
+    if (route.size() < 2) {
+        pattern += source + "????";
+    } else {
+        // Routed: the first bridge, 00 and the number of bridges, the
+        // further bridges, then the unit itself.
+        pattern += route.substr(0, 2) + "????" + route.substr(2) + source;
+    }
     pattern += tail;
     return pattern;
 }
@@ -202,14 +214,41 @@ std::string UnitTypeListText(const UnitTypeTable& table, bool hexNumbers)
     return text;
 }
 
+std::string NoReplyText(int unit, bool hexNumbers)
+{
+    return "No reply from unit " + NumberString(unit, hexNumbers);
+}
+
+std::string UnitListMissingText(const std::vector<int>& silent, int asked, int present,
+                                std::string_view stoppedBy, bool hexNumbers)
+{
+    if (present == 0)
+        return "No unit answered the Installation MMI.";
+    std::string text;
+    if (!silent.empty()) {
+        text = silent.size() == 1 ? "Incomplete: no reply from unit "
+                                  : "Incomplete: no reply from units ";
+        for (std::size_t i = 0; i < silent.size(); ++i)
+            text += (i ? ", " : "") + NumberString(silent[i], hexNumbers);
+        text += ".";
+    }
+    if (asked < present) {
+        if (!text.empty())
+            text += "\r";
+        text += "Incomplete: " + std::string(stoppedBy.empty() ? "stopped" : stoppedBy) +
+                " after " + std::to_string(asked) + " of " + std::to_string(present) + " units.";
+    }
+    return text;
+}
+
 std::string UnitDataImage::BlockCommandBody(int block)
 {
     return "1A" + HexByte(static_cast<unsigned>(kBlockSize * block)) + "08";
 }
 
-std::string UnitDataImage::BlockReplyPattern(int block, int pathLength)
+std::string UnitDataImage::BlockReplyPattern(int block, int unit, std::string_view path)
 {
-    return UnitReplyPattern(pathLength,
+    return UnitReplyPattern(unit, path,
                             "89" + HexByte(static_cast<unsigned>(kBlockSize * block)) + "*");
 }
 

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarvin {
 
@@ -99,8 +100,11 @@ constexpr const char* kIdentifyTypeBody = "2101";
 constexpr const char* kIdentifyFirmwareBody = "2102";
 constexpr const char* kIdentifyVoltageBody = "2107";
 
-// "86", P + 6 characters "?", then `tail` (such as "8901*").
-std::string UnitReplyPattern(int pathLength, std::string_view tail);
+// The reply of `unit` reached over `path` (the network path text, empty on
+// the local network), then `tail` (such as "8901*"): "86", the source unit
+// (locally) or the first bridge, "????", the further bridges and the unit.
+// Only a reply from the unit and network asked matches it.
+std::string UnitReplyPattern(int unit, std::string_view path, std::string_view tail);
 
 // The unit type (eight data bytes) and supply voltage (five data bytes) of
 // a unit's reply, decoded and trimmed; empty when there is no reply.
@@ -120,6 +124,15 @@ using UnitTypeTable = std::array<std::string, 256>;
 // The "Identify All Units" text: a line per address with a type.
 std::string UnitTypeListText(const UnitTypeTable& table, bool hexNumbers);
 
+// "No reply from unit 05".
+std::string NoReplyText(int unit, bool hexNumbers);
+// What a unit list lacks, as a closing paragraph: the units that did not
+// answer, and where the listing stopped when it was cut short (`stoppedBy`
+// "cancelled" or "the link was lost", empty when it ran to the end after
+// asking `asked` of `present` units). Empty when nothing is missing.
+std::string UnitListMissingText(const std::vector<int>& silent, int asked, int present,
+                                std::string_view stoppedBy, bool hexNumbers);
+
 // --- The unit data image ("Get EEPROM Data"): 32 blocks of 8 bytes ---
 
 class UnitDataImage
@@ -131,7 +144,7 @@ public:
 
     // Recall Parameter 8·block, count 8 (to go after the unit's CAL header).
     static std::string BlockCommandBody(int block);
-    static std::string BlockReplyPattern(int block, int pathLength);
+    static std::string BlockReplyPattern(int block, int unit, std::string_view path);
 
     // Stores the eight bytes of a block reply; a missing reply or missing
     // characters give 0 bytes.

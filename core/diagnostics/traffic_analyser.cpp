@@ -1,12 +1,12 @@
-#include "diagnostics/traffic_analyser.h"
+#include "core/diagnostics/traffic_analyser.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 
-#include "decode/applications.h"
-#include "decode/hex.h"
+#include "core/decode/applications.h"
+#include "core/decode/hex.h"
 
 namespace tarvin {
 

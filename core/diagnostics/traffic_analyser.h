@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "diagnostics/reply_fields.h"
+#include "core/diagnostics/reply_fields.h"
 
 namespace tarvin {
 

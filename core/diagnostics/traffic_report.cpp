@@ -1,4 +1,4 @@
-#include "diagnostics/traffic_report.h"
+#include "core/diagnostics/traffic_report.h"
 
 namespace tarvin {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "diagnostics/traffic_analyser.h"
+#include "core/diagnostics/traffic_analyser.h"
 
 namespace tarvin {
 

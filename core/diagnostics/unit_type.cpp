@@ -1,9 +1,9 @@
-#include "diagnostics/unit_type.h"
+#include "core/diagnostics/unit_type.h"
 
 #include <vector>
 
-#include "diagnostics/reply_fields.h"
-#include "link/framing.h"
+#include "core/diagnostics/reply_fields.h"
+#include "core/link/framing.h"
 
 namespace tarvin {
 

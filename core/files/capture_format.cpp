@@ -1,4 +1,4 @@
-#include "files/capture_format.h"
+#include "core/files/capture_format.h"
 
 namespace tarvin {
 

@@ -1,6 +1,6 @@
-#include "files/data_file.h"
+#include "core/files/data_file.h"
 
-#include "files/text_lines.h"
+#include "core/files/text_lines.h"
 
 #include <cctype>
 

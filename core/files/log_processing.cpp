@@ -1,6 +1,6 @@
-#include "files/log_processing.h"
+#include "core/files/log_processing.h"
 
-#include "files/text_lines.h"
+#include "core/files/text_lines.h"
 
 namespace tarvin {
 

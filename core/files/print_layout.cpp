@@ -1,4 +1,4 @@
-#include "files/print_layout.h"
+#include "core/files/print_layout.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "files/settings.h"
+#include "core/files/settings.h"
 
 #include <cerrno>
 #include <climits>

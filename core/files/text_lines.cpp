@@ -1,4 +1,4 @@
-#include "files/text_lines.h"
+#include "core/files/text_lines.h"
 
 namespace tarvin {
 

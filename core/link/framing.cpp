@@ -1,6 +1,6 @@
-#include "link/framing.h"
+#include "core/link/framing.h"
 
-#include "decode/hex.h"
+#include "core/decode/hex.h"
 
 namespace tarvin {
 

@@ -1,6 +1,6 @@
-#include "link/line_assembler.h"
+#include "core/link/line_assembler.h"
 
-#include "decode/hex.h"
+#include "core/decode/hex.h"
 
 namespace tarvin {
 

@@ -1,4 +1,4 @@
-#include "link/log_text.h"
+#include "core/link/log_text.h"
 
 #include <cstdio>
 

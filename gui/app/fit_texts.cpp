@@ -1,4 +1,4 @@
-#include "app/fit_texts.h"
+#include "gui/app/fit_texts.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

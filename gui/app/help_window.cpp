@@ -1,4 +1,4 @@
-#include "app/help_window.h"
+#include "gui/app/help_window.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/log_highlighter.h"
+#include "gui/app/log_highlighter.h"
 
 namespace tarvin {
 

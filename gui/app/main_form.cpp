@@ -1,28 +1,29 @@
-#include "app/main_form.h"
+#include "gui/app/main_form.h"
 
-#include "app/help_window.h"
-#include "app/log_highlighter.h"
-#include "app/options_form.h"
-#include "app/prompter.h"
-#include "app/shell_files.h"
-#include "app/user_buttons.h"
-#include "compose/cal_tab.h"
-#include "compose/control_tab.h"
-#include "compose/lighting_tab.h"
-#include "compose/measurement_tab.h"
-#include "compose/security_master_tab.h"
-#include "compose/security_slave_tab.h"
-#include "compose/telephony_master_tab.h"
-#include "compose/telephony_slave_tab.h"
-#include "compose/time_tab.h"
-#include "decode/hex.h"
-#include "decode/interpret.h"
-#include "diagnostics/diagnostics.h"
-#include "diagnostics/interface_tools.h"
-#include "link/framing.h"
-#include "link/link_session.h"
-#include "link/log_text.h"
-#include "link/settings_store.h"
+#include "core/decode/hex.h"
+#include "core/decode/interpret.h"
+#include "core/link/framing.h"
+#include "core/link/log_text.h"
+#include "gui/app/help_window.h"
+#include "gui/app/log_highlighter.h"
+#include "gui/app/options_form.h"
+#include "gui/app/prompter.h"
+#include "gui/app/shell_files.h"
+#include "gui/app/user_buttons.h"
+#include "gui/compose/cal_tab.h"
+#include "gui/compose/control_tab.h"
+#include "gui/compose/lighting_tab.h"
+#include "gui/compose/measurement_tab.h"
+#include "gui/compose/security_master_tab.h"
+#include "gui/compose/security_slave_tab.h"
+#include "gui/compose/telephony_master_tab.h"
+#include "gui/compose/telephony_slave_tab.h"
+#include "gui/compose/time_tab.h"
+#include "gui/diagnostics/diagnostics.h"
+#include "gui/diagnostics/interface_tools.h"
+#include "session/link_session.h"
+#include "session/session.h"
+#include "session/settings_store.h"
 
 #include <QAction>
 #include <QApplication>
@@ -117,17 +118,21 @@ TMainForm::TMainForm(const QStringList& arguments, Prompter* prompter, QWidget* 
         prompter = m_ownPrompter.get();
     }
     m_prompter = prompter;
-    m_clock = [] { return QDateTime::currentDateTime(); };
-    m_link = new LinkSession(m_state, m_settings, this);
-    m_link->setObjectName(QStringLiteral("LinkSession"));
-    m_link->setDescriber([this](const QByteArray& text) {
-        return Latin1(m_decoder.DecodeMessage(text.toStdString(), m_decodeOptions + SentCommand,
-                                              decodeContext()));
+    m_session = new Session(this);
+    m_session->setObjectName(QStringLiteral("Session"));
+    connect(m_session, &Session::logged, this, [this](int direction, const QString& line) {
+        AddToPane((direction == 1 || settings().combineLists) ? TransmitMemo : ReceiveMemo, line);
     });
-    connect(m_link, &LinkSession::transmitted, this,
-            [this](const QString& description) { DisplaySerialString(1, description); });
-    connect(m_link, &LinkSession::lineCompleted, this, &TMainForm::ReceiveLine);
-    connect(m_link, &LinkSession::socketError, this, &TMainForm::ClientSocket1Error);
+    connect(m_session, &Session::error, this, [this](const QString& text) {
+        m_prompter->message(this, Prompter::Icon::Error, text);
+    });
+    connect(&link(), &LinkSession::socketError, this, &TMainForm::ClientSocket1Error);
+    connect(m_session, &Session::connectionChanged, this, &TMainForm::ShowConnection);
+    connect(m_session, &Session::linkLost, this, &TMainForm::LinkLost);
+    connect(m_session, &Session::commandStarted, this, &TMainForm::CommandStarted);
+    connect(m_session, &Session::commandProgress, this,
+            [this](const QString& text) { CommandStatusLabel->setText(text); });
+    connect(m_session, &Session::commandFinished, this, &TMainForm::CommandFinished);
 
     m_diagnostics = new Diagnostics(*this);
     m_shellFiles = new ShellFiles(*this);
@@ -152,11 +157,20 @@ TMainForm::TMainForm(const QStringList& arguments, Prompter* prompter, QWidget* 
     layout->addWidget(Panel2);
     layout->addWidget(PageControl1);
     BuildMenus();
+    BuildStatusBar();
     ConnectShell();
     FormCreate();
     m_diagnostics->wire();
     m_interfaceTools = new InterfaceTools(*this);
     m_interfaceTools->wire();
+    // After the log: the analyser's count and the MMI collector; reply waits
+    // see the line last.
+    connect(m_session, &Session::received, this, [this](const ReceivedLine& line) {
+        if (state().allMonitor)
+            m_interfaceTools->CountAnalyserMessage(line.part);
+        if (state().mmiMode != 0)
+            m_diagnostics->CollectMMIReply(line.part);
+    });
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -204,6 +218,9 @@ void TMainForm::BuildToolBar()
     connect(SpeedButton6, &QToolButton::clicked, this, [this] { ShowHelp(0); });
     connect(RemoteNetworkCheckBox, &QCheckBox::clicked, this,
             &TMainForm::RemoteNetworkCheckBoxClick);
+    connect(NetworkPathEdit, &QLineEdit::textChanged, this, [this](const QString& path) {
+        m_session->setRemotePath(RemoteNetworkCheckBox->isChecked(), path);
+    });
 }
 
 void TMainForm::BuildLogArea()
@@ -429,23 +446,23 @@ void TMainForm::BuildMenus()
     connect(EnableDebugItem, &QAction::triggered, this, &TMainForm::EnableDebugItemClick);
     connect(ClearLists1, &QAction::triggered, this, &TMainForm::ClearSpeedButtonClick);
     connect(ShowASCIIItem, &QAction::toggled, this, [this](bool on) {
-        m_settings.showAscii = on;
-        m_link->setShowAscii(on);
+        settings().showAscii = on;
+        link().setShowAscii(on);
     });
     connect(ShowDecodedMessageItem, &QAction::toggled, this,
-            [this](bool on) { m_state.showDecodedMessage = on; });
+            [this](bool on) { state().showDecodedMessage = on; });
     connect(LogCommandsItem, &QAction::triggered, this, [this] {
         LogCommandsItem->setChecked(!LogCommandsItem->isChecked());
         LogCommandsItemClick();
     });
     connect(HexadecimalNumbersItem, &QAction::toggled, this, [this](bool on) {
-        m_settings.hexNumbers = on;
+        m_session->setHexNumbers(on);
         UpdateAllCombos();
     });
-    connect(ShowTimeItem, &QAction::toggled, this, [this](bool on) { m_settings.showTime = on; });
+    connect(ShowTimeItem, &QAction::toggled, this, [this](bool on) { settings().showTime = on; });
     connect(UseAcknowledgementCharactersItem, &QAction::toggled, this, [this](bool on) {
-        m_settings.ackChar = on;
-        m_link->setUseAcknowledgement(on);
+        settings().ackChar = on;
+        link().setUseAcknowledgement(on);
     });
 
     HelpMenu = Named(bar->addMenu(QStringLiteral("&Help")), "HelpMenu");
@@ -546,12 +563,12 @@ void TMainForm::FormCreate()
 {
     // The log display switch is set and the decoded-message flag cleared,
     // until the restricted surface below turns it on again.
-    m_state.logDisplay = true;
-    m_state.showDecodedMessage = false;
+    state().logDisplay = true;
+    state().showDecodedMessage = false;
     PageControl1->setCurrentIndex(0);
-    m_state.interfaceOptions = 0;
-    m_state.pciOptionByte = 0;
-    m_link->ack().reset();
+    state().interfaceOptions = 0;
+    state().pciOptionByte = 0;
+    link().ack().reset();
 
     // The restricted surface.
     for (QWidget* page :
@@ -571,9 +588,9 @@ void TMainForm::FormCreate()
                        ShowDecodedMessageItem, InterpretCommand1, ShowASCIIItem})
         a->setVisible(false);
 
-    m_settings.combineLists = true;
-    m_settings.showMessage = true;
-    m_state.showDecodedMessage = true;
+    settings().combineLists = true;
+    settings().showMessage = true;
+    state().showDecodedMessage = true;
     setWindowTitle(kTitle);
     EnableItems();
 }
@@ -603,13 +620,13 @@ void TMainForm::resizeEvent(QResizeEvent* event)
 
 void TMainForm::FormShow()
 {
-    ReadSettingsStore(m_settings);
+    ReadSettingsStore(settings());
     // The check marks carry these switches; setting them runs their handlers.
-    HexadecimalNumbersItem->setChecked(m_settings.hexNumbers);
+    HexadecimalNumbersItem->setChecked(settings().hexNumbers);
     UpdateAllCombos();
-    ShowTimeItem->setChecked(m_settings.showTime);
-    UseAcknowledgementCharactersItem->setChecked(m_settings.ackChar);
-    m_link->setUseAcknowledgement(m_settings.ackChar);
+    ShowTimeItem->setChecked(settings().showTime);
+    UseAcknowledgementCharactersItem->setChecked(settings().ackChar);
+    link().setUseAcknowledgement(settings().ackChar);
     SetLists();
     SetDecodeOptions();
     if (!m_arguments.isEmpty() && m_arguments.first() == QLatin1String("/enabledebug"))
@@ -618,15 +635,14 @@ void TMainForm::FormShow()
 
 void TMainForm::FormDestroy()
 {
-    m_settings.showAscii = ShowASCIIItem->isChecked();
-    m_settings.showDecodedMessage = ShowDecodedMessageItem->isChecked();
-    m_settings.hexNumbers = HexadecimalNumbersItem->isChecked();
-    m_settings.showTime = ShowTimeItem->isChecked();
-    m_settings.ackChar = UseAcknowledgementCharactersItem->isChecked();
-    WriteSettingsStore(m_settings);
+    settings().showAscii = ShowASCIIItem->isChecked();
+    settings().showDecodedMessage = ShowDecodedMessageItem->isChecked();
+    settings().hexNumbers = HexadecimalNumbersItem->isChecked();
+    settings().showTime = ShowTimeItem->isChecked();
+    settings().ackChar = UseAcknowledgementCharactersItem->isChecked();
+    WriteSettingsStore(settings());
     CloseComms();
-    if (m_commandLog)
-        m_commandLog->close();
+    m_session->closeCommandLog();
 }
 
 // ---------------------------------------------------------------------------
@@ -636,7 +652,7 @@ void TMainForm::SetLists()
 {
     if (!TransmitHeaderPanel)
         return;
-    if (m_settings.combineLists) {
+    if (settings().combineLists) {
         TransmitHeaderPanel->setText(QStringLiteral("Transmit and Receive Data"));
         ReceivePanel->hide();
         Splitter1->setSizes({Splitter1->width(), 1});
@@ -650,32 +666,57 @@ void TMainForm::SetLists()
 
 void TMainForm::SetDecodeOptions()
 {
-    m_decodeOptions = m_settings.decodeOptions();
+    m_session->setDecodeOptions(settings().decodeOptions());
 }
 
 bool TMainForm::hexNumbers() const
 {
-    // The pages fill their lists before the menus exist; until then the
-    // switch has its design state (checked). FormShow redraws every list.
-    return HexadecimalNumbersItem ? HexadecimalNumbersItem->isChecked() : true;
+    return m_session->hexNumbers();
 }
 
 DecodeContext TMainForm::decodeContext() const
 {
-    DecodeContext context;
-    context.hexNumbers = hexNumbers();
-    context.interfaceOptions = m_state.interfaceOptions;
-    return context;
+    return m_session->decodeContext();
+}
+
+int TMainForm::decodeOptions() const
+{
+    return m_session->decodeOptions();
 }
 
 QString TMainForm::NumberString(long long n) const
 {
-    return Latin1(tarvin::NumberString(n, hexNumbers()));
+    return m_session->NumberString(n);
 }
 
 long long TMainForm::StringToNumber(const QString& text) const
 {
-    return tarvin::StringToNumber(text.toLatin1().toStdString(), hexNumbers());
+    return m_session->StringToNumber(text);
+}
+
+ProgramState& TMainForm::state()
+{
+    return m_session->state();
+}
+
+Settings& TMainForm::settings()
+{
+    return m_session->settings();
+}
+
+LinkSession& TMainForm::link()
+{
+    return m_session->link();
+}
+
+Decoder& TMainForm::decoder()
+{
+    return m_session->decoder();
+}
+
+void TMainForm::setClock(std::function<QDateTime()> clock)
+{
+    m_session->setClock(std::move(clock));
 }
 
 void TMainForm::FillCombo(QComboBox* combo, int index)
@@ -712,17 +753,26 @@ void TMainForm::UpdateAllCombos()
 
 void TMainForm::EnableItems()
 {
-    const bool c = m_state.connected;
+    const bool c = state().connected;
+    // While a command waits, the other commands that wait are off, not
+    // silently ignored; the running one ends with Cancel or Esc.
+    const bool free = c && !m_session->busy();
     for (QAction* a : {ExecuteFile1, InstallationMMIItem, ApplicationMMIItem, IdentifyItem,
                        IdentifyAllItem, SetMode1, SetModeofOtherPCIItem, GetPCIDataItem, UnitType1,
                        GetUnitVoltagesItem, AnalyserItem, GetEEPROMDataItem})
-        a->setEnabled(c);
-    const bool level = c && m_state.firmwareVersion >= 0x400;
+        a->setEnabled(free);
+    const bool level = free && state().firmwareVersion >= 0x400;
     LevelMMIItem->setEnabled(level);
     for (QWidget* panel : {Panel1, Panel2})
         for (QWidget* w : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            w->setEnabled(c);
+            w->setEnabled(free);
     LevelMMIButton->setEnabled(level);
+    // Without a firmware version (the PCI did not answer Get PCI Data) the
+    // buttons that depend on the PCI are off; the menu items stay.
+    if (state().firmwareVersion == 0)
+        for (QPushButton* b : {ModeButton, StandardButton, InstallationMMIButton,
+                               ApplicationMMIButton, LevelMMIButton, PCIDataButton})
+            b->setEnabled(false);
     for (int i = 0; i < PageControl1->count(); ++i) {
         for (QWidget* w :
              PageControl1->widget(i)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
@@ -742,7 +792,7 @@ void TMainForm::EnableDebugItemClick()
     ShowASCIIItem->setVisible(true);
     AnalyserItem->setVisible(true);
     GetEEPROMDataItem->setVisible(true);
-    m_state.debugMode = true;
+    state().debugMode = true;
 }
 
 void TMainForm::ClearSpeedButtonClick()
@@ -770,133 +820,132 @@ void TMainForm::ShowHelp(int context)
 
 QString TMainForm::dataFolder() const
 {
-    const QString chosen = qEnvironmentVariable("TARVIN_DATA_DIR");
-    if (!chosen.isEmpty()) {
-        QDir().mkpath(chosen);
-        return chosen;
-    }
-    const QString beside = QCoreApplication::applicationDirPath();
-    if (QFileInfo(beside).isWritable())
-        return beside;
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(data);
-    return data;
+    return Session::dataFolder();
 }
 
 // ---------------------------------------------------------------------------
 // Link
 
+void TMainForm::BuildStatusBar()
+{
+    // The connection is always in view, in a field of its own that messages
+    // do not cover; the running command and its Cancel sit beside it.
+    ConnectionStatusLabel = Named(new QLabel(statusBar()), "ConnectionStatusLabel");
+    ConnectionStatusLabel->setFrameShape(QFrame::Panel);
+    ConnectionStatusLabel->setFrameShadow(QFrame::Sunken);
+    CommandStatusLabel = Named(new QLabel(statusBar()), "CommandStatusLabel");
+    CancelCommandButton =
+        Named(new QPushButton(QStringLiteral("Cancel"), statusBar()), "CancelCommandButton");
+    CancelCommandButton->setToolTip(QStringLiteral("End the running command (Esc)"));
+    CommandStatusLabel->hide();
+    CancelCommandButton->hide();
+    statusBar()->addPermanentWidget(CommandStatusLabel);
+    statusBar()->addPermanentWidget(CancelCommandButton);
+    statusBar()->addPermanentWidget(ConnectionStatusLabel);
+    connect(CancelCommandButton, &QPushButton::clicked, m_session, &Session::cancel);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setObjectName(QStringLiteral("CancelCommandShortcut"));
+    connect(escape, &QShortcut::activated, m_session, &Session::cancel);
+    ShowConnection();
+}
+
+void TMainForm::ShowConnection()
+{
+    ConnectionStatusLabel->setText(m_session->connectionText());
+    ConnecttoPCIItem->setChecked(m_session->connected());
+    EnableItems();
+}
+
+void TMainForm::LinkLost(const QString& message)
+{
+    // Commands waiting on the link have ended with it; scripts, toggle and
+    // random traffic stop on the same signal.
+    ShowConnection();
+    m_prompter->message(this, Prompter::Icon::Error, message);
+}
+
+void TMainForm::CommandStarted(const QString&)
+{
+    CommandStatusLabel->show();
+    CancelCommandButton->show();
+    EnableItems();
+}
+
+void TMainForm::CommandFinished(const QString& name, bool interrupted)
+{
+    CommandStatusLabel->hide();
+    CancelCommandButton->hide();
+    CommandStatusLabel->clear();
+    if (interrupted)
+        statusBar()->showMessage(
+            name + (link().lost() ? QStringLiteral(": link lost") : QStringLiteral(" cancelled")),
+            10000);
+    ShowConnection();
+}
+
 bool TMainForm::CommsOpen() const
 {
-    return m_link->CommsOpen();
-}
-
-QString TMainForm::SocketboxName() const
-{
-    return QStringLiteral("IP Address %1, Port %2")
-        .arg(Latin1(m_settings.ipAddress))
-        .arg(m_settings.port);
-}
-
-bool TMainForm::OpenComms()
-{
-    // Stored settings that cannot work (edited by hand, or from an older
-    // version) are named, not tried: a port outside 16 bits would wrap.
-    if (m_settings.usesTcp() &&
-        (m_settings.ipAddress.empty() || m_settings.port < 1 || m_settings.port > 65535)) {
-        m_prompter->message(this, Prompter::Icon::Error,
-                            QStringLiteral("Cannot connect to the Socketbox at %1: set its IP "
-                                           "address and a port from 1 to 65535 in Program Options.")
-                                .arg(SocketboxName()));
-        return false;
-    }
-    QString error;
-    if (m_link->OpenComms(&error))
-        return true;
-    const QStringList ports = ListedSerialPorts();
-    m_prompter->message(
-        this, Prompter::Icon::Error,
-        QStringLiteral("Cannot open serial port %1: %2\r").arg(Latin1(m_settings.comPort), error) +
-            (ports.isEmpty() ? QStringLiteral("This computer lists no serial ports.")
-                             : QStringLiteral("Serial ports on this computer: ") +
-                                   ports.join(QStringLiteral(", "))));
-    return false;
+    return m_session->link().CommsOpen();
 }
 
 void TMainForm::CloseComms()
 {
-    m_link->CloseComms();
+    m_session->Disconnect();
 }
 
 void TMainForm::SendString(const QByteArray& text)
 {
-    m_link->SendString(text);
+    link().SendString(text);
 }
 
 void TMainForm::SetFlowControl(bool on)
 {
-    m_link->SetFlowControl(on);
+    link().SetFlowControl(on);
 }
 
 void TMainForm::Delay(double seconds)
 {
-    m_link->Delay(seconds);
+    m_session->Delay(seconds);
 }
 
 void TMainForm::ConnecttoPCIItemClick()
 {
-    // A second click while the handshake waits is ignored; the first one
-    // finishes within its 3 s.
-    if (m_connecting)
-        return;
-    m_state.connected = false;
-    if (ConnecttoPCIItem->isChecked()) {
-        ConnecttoPCIItem->setChecked(false);
-        CloseComms();
-        EnableItems();
+    if (m_session->connected() || link().CommsOpen()) {
+        m_session->Disconnect();
         return;
     }
-    m_connecting = true;
-    if (!OpenComms()) {
-        m_connecting = false;
-        EnableItems();
+    QString failure;
+    bool connected = false;
+    {
+        Session::Command command = m_session->begin(QStringLiteral("Connect"));
+        // A click while another command waits, or the handshake itself, does nothing.
+        if (!command)
+            return;
+        connected = m_session->Connect(&failure);
+    }
+    if (!connected) {
+        if (!failure.isEmpty())
+            m_prompter->message(this, Prompter::Icon::Error, failure);
         return;
     }
-    ConnecttoPCIItem->setChecked(true);
-    SendTarvinString("~~~", QStringLiteral("Set Basic Mode"));
-    const bool answered = m_link->waiter().waitUntil([this] { return m_state.connected; }, 3000);
-    m_connecting = false;
-    if (answered && CommsOpen()) {
-        PCIDataButtonClick();
-        ClearSpeedButtonClick();
-        EnableItems();
-        return;
-    }
-    m_state.connected = false;
-    const QString text =
-        m_settings.usesTcp()
-            ? QStringLiteral("Socketbox not found at ") + SocketboxName()
-            : QStringLiteral("PCI Not Found on Serial Port ") + Latin1(m_settings.comPort);
-    ConnecttoPCIItem->setChecked(false);
-    CloseComms();
-    EnableItems();
-    m_prompter->message(this, Prompter::Icon::Error, text);
+    PCIDataButtonClick();
+    ClearSpeedButtonClick();
+    ShowConnection();
 }
 
 void TMainForm::ResetPCI()
 {
-    m_link->SendModeSequence(kBasicMode);
+    m_session->ResetPCI();
 }
 
 void TMainForm::SetSmartMode()
 {
-    m_link->SendModeSequence(kSmartMode);
+    m_session->SetSmartMode();
 }
 
 void TMainForm::SetDefaultMode()
 {
-    m_link->SendModeSequence(kDefaultMode);
-    m_state.allMonitor = false;
+    m_session->SetDefaultMode();
 }
 
 void TMainForm::DefaultModeButtonClick()
@@ -922,13 +971,11 @@ void TMainForm::PCIDataButtonClick()
     m_diagnostics->PCIDataButtonClick();
 }
 
-void TMainForm::ClientSocket1Error(int code, const QString& text)
+void TMainForm::ClientSocket1Error(int, const QString& text)
 {
-    // Straight into the pane: no time stamp, not in the command log.
-    AddToPane(TransmitMemo, QStringLiteral("Socketbox Socket Error : %1").arg(code));
-    if (m_connecting)
-        return; // the handshake reports a link that does not come up
-    m_prompter->message(this, Prompter::Icon::Error, text);
+    // Straight into the pane: no time stamp, not in the command log. What
+    // the user hears comes from the handshake or from the link's loss.
+    AddToPane(TransmitMemo, QStringLiteral("Socketbox Socket Error : ") + text);
 }
 
 // ---------------------------------------------------------------------------
@@ -936,14 +983,7 @@ void TMainForm::ClientSocket1Error(int code, const QString& text)
 
 QString TMainForm::TimeStampText() const
 {
-    const QDateTime now = m_clock();
-    const QTime t = now.time();
-    const std::string date =
-        m_settings.showDate
-            ? QLocale::system().toString(now.date(), QLocale::ShortFormat).toLatin1().toStdString()
-            : std::string();
-    return Latin1(tarvin::TimeStampText({t.hour(), t.minute(), t.second(), t.msec()},
-                                        m_settings.timeDP, date));
+    return m_session->TimeStampText();
 }
 
 void TMainForm::AddToPane(QPlainTextEdit* pane, const QString& line)
@@ -955,30 +995,7 @@ void TMainForm::AddToPane(QPlainTextEdit* pane, const QString& line)
 
 void TMainForm::DisplaySerialString(int direction, const QString& text)
 {
-    if (!m_state.logDisplay)
-        return;
-    const Direction dir = direction == 1 ? Direction::Transmitted : Direction::Received;
-    const std::string stamp =
-        m_settings.showTime ? TimeStampText().toLatin1().toStdString() : std::string();
-    const std::string body = text.toLatin1().toStdString();
-    const QString line = Latin1(PaneLine(dir, body, m_settings.combineLists, stamp));
-    AddToPane((direction == 1 || m_settings.combineLists) ? TransmitMemo : ReceiveMemo, line);
-    if (LogCommandsItem->isChecked())
-        WriteCommandLog(Latin1(CommandLogLine(dir, body, stamp)));
-}
-
-void TMainForm::ReceiveLine(const ReceivedLine& line)
-{
-    if (!m_state.allMonitor && m_state.showDecodedMessage) {
-        const std::string description =
-            m_decoder.DecodeMessage(line.part, m_decodeOptions, decodeContext());
-        if (!description.empty())
-            DisplaySerialString(2, Latin1(description));
-    }
-    if (m_state.allMonitor)
-        m_interfaceTools->CountAnalyserMessage(line.part);
-    if (m_state.mmiMode != 0)
-        m_diagnostics->CollectMMIReply(line.part);
+    m_session->Log(direction, text);
 }
 
 void TMainForm::SendStringButtonClick()
@@ -995,41 +1012,27 @@ void TMainForm::SendStringButtonClick()
 
 void TMainForm::SendTarvinCommand(const QByteArray& text)
 {
-    m_link->SendTarvinCommand(text);
+    m_session->SendTarvinCommand(text);
 }
 
 void TMainForm::SendTarvinString(const QByteArray& line, const QString& description)
 {
-    m_link->SendTarvinString(line, description);
-}
-
-QByteArray TMainForm::HeaderOrRefusal(const std::optional<std::string>& header)
-{
-    if (!header) {
-        m_prompter->message(this, Prompter::Icon::Error,
-                            QStringLiteral("Invalid Remote Network Path."));
-        return {};
-    }
-    return QByteArray::fromStdString(*header);
+    m_session->SendTarvinString(line, description);
 }
 
 QByteArray TMainForm::SALHeader(int application)
 {
-    return HeaderOrRefusal(tarvin::SALHeader(application, RemoteNetworkCheckBox->isChecked(),
-                                             NetworkPathEdit->text().toLatin1().toStdString()));
+    return m_session->SALHeader(application);
 }
 
 QByteArray TMainForm::CALHeaderForUnit(int unit)
 {
-    return HeaderOrRefusal(
-        tarvin::CALHeaderForUnit(unit, RemoteNetworkCheckBox->isChecked(),
-                                 NetworkPathEdit->text().toLatin1().toStdString()));
+    return m_session->CALHeaderForUnit(unit);
 }
 
 int TMainForm::GetNetworkPathLength() const
 {
-    return tarvin::GetNetworkPathLength(RemoteNetworkCheckBox->isChecked(),
-                                        NetworkPathEdit->text().toLatin1().toStdString());
+    return m_session->GetNetworkPathLength();
 }
 
 void TMainForm::RemoteNetworkCheckBoxClick()
@@ -1037,12 +1040,13 @@ void TMainForm::RemoteNetworkCheckBoxClick()
     const bool on = RemoteNetworkCheckBox->isChecked();
     NetworkPathEdit->setEnabled(on);
     NetworkPathLabel->setEnabled(on);
+    m_session->setRemotePath(on, NetworkPathEdit->text());
 }
 
-QByteArray TMainForm::SendCALGetResponse(const QByteArray& command, const QByteArray& pattern,
-                                         int seconds, int tries)
+Reply TMainForm::SendCALGetResponse(const QByteArray& command, const QByteArray& pattern,
+                                    int seconds, int tries)
 {
-    return m_link->SendCALGetResponse(command, pattern, seconds, tries);
+    return m_session->SendCALGetResponse(command, pattern, seconds, tries);
 }
 
 // ---------------------------------------------------------------------------
@@ -1056,7 +1060,7 @@ void TMainForm::InterpretCommand1Click()
     if (!ok)
         return;
     const std::string text =
-        InterpretCommandText(typed.toLatin1().toStdString(), decodeContext(), m_decoder);
+        InterpretCommandText(typed.toLatin1().toStdString(), decodeContext(), decoder());
     if (!text.empty())
         m_prompter->message(this, Prompter::Icon::Information, Latin1(text));
 }
@@ -1087,35 +1091,26 @@ void TMainForm::LogCommandsItemClick()
 
 QString TMainForm::commandLogPath() const
 {
-    return QDir(dataFolder()).filePath(QStringLiteral("log.txt"));
+    return m_session->commandLogPath();
 }
 
 bool TMainForm::openCommandLog(bool append)
 {
-    const QString path = commandLogPath();
-    auto file = std::make_unique<QFile>(path);
-    const auto mode = QIODevice::WriteOnly | (append ? QIODevice::Append : QIODevice::Truncate);
-    if (!file->open(mode)) {
-        m_prompter->message(this, Prompter::Icon::Error,
-                            QStringLiteral("Cannot open the command log %1: %2")
-                                .arg(QDir::toNativeSeparators(path), file->errorString()));
-        return false;
-    }
-    m_commandLog = std::move(file);
-    return true;
+    QString error;
+    if (m_session->openCommandLog(append, &error))
+        return true;
+    m_prompter->message(this, Prompter::Icon::Error, error);
+    return false;
 }
 
 void TMainForm::closeCommandLog()
 {
-    m_commandLog.reset();
+    m_session->closeCommandLog();
 }
 
-void TMainForm::WriteCommandLog(const QString& line)
+bool TMainForm::commandLogOpen() const
 {
-    if (!m_commandLog)
-        return;
-    m_commandLog->write(line.toLatin1() + "\r\n");
-    m_commandLog->flush();
+    return m_session->commandLogOpen();
 }
 
 } // namespace tarvin

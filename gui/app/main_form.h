@@ -2,9 +2,9 @@
 // The main window: menus, tool bar, log panes, button bars and the command
 // area. It owns the program-wide state and wires the collaborators together.
 
-#include "decode/decode.h"
-#include "files/settings.h"
-#include "link/program_state.h"
+#include "core/decode/decode.h"
+#include "core/files/settings.h"
+#include "core/link/program_state.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -40,6 +40,8 @@ class ShellFiles;
 class TOptionsForm;
 class UserButtonSlots;
 class LinkSession;
+class Session;
+struct Reply;
 class Prompter;
 struct ReceivedLine;
 
@@ -71,9 +73,6 @@ public:
 
     // --- Link ----------------------------------------------------------
     bool CommsOpen() const;
-    bool OpenComms();
-    // "IP Address A, Port N" of the Socketbox in the settings.
-    QString SocketboxName() const;
     void CloseComms();
     void SendString(const QByteArray& text);
     void SetFlowControl(bool on);
@@ -100,8 +99,8 @@ public:
     QByteArray CALHeaderForUnit(int unit);
     int GetNetworkPathLength() const;
     void RemoteNetworkCheckBoxClick();
-    QByteArray SendCALGetResponse(const QByteArray& command, const QByteArray& pattern, int seconds,
-                                  int tries);
+    Reply SendCALGetResponse(const QByteArray& command, const QByteArray& pattern, int seconds,
+                             int tries);
 
     // --- Decoder dialogs -------------------------------------------------
     void InterpretCommand1Click();
@@ -109,11 +108,12 @@ public:
 
     // --- Files -----------------------------------------------------------
     void LogCommandsItemClick();
-    // The command log "log.txt": opened afresh or for appending, and closed.
+    // The command log "log.txt": opened afresh or for appending (the user
+    // is told when it cannot be), and closed.
     QString commandLogPath() const;
     bool openCommandLog(bool append);
     void closeCommandLog();
-    bool commandLogOpen() const { return m_commandLog != nullptr; }
+    bool commandLogOpen() const;
 
     // --- Options and user buttons -----------------------------------------
     void ProgramOptions1Click();
@@ -130,11 +130,12 @@ public:
     }
 
     // --- State shared with the collaborators ----------------------------
-    ProgramState& state() { return m_state; }
-    Settings& settings() { return m_settings; }
-    LinkSession& link() { return *m_link; }
+    Session& session() { return *m_session; }
+    ProgramState& state();
+    Settings& settings();
+    LinkSession& link();
     Prompter& prompter() { return *m_prompter; }
-    Decoder& decoder() { return m_decoder; }
+    Decoder& decoder();
     Diagnostics& diagnostics() { return *m_diagnostics; }
     InterfaceTools& interfaceTools() { return *m_interfaceTools; }
     ShellFiles& shellFiles() { return *m_shellFiles; }
@@ -143,14 +144,11 @@ public:
     // Redraws the lighting level list; UpdateAllCombos runs it last.
     void setFillLevelCombo(std::function<void()> fill) { m_fillLevelCombo = std::move(fill); }
     DecodeContext decodeContext() const;
-    int decodeOptions() const { return m_decodeOptions; }
+    int decodeOptions() const;
     bool hexNumbers() const;
     // The clock of time stamps; tests replace it.
-    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
-    // Where the program writes its own files (command log, execute.txt,
-    // reports): the folder named by the environment variable TARVIN_DATA_DIR
-    // when set (tests and demos), else the executable's folder when it is
-    // writable, else the user's data folder.
+    void setClock(std::function<QDateTime()> clock);
+    // Where the program writes its own files (command log, reports).
     QString dataFolder() const;
 
     // --- Components (names as the rest of the program knows them) -------
@@ -258,6 +256,10 @@ public:
 
     // Opens the help at a context number (0 = contents).
     void ShowHelp(int context);
+    // The permanent connection field and the running command in the status bar.
+    QLabel* ConnectionStatusLabel = nullptr;
+    QLabel* CommandStatusLabel = nullptr;
+    QPushButton* CancelCommandButton = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -273,21 +275,18 @@ private:
     void ConnectShell();
     void FormCreate();
     void FormDestroy();
-    void ReceiveLine(const ReceivedLine& line);
-    // The header, or empty after telling the user the remote path is refused.
-    QByteArray HeaderOrRefusal(const std::optional<std::string>& header);
+    void BuildStatusBar();
     void ClientSocket1Error(int code, const QString& text);
     void AddToPane(QPlainTextEdit* pane, const QString& line);
-    void WriteCommandLog(const QString& line);
+    void ShowConnection();
+    void LinkLost(const QString& message);
+    void CommandStarted(const QString& name);
+    void CommandFinished(const QString& name, bool interrupted);
 
     QStringList m_arguments;
     std::unique_ptr<Prompter> m_ownPrompter;
     Prompter* m_prompter = nullptr;
-    ProgramState m_state;
-    Settings m_settings;
-    Decoder m_decoder;
-    int m_decodeOptions = 8;
-    LinkSession* m_link = nullptr;
+    Session* m_session = nullptr;
     Diagnostics* m_diagnostics = nullptr;
     InterfaceTools* m_interfaceTools = nullptr;
     ShellFiles* m_shellFiles = nullptr;
@@ -296,11 +295,8 @@ private:
     std::function<int(QDialog&)> m_dialogRunner;
     std::vector<QComboBox*> m_numberedLists;
     std::function<void()> m_fillLevelCombo;
-    std::function<QDateTime()> m_clock;
-    std::unique_ptr<QFile> m_commandLog;
     HelpWindow* m_help = nullptr;
     bool m_shown = false;
-    bool m_connecting = false;
 };
 
 } // namespace tarvin

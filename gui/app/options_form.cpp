@@ -1,9 +1,9 @@
-#include "app/options_form.h"
+#include "gui/app/options_form.h"
 
-#include "app/main_form.h"
-#include "app/prompter.h"
-#include "app/serial_setup_dialog.h"
-#include "link/link_session.h"
+#include "gui/app/main_form.h"
+#include "gui/app/prompter.h"
+#include "gui/app/serial_setup_dialog.h"
+#include "session/link_session.h"
 
 #include <QCheckBox>
 #include <QComboBox>

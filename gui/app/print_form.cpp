@@ -1,9 +1,9 @@
-#include "app/print_form.h"
+#include "gui/app/print_form.h"
 
-#include "app/fit_texts.h"
-#include "app/main_form.h"
-#include "app/prompter.h"
-#include "files/print_layout.h"
+#include "core/files/print_layout.h"
+#include "gui/app/fit_texts.h"
+#include "gui/app/main_form.h"
+#include "gui/app/prompter.h"
 
 #include <QCheckBox>
 #include <QLabel>

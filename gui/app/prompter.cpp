@@ -1,4 +1,4 @@
-#include "app/prompter.h"
+#include "gui/app/prompter.h"
 
 #include <QApplication>
 #include <QDesktopServices>

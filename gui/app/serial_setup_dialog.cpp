@@ -1,4 +1,4 @@
-#include "app/serial_setup_dialog.h"
+#include "gui/app/serial_setup_dialog.h"
 
 #include <QComboBox>
 #include <QFormLayout>

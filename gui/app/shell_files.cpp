@@ -1,13 +1,13 @@
-#include "app/shell_files.h"
+#include "gui/app/shell_files.h"
 
-#include "app/main_form.h"
-#include "app/print_form.h"
-#include "app/prompter.h"
-#include "app/user_buttons.h"
-#include "files/data_file.h"
-#include "files/log_processing.h"
-#include "files/text_lines.h"
-#include "link/link_session.h"
+#include "core/files/data_file.h"
+#include "core/files/log_processing.h"
+#include "core/files/text_lines.h"
+#include "gui/app/main_form.h"
+#include "gui/app/print_form.h"
+#include "gui/app/prompter.h"
+#include "gui/app/user_buttons.h"
+#include "session/link_session.h"
 
 #include <QAction>
 #include <QDialogButtonBox>

@@ -1,8 +1,8 @@
-#include "app/user_buttons.h"
+#include "gui/app/user_buttons.h"
 
-#include "app/main_form.h"
-#include "app/shell_files.h"
-#include "app/string_form.h"
+#include "gui/app/main_form.h"
+#include "gui/app/shell_files.h"
+#include "gui/app/string_form.h"
 
 #include <QAction>
 #include <QPushButton>

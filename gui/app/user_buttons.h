@@ -3,7 +3,7 @@
 // the assignment of the Lighting page's command and the "Set User Key
 // Strings" dialog.
 
-#include "files/data_file.h"
+#include "core/files/data_file.h"
 
 #include <QByteArray>
 #include <QObject>

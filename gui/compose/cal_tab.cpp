@@ -1,10 +1,10 @@
-#include "compose/cal_tab.h"
+#include "gui/compose/cal_tab.h"
 
-#include "app/main_form.h"
-#include "compose/cal.h"
-#include "compose/spin_edit.h"
-#include "compose/tab_support.h"
-#include "link/framing.h"
+#include "core/compose/cal.h"
+#include "core/link/framing.h"
+#include "gui/app/main_form.h"
+#include "gui/compose/spin_edit.h"
+#include "gui/compose/tab_support.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,10 +1,10 @@
-#include "compose/control_tab.h"
+#include "gui/compose/control_tab.h"
 
-#include "app/main_form.h"
-#include "compose/control.h"
-#include "compose/lighting_tab.h"
-#include "compose/radio_group.h"
-#include "compose/tab_support.h"
+#include "core/compose/control.h"
+#include "gui/app/main_form.h"
+#include "gui/compose/lighting_tab.h"
+#include "gui/compose/radio_group.h"
+#include "gui/compose/tab_support.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,10 +1,11 @@
-#include "compose/lighting_tab.h"
+#include "gui/compose/lighting_tab.h"
 
-#include "app/main_form.h"
-#include "app/prompter.h"
-#include "compose/radio_group.h"
-#include "compose/tab_support.h"
-#include "link/link_session.h"
+#include "gui/app/main_form.h"
+#include "gui/app/prompter.h"
+#include "gui/compose/radio_group.h"
+#include "gui/compose/tab_support.h"
+#include "session/link_session.h"
+#include "session/session.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -124,6 +125,7 @@ LightingTab::LightingTab(TMainForm& form, QWidget* parent)
     connect(SendButton, &QPushButton::clicked, this, &LightingTab::SendButtonClick);
     connect(AllOffButton, &QPushButton::clicked, this, &LightingTab::AllOffButtonClick);
     connect(Timer1, &QTimer::timeout, this, &LightingTab::Timer1Timer);
+    connect(&m_form.session(), &Session::linkLost, this, &LightingTab::StopTraffic);
     for (QComboBox* speed : {SpeedComboBox, ToggleSpeedComboBox})
         connect(speed, &QComboBox::currentIndexChanged, this,
                 [this, speed] { SpeedComboBoxChange(speed); });

@@ -2,7 +2,7 @@
 // The Lighting page: on, off and ramp to one group, the All Off sweep, a
 // continuous toggle and random lighting traffic, both driven by Timer1.
 
-#include "compose/lighting.h"
+#include "core/compose/lighting.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,10 +1,10 @@
-#include "compose/measurement_tab.h"
+#include "gui/compose/measurement_tab.h"
 
-#include "app/main_form.h"
-#include "app/prompter.h"
-#include "compose/measurement.h"
-#include "compose/spin_edit.h"
-#include "compose/tab_support.h"
+#include "core/compose/measurement.h"
+#include "gui/app/main_form.h"
+#include "gui/app/prompter.h"
+#include "gui/compose/spin_edit.h"
+#include "gui/compose/tab_support.h"
 
 #include <QComboBox>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "compose/radio_group.h"
+#include "gui/compose/radio_group.h"
 
 #include <QButtonGroup>
 #include <QRadioButton>

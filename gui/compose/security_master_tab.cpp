@@ -1,9 +1,9 @@
-#include "compose/security_master_tab.h"
+#include "gui/compose/security_master_tab.h"
 
-#include "app/main_form.h"
-#include "compose/security.h"
-#include "compose/spin_edit.h"
-#include "compose/tab_support.h"
+#include "core/compose/security.h"
+#include "gui/app/main_form.h"
+#include "gui/compose/spin_edit.h"
+#include "gui/compose/tab_support.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
-#include "compose/spin_edit.h"
+#include "gui/compose/spin_edit.h"
 
-#include "compose/compose_common.h"
-#include "compose/measurement.h"
+#include "core/compose/compose_common.h"
+#include "core/compose/measurement.h"
 
 #include <QLineEdit>
 

@@ -1,7 +1,7 @@
-#include "compose/tab_support.h"
+#include "gui/compose/tab_support.h"
 
-#include "app/main_form.h"
-#include "app/prompter.h"
+#include "gui/app/main_form.h"
+#include "gui/app/prompter.h"
 
 #include <QLabel>
 #include <QMenu>

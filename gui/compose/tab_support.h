@@ -2,7 +2,7 @@
 // Small pieces shared by the command-area pages: building named controls at
 // fixed places, the Latin-1 boundary, and sending a body behind its header.
 
-#include "compose/compose_common.h"
+#include "core/compose/compose_common.h"
 
 #include <QByteArray>
 #include <QComboBox>

@@ -2,7 +2,7 @@
 // The Telephony Master page: the telephone interface's hook state, ringing,
 // dial events, recall numbers and internet request.
 
-#include "compose/compose_common.h"
+#include "core/compose/compose_common.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
-#include "compose/telephony_slave_tab.h"
+#include "gui/compose/telephony_slave_tab.h"
 
-#include "app/main_form.h"
-#include "compose/tab_support.h"
-#include "compose/telephony.h"
+#include "core/compose/telephony.h"
+#include "gui/app/main_form.h"
+#include "gui/compose/tab_support.h"
 
 #include <QGroupBox>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
-#include "compose/time_tab.h"
+#include "gui/compose/time_tab.h"
 
-#include "app/main_form.h"
-#include "compose/control.h"
-#include "compose/tab_support.h"
+#include "core/compose/control.h"
+#include "gui/app/main_form.h"
+#include "gui/compose/tab_support.h"
 
 #include <QPushButton>
 

@@ -1,8 +1,8 @@
-#include "diagnostics/analyser_form.h"
+#include "gui/diagnostics/analyser_form.h"
 
-#include "app/main_form.h"
-#include "app/prompter.h"
-#include "diagnostics/traffic_report.h"
+#include "core/diagnostics/traffic_report.h"
+#include "gui/app/main_form.h"
+#include "gui/app/prompter.h"
 
 #include <QAreaSeries>
 #include <QChart>

@@ -2,8 +2,8 @@
 // The traffic analyser window: live totals, rates and per-item counts of all
 // bus traffic, a chart of the last 60 time slots and the HTML report.
 
-#include "diagnostics/reply_fields.h"
-#include "diagnostics/traffic_analyser.h"
+#include "core/diagnostics/reply_fields.h"
+#include "core/diagnostics/traffic_analyser.h"
 
 #include <QDateTime>
 #include <QDialog>

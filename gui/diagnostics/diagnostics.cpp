@@ -1,19 +1,21 @@
-#include "diagnostics/diagnostics.h"
+#include "gui/diagnostics/diagnostics.h"
 
-#include "app/main_form.h"
-#include "app/prompter.h"
-#include "decode/hex.h"
-#include "diagnostics/diagnostics_support.h"
-#include "diagnostics/mmi_layout.h"
-#include "diagnostics/mmi_results_form.h"
-#include "link/framing.h"
-#include "link/link_session.h"
+#include "core/decode/hex.h"
+#include "core/diagnostics/diagnostics_support.h"
+#include "core/diagnostics/mmi_layout.h"
+#include "core/link/framing.h"
+#include "gui/app/main_form.h"
+#include "gui/app/prompter.h"
+#include "gui/diagnostics/mmi_results_form.h"
+#include "session/link_session.h"
+#include "session/session.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QStatusBar>
 
 #include <algorithm>
 #include <climits>
@@ -38,30 +40,6 @@ public:
 };
 
 } // namespace
-
-// Marks a command as running; a second one started from inside its waits
-// finds the flag set and does nothing.
-class Diagnostics::Command
-{
-public:
-    explicit Command(Diagnostics& owner) : m_owner(owner), m_started(!owner.m_busy)
-    {
-        if (m_started)
-            m_owner.m_busy = true;
-    }
-    ~Command()
-    {
-        if (m_started)
-            m_owner.m_busy = false;
-    }
-    Command(const Command&) = delete;
-    Command& operator=(const Command&) = delete;
-    explicit operator bool() const { return m_started; }
-
-private:
-    Diagnostics& m_owner;
-    bool m_started;
-};
 
 Diagnostics::Diagnostics(TMainForm& form) : QObject(&form), m_form(form) {}
 
@@ -95,12 +73,13 @@ void Diagnostics::wire()
 // ---------------------------------------------------------------------------
 // Requests
 
-QByteArray Diagnostics::request(const QByteArray& command, const std::string& pattern, int seconds,
-                                int tries)
+Reply Diagnostics::request(const QByteArray& command, const std::string& pattern, int seconds,
+                           int tries)
 {
-    const QByteArray reply =
+    Reply reply =
         m_form.SendCALGetResponse(command, QByteArray::fromStdString(pattern), seconds, tries);
-    return QByteArray::fromStdString(StripReplyMarkers(reply.toStdString()));
+    reply.line = QByteArray::fromStdString(StripReplyMarkers(reply.line.toStdString()));
+    return reply;
 }
 
 void Diagnostics::showMessage(const std::string& text)
@@ -113,7 +92,7 @@ void Diagnostics::showMessage(const std::string& text)
 
 void Diagnostics::PCIDataButtonClick()
 {
-    Command command(*this);
+    Session::Command command = m_form.session().begin(QStringLiteral("Get PCI Data"));
     if (!command)
         return;
     m_form.SetDefaultMode();
@@ -123,33 +102,42 @@ void Diagnostics::PCIDataButtonClick()
         WaitCursor wait;
         PCIDetails details;
         for (int f = 0; f < kPCIFieldCount; ++f) {
+            command.progress(f + 1, kPCIFieldCount);
             const PCIRequest& r = kPCIRequests[static_cast<std::size_t>(f)];
-            const QByteArray reply = request(r.command, r.pattern, 1, 2);
+            const Reply reply = request(r.command, r.pattern, 1, 2);
+            if (command.interrupted())
+                return; // the user cancelled, or has been told the link is gone
             details.fields[static_cast<std::size_t>(f)] =
-                DecodePCIField(static_cast<PCIField>(f), reply.toStdString());
+                DecodePCIField(static_cast<PCIField>(f), reply.line.toStdString());
             // Without a manufacturer there is no PCI worth asking further.
             if (f == kPCIManufacturer && details.manufacturer().empty())
                 break;
         }
-        state.firmwareVersion =
-            details.manufacturer().empty() ? 0 : ExtractVersion(details.firmwareVersion());
-        state.pciOptionByte = 0;
-        if (state.firmwareVersion >= 0x400) {
-            const QByteArray reply = request(kPCIOptionsCommand, kPCIOptionsPattern, 2, 3);
-            state.pciOptionByte = PCIOptionByteFromReply(reply.toStdString());
-        }
-        if (state.firmwareVersion == 0) {
-            for (QPushButton* b :
-                 {m_form.ModeButton, m_form.StandardButton, m_form.InstallationMMIButton,
-                  m_form.ApplicationMMIButton, m_form.LevelMMIButton, m_form.PCIDataButton})
-                if (b)
-                    b->setEnabled(false);
+        const bool answered = !details.manufacturer().empty();
+        // A PCI that did not answer this time keeps what it was last known to
+        // be: one slow answer must not switch off what it can do.
+        if (answered) {
+            state.firmwareVersion = ExtractVersion(details.firmwareVersion());
+            state.pciOptionByte = 0;
+            if (state.firmwareVersion >= 0x400) {
+                const Reply reply = request(kPCIOptionsCommand, kPCIOptionsPattern, 2, 3);
+                if (command.interrupted())
+                    return;
+                state.pciOptionByte = PCIOptionByteFromReply(reply.line.toStdString());
+            }
+        } else {
+            m_form.statusBar()->showMessage(QStringLiteral("The PCI did not answer Get PCI Data"),
+                                            10000);
         }
         const Settings& settings = m_form.settings();
         const std::string location = settings.usesTcp()
                                          ? TcpLocation(settings.ipAddress, settings.port)
                                          : SerialLocation(settings.comPort);
-        text = PCIDetailsText(details, state.firmwareVersion, location);
+        text = PCIDetailsText(details, answered ? state.firmwareVersion : 0, location);
+        if (!answered && state.firmwareVersion != 0)
+            text += "\rThe PCI did not answer: the firmware version it last gave (" +
+                    std::to_string(state.firmwareVersion >> 8) + "." +
+                    std::to_string(state.firmwareVersion & 0xFF) + ") still applies.";
     }
     showMessage(text);
 }
@@ -157,16 +145,20 @@ void Diagnostics::PCIDataButtonClick()
 // ---------------------------------------------------------------------------
 // Other units
 
-QString Diagnostics::unitReplyText(int unit, const char* body, const char* tail, bool voltage)
+Reply Diagnostics::unitReply(int unit, const char* body, const char* tail)
 {
     if (!IsBusNumber(unit))
         return {};
     const QByteArray header = m_form.CALHeaderForUnit(unit);
     if (header.isEmpty())
         return {};
+    return request(header + body, UnitReplyPattern(unit, m_form.session().replyPath(), tail), 1, 2);
+}
+
+QString Diagnostics::unitReplyText(int unit, const char* body, const char* tail, bool voltage)
+{
+    const std::string reply = unitReply(unit, body, tail).line.toStdString();
     const int path = m_form.GetNetworkPathLength();
-    const std::string reply =
-        request(header + body, UnitReplyPattern(path, tail), 1, 2).toStdString();
     return Latin1(voltage ? UnitVoltageFromReply(reply, path) : UnitTypeFromReply(reply, path));
 }
 
@@ -192,26 +184,47 @@ std::optional<long long> Diagnostics::askUnit(const QString& title)
 
 void Diagnostics::IdentifyButtonClick()
 {
-    Command command(*this);
-    if (!command)
+    if (m_form.session().busy())
         return;
     const std::optional<long long> unit = askUnit(QStringLiteral("Identify Unit"));
     if (!unit)
         return;
-    QString type;
-    // A number that is no unit address asks nobody and finds nothing.
-    if (IsBusNumber(*unit)) {
-        WaitCursor wait;
-        type = GetUnitType(static_cast<int>(*unit));
-    }
     const auto shown = static_cast<int>(std::clamp<long long>(*unit, INT_MIN, INT_MAX));
-    showMessage(IdentifyUnitText(shown, type.toLatin1().toStdString(), m_form.hexNumbers()));
+    // A number that is no unit address asks nobody and finds nothing.
+    if (!IsBusNumber(*unit)) {
+        showMessage(IdentifyUnitText(shown, "", m_form.hexNumbers()));
+        return;
+    }
+    Session::Command command = m_form.session().begin(QStringLiteral("Identify"));
+    if (!command)
+        return;
+    Reply reply;
+    {
+        WaitCursor wait;
+        reply = unitReply(shown, kIdentifyTypeBody, "8901*");
+    }
+    if (command.interrupted() || m_form.CALHeaderForUnit(shown).isEmpty())
+        return;
+    if (!reply.answered()) {
+        showMessage(NoReplyText(shown, m_form.hexNumbers()));
+        return;
+    }
+    const std::string type =
+        UnitTypeFromReply(reply.line.toStdString(), m_form.GetNetworkPathLength());
+    showMessage(IdentifyUnitText(shown, type, m_form.hexNumbers()));
 }
 
-bool Diagnostics::GetAllUnitTypes()
+bool Diagnostics::GetAllUnitTypes(std::string* missing)
 {
-    Command command(*this);
-    return command && allUnitTypes();
+    Session::Command command = m_form.session().begin(QStringLiteral("Identify All Units"));
+    if (!command)
+        return false;
+    WaitCursor wait;
+    std::string lacking;
+    const bool ran = listUnits(command, false, m_unitTypes, lacking);
+    if (missing)
+        *missing = lacking;
+    return ran;
 }
 
 bool Diagnostics::installationMMI()
@@ -223,54 +236,81 @@ bool Diagnostics::installationMMI()
     return true;
 }
 
-bool Diagnostics::allUnitTypes()
+bool Diagnostics::listUnits(Session::Command& command, bool voltage, UnitTypeTable& values,
+                            std::string& missing)
 {
-    WaitCursor wait;
     if (!installationMMI())
         return false;
-    // Reports that straggle in during the identifications below must not
-    // change which addresses are asked.
+    // Reports that straggle in during the questions below must not change
+    // which addresses are asked.
     const auto states = m_mmi.table();
-    for (int unit = 0; unit < MMIResults::kSize; ++unit) {
-        auto& entry = m_unitTypes[static_cast<std::size_t>(unit)];
-        entry = states[static_cast<std::size_t>(unit)] != 0
-                    ? GetUnitType(unit).toLatin1().toStdString()
-                    : std::string();
+    std::vector<int> present;
+    for (int unit = 0; unit < MMIResults::kSize; ++unit)
+        if (states[static_cast<std::size_t>(unit)] != 0)
+            present.push_back(unit);
+    for (auto& value : values)
+        value.clear();
+    std::vector<int> silent;
+    int asked = 0;
+    const int pathLength = m_form.GetNetworkPathLength();
+    for (const int unit : present) {
+        if (command.interrupted())
+            break;
+        command.progress(asked + 1, static_cast<int>(present.size()));
+        const Reply reply = voltage ? unitReply(unit, kIdentifyVoltageBody, "8607*")
+                                    : unitReply(unit, kIdentifyTypeBody, "8901*");
+        if (command.interrupted())
+            break;
+        ++asked;
+        const std::string line = reply.line.toStdString();
+        if (!reply.answered())
+            silent.push_back(unit);
+        else
+            values[static_cast<std::size_t>(unit)] = voltage
+                                                         ? UnitVoltageFromReply(line, pathLength)
+                                                         : UnitTypeFromReply(line, pathLength);
     }
+    const std::string stoppedBy = !command.interrupted() ? std::string()
+                                  : m_form.link().lost() ? std::string("the link was lost")
+                                                         : std::string("cancelled");
+    missing = UnitListMissingText(silent, asked, static_cast<int>(present.size()), stoppedBy,
+                                  m_form.hexNumbers());
     return true;
 }
 
 void Diagnostics::IdentifyAllItemClick()
 {
-    Command command(*this);
-    if (!command || !allUnitTypes())
+    std::string missing;
+    if (!GetAllUnitTypes(&missing))
         return;
-    showMessage(UnitTypeListText(m_unitTypes, m_form.hexNumbers()));
+    std::string text = UnitTypeListText(m_unitTypes, m_form.hexNumbers());
+    if (!missing.empty())
+        text += (text.empty() ? "" : "\r") + missing;
+    showMessage(text);
 }
 
 void Diagnostics::GetUnitVoltagesItemClick()
 {
-    Command command(*this);
+    Session::Command command = m_form.session().begin(QStringLiteral("Get Unit Voltages"));
     if (!command)
         return;
     std::string text;
     {
         WaitCursor wait;
-        if (!installationMMI())
+        UnitTypeTable voltages;
+        std::string missing;
+        if (!listUnits(command, true, voltages, missing))
             return;
-        const auto states = m_mmi.table();
-        for (int unit = 0; unit < MMIResults::kSize; ++unit)
-            if (states[static_cast<std::size_t>(unit)] != 0)
-                text += UnitListLine(unit, GetUnitVoltage(unit).toLatin1().toStdString(),
-                                     m_form.hexNumbers());
+        text = UnitTypeListText(voltages, m_form.hexNumbers());
+        if (!missing.empty())
+            text += (text.empty() ? "" : "\r") + missing;
     }
     showMessage(text);
 }
 
 void Diagnostics::GetEEPROMDataItemClick()
 {
-    Command command(*this);
-    if (!command)
+    if (m_form.session().busy())
         return;
     const std::optional<long long> unit = askUnit(QStringLiteral("Get Unit EEPROM Data"));
     if (!unit || !IsBusNumber(*unit))
@@ -278,18 +318,31 @@ void Diagnostics::GetEEPROMDataItemClick()
     const QByteArray header = m_form.CALHeaderForUnit(static_cast<int>(*unit));
     if (header.isEmpty())
         return;
+    Session::Command command = m_form.session().begin(QStringLiteral("Get EEPROM Data"));
+    if (!command)
+        return;
     setMMIMode(kMMINone);
+    int answered = 0;
     {
         WaitCursor wait;
         const int path = m_form.GetNetworkPathLength();
-        for (int block = 0; block < UnitDataImage::kBlocks; ++block) {
-            const QByteArray reply =
-                request(header + UnitDataImage::BlockCommandBody(block).c_str(),
-                        UnitDataImage::BlockReplyPattern(block, path), 1, 2);
-            m_unitData.StoreBlock(block, reply.toStdString(), path);
+        const std::string route = m_form.session().replyPath();
+        for (int block = 0; block < UnitDataImage::kBlocks && !command.interrupted(); ++block) {
+            command.progress(block + 1, UnitDataImage::kBlocks);
+            const Reply reply = request(
+                header + UnitDataImage::BlockCommandBody(block).c_str(),
+                UnitDataImage::BlockReplyPattern(block, static_cast<int>(*unit), route), 1, 2);
+            answered += reply.answered() ? 1 : 0;
+            m_unitData.StoreBlock(block, reply.line.toStdString(), path);
         }
     }
-    showResults();
+    QString note = mmiNote(command);
+    if (note.isEmpty() && answered < UnitDataImage::kBlocks)
+        note = answered == 0 ? Latin1(NoReplyText(static_cast<int>(*unit), m_form.hexNumbers()))
+                             : QStringLiteral("Incomplete: %1 of %2 blocks answered.")
+                                   .arg(answered)
+                                   .arg(UnitDataImage::kBlocks);
+    showResults(note);
 }
 
 // ---------------------------------------------------------------------------
@@ -313,8 +366,7 @@ void Diagnostics::waitForLastIndex(int index, const QElapsedTimer& since)
     // The receive path pokes the waiter after every line it has collected,
     // so the wait ends on the report that fills `index`.
     const int left = kMMIWaitMs - static_cast<int>(since.elapsed());
-    m_form.link().waiter().waitUntil([this, index] { return m_mmi.lastIndex() == index; },
-                                     std::max(0, left));
+    m_form.link().waitFor([this, index] { return m_mmi.lastIndex() == index; }, std::max(0, left));
 }
 
 void Diagnostics::initiateMMI(const QByteArray& command, int mode)
@@ -330,7 +382,7 @@ void Diagnostics::initiateMMI(const QByteArray& command, int mode)
 
 bool Diagnostics::InitiateMMI(const QByteArray& command, int mode)
 {
-    Command running(*this);
+    Session::Command running = m_form.session().begin(QStringLiteral("MMI"));
     if (!running)
         return false;
     initiateMMI(command, mode);
@@ -366,51 +418,66 @@ std::optional<std::pair<int, QByteArray>> Diagnostics::applicationInquiry()
     return std::make_pair(*application, header);
 }
 
+QString Diagnostics::mmiNote(const Session::Command& command) const
+{
+    if (command.interrupted())
+        return m_form.link().lost() ? QStringLiteral("Incomplete: the link was lost.")
+                                    : QStringLiteral("Incomplete: the command was cancelled.");
+    if (m_mmi.mode() != kMMINone && m_mmi.reports() == 0)
+        return QStringLiteral("No unit answered: no status report came.");
+    return {};
+}
+
 void Diagnostics::InstallationMMIButtonClick()
 {
-    Command command(*this);
+    Session::Command command = m_form.session().begin(QStringLiteral("Installation MMI"));
     if (!command || !installationMMI())
         return;
-    showResults();
+    showResults(mmiNote(command));
 }
 
 void Diagnostics::ApplicationMMIButtonClick()
 {
-    Command command(*this);
-    if (!command)
+    if (m_form.session().busy())
         return;
     const auto inquiry = applicationInquiry();
     if (!inquiry)
         return;
+    Session::Command command = m_form.session().begin(QStringLiteral("Application MMI"));
+    if (!command)
+        return;
     const auto& [application, header] = *inquiry;
     initiateMMI(header + ApplicationMMIBody(application).c_str(), kMMIApplication);
-    showResults();
+    showResults(mmiNote(command));
 }
 
 void Diagnostics::LevelMMIButtonClick()
 {
-    Command command(*this);
-    if (!command)
+    if (m_form.session().busy())
         return;
     const auto inquiry = applicationInquiry();
     if (!inquiry)
+        return;
+    Session::Command command = m_form.session().begin(QStringLiteral("Level MMI"));
+    if (!command)
         return;
     const auto& [application, header] = *inquiry;
     {
         WaitCursor wait;
         m_mmi.ClearMMIResults();
         setMMIMode(kMMILevel);
-        for (int block = 1; block <= 8; ++block) {
+        for (int block = 1; block <= 8 && !command.interrupted(); ++block) {
+            command.progress(block, 8);
             QElapsedTimer since;
             since.start();
             m_form.SendTarvinCommand(header + LevelMMIBody(application, block).c_str());
             waitForLastIndex(LevelMMIBlockEnd(block), since);
         }
     }
-    showResults();
+    showResults(mmiNote(command));
 }
 
-void Diagnostics::showResults()
+void Diagnostics::showResults(const QString& note)
 {
     // One results window at a time; it is modal to the user but the command
     // does not block on it, so the waits above have all ended by now.
@@ -419,6 +486,7 @@ void Diagnostics::showResults()
     const MMIResultsLayout layout = LayoutMMIResults(m_form.state().mmiMode, m_mmi.table(),
                                                      m_unitData.bytes(), m_form.hexNumbers());
     auto* window = new TMMIResultsForm(layout, &m_form);
+    window->setNote(note);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowModality(Qt::ApplicationModal);
     connect(window, &TMMIResultsForm::helpRequested, &m_form, &TMainForm::ShowHelp);

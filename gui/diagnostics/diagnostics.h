@@ -2,9 +2,10 @@
 // The network diagnostics commands: interface details, unit identification
 // and the MMI inquiries.
 
-#include "diagnostics/mmi_results.h"
-#include "diagnostics/mmi_results_form.h"
-#include "diagnostics/reply_fields.h"
+#include "core/diagnostics/mmi_results.h"
+#include "core/diagnostics/reply_fields.h"
+#include "gui/diagnostics/mmi_results_form.h"
+#include "session/session.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -31,8 +32,8 @@ public:
     // Calling it again does nothing.
     void wire();
 
-    // Commands. Each waits with the event loop running; one started while
-    // another is still waiting is ignored, so the first keeps its state.
+    // Commands. Each runs as the session's one command, waiting with the
+    // event loop running; while another runs they are off and do nothing.
     void PCIDataButtonClick();
     void IdentifyButtonClick();
     void IdentifyAllItemClick();
@@ -47,7 +48,8 @@ public:
     QString GetUnitVoltage(int unit);
     // Fills the unit type table from an Installation MMI; false when it
     // could not run (another command is waiting, or the path was refused).
-    bool GetAllUnitTypes();
+    // `missing` gets what the list lacks, in words (empty when complete).
+    bool GetAllUnitTypes(std::string* missing = nullptr);
     // Sends an MMI request and collects the reports for up to 5 s, less
     // when the report for address 255 comes; false when it could not run.
     bool InitiateMMI(const QByteArray& command, int mode);
@@ -60,25 +62,28 @@ public:
     const UnitDataImage& unitDataImage() const { return m_unitData; }
     // The open results window, if any.
     TMMIResultsForm* resultsForm() const { return m_results.data(); }
-    bool busy() const { return m_busy; }
 
 private:
-    class Command;
-
-    QByteArray request(const QByteArray& command, const std::string& pattern, int seconds,
-                       int tries);
+    Reply request(const QByteArray& command, const std::string& pattern, int seconds, int tries);
+    // A unit's type or voltage; the outcome says whether it answered.
+    Reply unitReply(int unit, const char* body, const char* tail);
     QString unitReplyText(int unit, const char* body, const char* tail, bool voltage);
-    bool allUnitTypes();
+    // Asks every unit the Installation MMI found for its type or voltage;
+    // empty texts for units that did not answer, `missing` says which.
+    bool listUnits(Session::Command& command, bool voltage, UnitTypeTable& values,
+                   std::string& missing);
     bool installationMMI();
     void initiateMMI(const QByteArray& command, int mode);
     void waitForLastIndex(int index, const QElapsedTimer& since);
+    // The note of a results window: why reports are missing, or empty.
+    QString mmiNote(const Session::Command& command) const;
     void setMMIMode(int mode);
     std::optional<long long> askUnit(const QString& title);
     std::optional<int> askApplication();
     // The application to inquire about and the inquiry's header; nothing
     // when the user cancelled or the remote path was refused.
     std::optional<std::pair<int, QByteArray>> applicationInquiry();
-    void showResults();
+    void showResults(const QString& note = QString());
     void showMessage(const std::string& text);
 
     TMainForm& m_form;
@@ -86,7 +91,6 @@ private:
     UnitTypeTable m_unitTypes;
     UnitDataImage m_unitData;
     QPointer<TMMIResultsForm> m_results;
-    bool m_busy = false;
     bool m_wired = false;
 };
 

@@ -1,15 +1,15 @@
-#include "diagnostics/interface_tools.h"
+#include "gui/diagnostics/interface_tools.h"
 
-#include "app/main_form.h"
-#include "app/prompter.h"
-#include "diagnostics/analyser_form.h"
-#include "diagnostics/analyser_support.h"
-#include "diagnostics/diagnostics.h"
-#include "diagnostics/interface_mode.h"
-#include "diagnostics/mode_form.h"
-#include "diagnostics/unit_type.h"
-#include "diagnostics/unit_type_form.h"
-#include "link/framing.h"
+#include "core/diagnostics/analyser_support.h"
+#include "core/diagnostics/interface_mode.h"
+#include "core/diagnostics/unit_type.h"
+#include "core/link/framing.h"
+#include "gui/app/main_form.h"
+#include "gui/app/prompter.h"
+#include "gui/diagnostics/analyser_form.h"
+#include "gui/diagnostics/diagnostics.h"
+#include "gui/diagnostics/mode_form.h"
+#include "gui/diagnostics/unit_type_form.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -78,13 +78,21 @@ void InterfaceTools::wire()
 
 void InterfaceTools::AnalyserItemClick()
 {
-    if (m_busy)
+    if (m_form.session().busy())
         return;
-    Restore<bool> idle(m_busy, false);
-    m_busy = true;
-
     m_form.SetDefaultMode();
+    // Identify All Units runs as a command of its own; the analyser is the
+    // running command for as long as its window is open.
     m_unitTypes = m_unitTypeSource ? m_unitTypeSource() : UnitTypeTable{};
+    Session::Command command = m_form.session().begin(QStringLiteral("Traffic Analyser"));
+    if (!command)
+        return;
+    if (m_form.state().firmwareVersion == 0)
+        m_form.prompter().message(
+            &m_form, Prompter::Icon::Warning,
+            QStringLiteral("The PCI's firmware version is unknown (it did not answer Get PCI "
+                           "Data), so it cannot be put in its monitoring mode. The analyser "
+                           "counts only the messages the PCI passes on in its current mode."));
     StartMonitoring();
     m_form.ClearSpeedButtonClick();
     {
@@ -114,10 +122,9 @@ void InterfaceTools::CountAnalyserMessage(const std::string& part)
 
 void InterfaceTools::ModeButtonClick()
 {
-    if (m_busy)
+    Session::Command command = m_form.session().begin(QStringLiteral("Set Mode"));
+    if (!command)
         return;
-    Restore<bool> idle(m_busy, false);
-    m_busy = true;
 
     ProgramState& state = m_form.state();
     ModeBoxes boxes;
@@ -159,10 +166,8 @@ void InterfaceTools::ModeButtonClick()
 
 void InterfaceTools::SetModeofOtherPCIItemClick()
 {
-    if (m_busy)
+    if (m_form.session().busy())
         return;
-    Restore<bool> idle(m_busy, false);
-    m_busy = true;
 
     bool ok = false;
     const QString typed = m_form.prompter().inputText(
@@ -174,11 +179,25 @@ void InterfaceTools::SetModeofOtherPCIItemClick()
     const QByteArray header = m_form.CALHeaderForUnit(address);
     if (header.isEmpty())
         return; // the path was refused and the user told
+    Session::Command command = m_form.session().begin(QStringLiteral("Set Mode of Other PCI"));
+    if (!command)
+        return;
     const int path = m_form.GetNetworkPathLength();
+    const std::string route = m_form.session().replyPath();
 
-    const QByteArray typeReply = m_form.SendCALGetResponse(
-        header + kIdentifyTypeBody, Bytes(UnitReplyPattern(path, "8901*")), 1, 2);
-    const std::string type = UnitTypeFromReply(typeReply.toStdString(), path);
+    const Reply typeReply = m_form.SendCALGetResponse(
+        header + kIdentifyTypeBody, Bytes(UnitReplyPattern(address, route, "8901*")), 1, 2);
+    if (command.interrupted())
+        return;
+    if (!typeReply.answered()) {
+        // Options written to a unit that is not there, or not listening,
+        // would be lost or land somewhere unknown.
+        m_form.prompter().message(&m_form, Prompter::Icon::Warning,
+                                  Latin1(NoReplyText(address, true)) +
+                                      QStringLiteral(": nothing was written."));
+        return;
+    }
+    const std::string type = UnitTypeFromReply(typeReply.line.toStdString(), path);
     if (!IsPCIUnitType(type)) {
         const auto answer =
             m_form.prompter().ask(&m_form, Prompter::Icon::Warning, Latin1(NotPCIWarningText(type)),
@@ -187,9 +206,11 @@ void InterfaceTools::SetModeofOtherPCIItemClick()
             return;
     }
 
-    const QByteArray versionReply = m_form.SendCALGetResponse(
-        header + kIdentifyFirmwareBody, Bytes(UnitReplyPattern(path, "8902*")), 1, 2);
-    const std::string version = UnitFirmwareFromReply(versionReply.toStdString(), path);
+    const Reply versionReply = m_form.SendCALGetResponse(
+        header + kIdentifyFirmwareBody, Bytes(UnitReplyPattern(address, route, "8902*")), 1, 2);
+    if (command.interrupted())
+        return;
+    const std::string version = UnitFirmwareFromReply(versionReply.line.toStdString(), path);
 
     ProgramState& state = m_form.state();
     ModeBoxes boxes;
@@ -219,27 +240,26 @@ void InterfaceTools::SetModeofOtherPCIItemClick()
 std::string InterfaceTools::ReadUnitType()
 {
     m_form.SetDefaultMode();
-    const QByteArray reply =
-        m_form.SendCALGetResponse(kReadUnitTypeCommand, kReadUnitTypePattern, 2, 3);
-    return UnitTypeNameFromReply(reply.toStdString());
+    const Reply reply = m_form.SendCALGetResponse(kReadUnitTypeCommand, kReadUnitTypePattern, 2, 3);
+    return UnitTypeNameFromReply(reply.line.toStdString());
 }
 
 void InterfaceTools::ReadUnitTypeItemClick()
 {
-    if (m_busy)
+    Session::Command command = m_form.session().begin(QStringLiteral("Read Unit Type"));
+    if (!command)
         return;
-    Restore<bool> idle(m_busy, false);
-    m_busy = true;
     const std::string name = ReadUnitType();
+    if (command.interrupted())
+        return;
     m_form.prompter().message(&m_form, Prompter::Icon::Information, Latin1(ReadUnitTypeText(name)));
 }
 
 void InterfaceTools::SetUnitTypeItemClick()
 {
-    if (m_busy)
+    Session::Command command = m_form.session().begin(QStringLiteral("Set Unit Type"));
+    if (!command)
         return;
-    Restore<bool> idle(m_busy, false);
-    m_busy = true;
 
     if (!CanSetUnitType(ReadUnitType())) {
         m_form.prompter().message(&m_form, Prompter::Icon::Warning,

@@ -3,8 +3,8 @@
 // Set Mode commands and the unit type commands. Owns the analyser's
 // statistics, which the receive path feeds while all traffic is monitored.
 
-#include "diagnostics/reply_fields.h"
-#include "diagnostics/traffic_analyser.h"
+#include "core/diagnostics/reply_fields.h"
+#include "core/diagnostics/traffic_analyser.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -68,7 +68,6 @@ private:
     std::function<QDateTime()> m_clock;
     // Each command runs once at a time: a click during one of its waits is
     // dropped rather than nested.
-    bool m_busy = false;
 };
 
 } // namespace tarvin

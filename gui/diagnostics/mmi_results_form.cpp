@@ -1,4 +1,4 @@
-#include "diagnostics/mmi_results_form.h"
+#include "gui/diagnostics/mmi_results_form.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -80,8 +80,29 @@ TMMIResultsForm::TMMIResultsForm(const MMIResultsLayout& layout, QWidget* parent
     connect(OKBitBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(HelpButton, &QPushButton::clicked, this, [this] { emit helpRequested(kHelpContext); });
 
+    NoteLabel = new QLabel(this);
+    NoteLabel->setObjectName(QStringLiteral("NoteLabel"));
+    NoteLabel->setWordWrap(true);
+    NoteLabel->hide();
+
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+void TMMIResultsForm::setNote(const QString& note)
+{
+    // Missing reports are said in words under the grid, which grows the
+    // window; an empty grid alone would read as a network without units.
+    constexpr int kNoteTop = 403;
+    constexpr int kNoteHeight = 36;
+    NoteLabel->setText(note);
+    NoteLabel->setVisible(!note.isEmpty());
+    const int extra = note.isEmpty() ? 0 : kNoteHeight;
+    NoteLabel->setGeometry(MMIResultsLayout::kImageLeft, kNoteTop,
+                           kClientWidth - 2 * MMIResultsLayout::kImageLeft, kNoteHeight - 4);
+    OKBitBtn->move(OKBitBtn->x(), kNoteTop + extra);
+    HelpButton->move(HelpButton->x(), kNoteTop + extra);
+    setFixedSize(kClientWidth, kClientHeight + extra);
 }
 
 } // namespace tarvin

@@ -2,7 +2,7 @@
 // The MMI results window: the picture laid out by LayoutMMIResults, drawn
 // once into an image, with OK and Help.
 
-#include "diagnostics/mmi_layout.h"
+#include "core/diagnostics/mmi_layout.h"
 
 #include <QDialog>
 #include <QImage>
@@ -29,7 +29,12 @@ public:
     static QImage Render(const MMIResultsLayout& layout);
     static QFont TextFont();
 
+    // Why reports are missing (nobody answered, cancelled, link lost);
+    // empty hides it.
+    void setNote(const QString& note);
+
     QLabel* Image1 = nullptr;
+    QLabel* NoteLabel = nullptr;
     QPushButton* OKBitBtn = nullptr;
     QPushButton* HelpButton = nullptr;
 

@@ -1,6 +1,6 @@
-#include "diagnostics/mode_form.h"
+#include "gui/diagnostics/mode_form.h"
 
-#include "app/fit_texts.h"
+#include "gui/app/fit_texts.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -2,7 +2,7 @@
 // The "Set PC Interface Mode" dialog: the option bits of a PCI as check
 // boxes, offered as far as its firmware supports them.
 
-#include "diagnostics/interface_mode.h"
+#include "core/diagnostics/interface_mode.h"
 
 #include <QDialog>
 

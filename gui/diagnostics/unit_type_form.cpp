@@ -1,6 +1,6 @@
-#include "diagnostics/unit_type_form.h"
+#include "gui/diagnostics/unit_type_form.h"
 
-#include "diagnostics/unit_type.h"
+#include "core/diagnostics/unit_type.h"
 
 #include <QApplication>
 #include <QCheckBox>

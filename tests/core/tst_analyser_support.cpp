@@ -1,7 +1,7 @@
 // Where the installation software's settings file is looked for.
 #include <QtTest>
 
-#include "diagnostics/analyser_support.h"
+#include "core/diagnostics/analyser_support.h"
 
 using namespace tarvin;
 

@@ -1,7 +1,7 @@
 // The line forms of an unattended capture.
 #include <QtTest>
 
-#include "files/capture_format.h"
+#include "core/files/capture_format.h"
 
 using namespace tarvin;
 

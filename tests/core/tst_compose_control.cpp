@@ -1,5 +1,5 @@
-#include "compose/control.h"
-#include "compose/measurement.h"
+#include "core/compose/control.h"
+#include "core/compose/measurement.h"
 
 #include <QtTest>
 

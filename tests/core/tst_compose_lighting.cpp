@@ -1,4 +1,4 @@
-#include "compose/lighting.h"
+#include "core/compose/lighting.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "compose/security.h"
+#include "core/compose/security.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
-#include "compose/cal.h"
-#include "compose/telephony.h"
+#include "core/compose/cal.h"
+#include "core/compose/telephony.h"
 
 #include <QtTest>
 

@@ -2,8 +2,8 @@
 // part of descriptions, the command walk, CAL and status replies, and
 // malformed input.
 
-#include "decode/decode.h"
-#include "decode/hex.h"
+#include "core/decode/decode.h"
+#include "core/decode/hex.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 // The command decoders of every application, through whole SAL messages:
 // each row is one command in a local message with only the message shown.
 
-#include "decode/decode.h"
+#include "core/decode/decode.h"
 
 #include <QtTest>
 

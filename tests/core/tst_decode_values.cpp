@@ -1,11 +1,11 @@
 // Value formatting, the application directory, and the Interpret Command and
 // Application Support texts.
 
-#include "decode/applications.h"
-#include "decode/decode.h"
-#include "decode/interpret.h"
-#include "decode/message.h"
-#include "decode/values.h"
+#include "core/decode/applications.h"
+#include "core/decode/decode.h"
+#include "core/decode/interpret.h"
+#include "core/decode/message.h"
+#include "core/decode/values.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 // The traffic analyser: counting lines, ticks, time slots and grid texts.
 #include <QtTest>
 
-#include "diagnostics/traffic_analyser.h"
+#include "core/diagnostics/traffic_analyser.h"
 
 using namespace tarvin;
 

@@ -2,7 +2,8 @@
 // built from them.
 #include <QtTest>
 
-#include "diagnostics/reply_fields.h"
+#include "core/diagnostics/reply_fields.h"
+#include "core/link/framing.h"
 
 using namespace tarvin;
 
@@ -135,10 +136,42 @@ private slots:
                 "If possible, use a version 4.0 or later PCI."));
     }
 
+    // A reply counts only when it comes from the unit and network asked.
+    void unitReplySource_data()
+    {
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<bool>("matches");
+        QTest::newRow("local unit") << 5 << QByteArray() << QByteArray("8605000089014449") << true;
+        QTest::newRow("another local unit")
+            << 5 << QByteArray() << QByteArray("8604000089014449") << false;
+        QTest::newRow("unit FE, not the one before")
+            << 0xFE << QByteArray() << QByteArray("86FD000089015357") << false;
+        QTest::newRow("behind two bridges")
+            << 7 << QByteArray("0a1b") << QByteArray("860A00021B0789014449") << true;
+        QTest::newRow("same unit on another network")
+            << 7 << QByteArray("0A1C") << QByteArray("860A00021B0789014449") << false;
+        QTest::newRow("same address on the local network")
+            << 7 << QByteArray("0A1B") << QByteArray("8607000089014449") << false;
+        QTest::newRow("behind one bridge")
+            << 7 << QByteArray("0A") << QByteArray("860A0001078901") << true;
+        QTest::newRow("another attribute")
+            << 5 << QByteArray() << QByteArray("8605000089024449") << false;
+    }
+
+    void unitReplySource()
+    {
+        QFETCH(int, unit);
+        QFETCH(QByteArray, path);
+        QFETCH(QByteArray, reply);
+        QFETCH(bool, matches);
+        const std::string pattern = UnitReplyPattern(unit, path.toStdString(), "8901*");
+        QCOMPARE(StringsMatch(pattern, reply.toStdString()), matches);
+    }
+
     void unitRepliesWithNetworkPath()
     {
-        QCOMPARE(Q(UnitReplyPattern(0, "8901*")), QByteArray("86??????8901*"));
-        QCOMPARE(Q(UnitReplyPattern(4, "8901*")), QByteArray("86??????????8901*"));
         // With a 4-character path the data start at character 17.
         const std::string remote = "86"
                                    "0A1B"
@@ -180,7 +213,7 @@ private slots:
     void unitDataImage()
     {
         QCOMPARE(Q(UnitDataImage::BlockCommandBody(31)), QByteArray("1AF808"));
-        QCOMPARE(Q(UnitDataImage::BlockReplyPattern(1, 2)), QByteArray("86????????8908*"));
+        QCOMPARE(Q(UnitDataImage::BlockReplyPattern(1, 0x12, "AA")), QByteArray("86AA????128908*"));
         UnitDataImage image;
         image.StoreBlock(1,
                          "86"

@@ -2,8 +2,8 @@
 // markers are cut off, and which typed numbers they accept.
 #include <QtTest>
 
-#include "diagnostics/diagnostics_support.h"
-#include "diagnostics/reply_fields.h"
+#include "core/diagnostics/diagnostics_support.h"
+#include "core/diagnostics/reply_fields.h"
 
 using namespace tarvin;
 

@@ -1,8 +1,8 @@
 // Collecting MMI status reports and laying out the results window.
 #include <QtTest>
 
-#include "diagnostics/mmi_layout.h"
-#include "diagnostics/mmi_results.h"
+#include "core/diagnostics/mmi_layout.h"
+#include "core/diagnostics/mmi_results.h"
 
 using namespace tarvin;
 

@@ -1,8 +1,8 @@
 // Interface options: boxes, firmware gating and what Set Mode sends.
 #include <QtTest>
 
-#include "diagnostics/interface_mode.h"
-#include "link/framing.h"
+#include "core/diagnostics/interface_mode.h"
+#include "core/link/framing.h"
 
 using namespace tarvin;
 

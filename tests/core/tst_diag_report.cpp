@@ -1,7 +1,7 @@
 // The traffic report page, byte for byte.
 #include <QtTest>
 
-#include "diagnostics/traffic_report.h"
+#include "core/diagnostics/traffic_report.h"
 
 using namespace tarvin;
 

@@ -1,7 +1,7 @@
 // Unit type names and the template copy in the installation settings text.
 #include <QtTest>
 
-#include "diagnostics/unit_type.h"
+#include "core/diagnostics/unit_type.h"
 
 using namespace tarvin;
 

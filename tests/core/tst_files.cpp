@@ -2,10 +2,10 @@
 // script, script lines, the page estimate and the print layout.
 #include <QtTest>
 
-#include "files/data_file.h"
-#include "files/log_processing.h"
-#include "files/print_layout.h"
-#include "files/text_lines.h"
+#include "core/files/data_file.h"
+#include "core/files/log_processing.h"
+#include "core/files/print_layout.h"
+#include "core/files/text_lines.h"
 
 using namespace tarvin;
 

@@ -2,11 +2,11 @@
 // versions, time stamps and the settings text form.
 #include <QtTest>
 
-#include "decode/hex.h"
-#include "files/settings.h"
-#include "link/framing.h"
-#include "link/line_assembler.h"
-#include "link/log_text.h"
+#include "core/decode/hex.h"
+#include "core/files/settings.h"
+#include "core/link/framing.h"
+#include "core/link/line_assembler.h"
+#include "core/link/log_text.h"
 
 #include <map>
 #include <random>

@@ -5,9 +5,9 @@
 // hand from the protocol's command tables.
 #include <QtTest>
 
-#include "app/main_form.h"
-#include "compose/spin_edit.h"
-#include "compose/time_tab.h"
+#include "gui/app/main_form.h"
+#include "gui/compose/spin_edit.h"
+#include "gui/compose/time_tab.h"
 #include "scripted_prompter.h"
 #include "sim_process.h"
 #include "test_support.h"

@@ -4,15 +4,15 @@
 // traffic at full speed.
 #include <QtTest>
 
-#include "app/main_form.h"
-#include "compose/lighting.h"
-#include "compose/lighting_tab.h"
-#include "compose/radio_group.h"
-#include "compose/spin_edit.h"
-#include "compose/time_tab.h"
-#include "link/framing.h"
-#include "link/link_session.h"
+#include "core/compose/lighting.h"
+#include "core/link/framing.h"
+#include "gui/app/main_form.h"
+#include "gui/compose/lighting_tab.h"
+#include "gui/compose/radio_group.h"
+#include "gui/compose/spin_edit.h"
+#include "gui/compose/time_tab.h"
 #include "scripted_prompter.h"
+#include "session/link_session.h"
 #include "sim_process.h"
 #include "test_support.h"
 

@@ -3,13 +3,13 @@
 // they appear on the wire, and reading and programming a unit type.
 #include <QtTest>
 
-#include "app/main_form.h"
-#include "diagnostics/analyser_form.h"
-#include "diagnostics/interface_tools.h"
-#include "diagnostics/mode_form.h"
-#include "diagnostics/unit_type_form.h"
-#include "link/link_session.h"
+#include "gui/app/main_form.h"
+#include "gui/diagnostics/analyser_form.h"
+#include "gui/diagnostics/interface_tools.h"
+#include "gui/diagnostics/mode_form.h"
+#include "gui/diagnostics/unit_type_form.h"
 #include "scripted_prompter.h"
+#include "session/link_session.h"
 #include "sim_process.h"
 #include "test_support.h"
 
@@ -275,9 +275,11 @@ private slots:
         QVERIFY(!w.sim.sentTexts().mid(sentBefore).contains(QStringLiteral("!")));
         if (options & 0x08) {
             // The stores took: read them back, with checksums of course.
-            const QByteArray powerUp = w.form->SendCALGetResponse("1A4101", "86????008241*", 1, 2);
+            const QByteArray powerUp =
+                w.form->SendCALGetResponse("1A4101", "86????008241*", 1, 2).line;
             QVERIFY2(powerUp.startsWith("86010000824159"), powerUp.constData());
-            const QByteArray options3 = w.form->SendCALGetResponse("1A4201", "86????008242*", 1, 2);
+            const QByteArray options3 =
+                w.form->SendCALGetResponse("1A4201", "86????008242*", 1, 2).line;
             QVERIFY2(options3.startsWith("8601000082420F"), options3.constData());
         }
     }
@@ -324,12 +326,12 @@ private slots:
         QCOMPARE(w.sim.options(), 0x51);
         // The stores reached the other unit.
         const QByteArray reply =
-            w.form->SendCALGetResponse("\\0610001A4101", "86??????8241*", 1, 2);
+            w.form->SendCALGetResponse("\\0610001A4101", "86??????8241*", 1, 2).line;
         QVERIFY2(reply.startsWith("86100000824155"), reply.constData());
         // Without its unlock another PCI keeps its options.
         w.form->SendTarvinCommand("\\061000A3410077");
         QVERIFY(w.form->SendCALGetResponse("\\0610001A4101", "86??????8241*", 1, 2)
-                    .startsWith("86100000824155"));
+                    .line.startsWith("86100000824155"));
 
         // Cancel: nothing stored, and our version comes back all the same.
         w.prompts.inputs.enqueue(QStringLiteral("10"));

@@ -3,10 +3,10 @@
 // rejected command does not stop the script; user buttons send theirs.
 #include <QtTest>
 
-#include "app/main_form.h"
-#include "app/shell_files.h"
-#include "link/link_session.h"
+#include "gui/app/main_form.h"
+#include "gui/app/shell_files.h"
 #include "scripted_prompter.h"
+#include "session/link_session.h"
 #include "sim_process.h"
 
 #include <QAction>

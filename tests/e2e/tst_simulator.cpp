@@ -3,10 +3,12 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSerialPort>
 #include <QTcpSocket>
 #include <QtTest>
 
+#include <algorithm>
 #include <csignal>
 
 using tarvin::test::SimProcess;
@@ -72,6 +74,153 @@ QStringList Args(std::initializer_list<const char*> args)
     return list;
 }
 
+// What --traffic / "traffic" may generate, as strictly as it is described:
+// SAL, MMI (FF or 38) and CAL lines with reply byte 83 from parameters
+// 50-6F, damaged or not. Nothing else may pass, so a line cut into an echo
+// or a reply, or one that could be taken for an answer (a status report
+// C0-FF, an Identify or other Recall reply), fails the test.
+bool IsTrafficLine(const QByteArray& line)
+{
+    static const QRegularExpression pattern(S("^(?:05(?:0[1-9A-F]|[12][0-9A-F]|30)"
+                                              "(?:[0-9A-F]{2}00(?:(?:[0-9A-F]{2}){1,4}3[45])?"
+                                              "|(?:FF|38)90(?:[0-9A-F]{2}){0,4})"
+                                              "|86(?:0[1-9A-F]|[12][0-9A-F]|30)000083[56][0-9A-F]"
+                                              "[0-9A-F]{2}9[AB])$"));
+    return pattern.match(QString::fromLatin1(line)).hasMatch();
+}
+
+QByteArray Hex(const QByteArray& bytes)
+{
+    return bytes.toHex().toUpper();
+}
+
+// The hex line with its checksum: all bytes sum to 0 modulo 256.
+QByteArray WithChecksum(const QByteArray& hex)
+{
+    int sum = 0;
+    for (char b : QByteArray::fromHex(hex))
+        sum += static_cast<unsigned char>(b);
+    return hex + Hex(QByteArray(1, static_cast<char>((256 - sum % 256) % 256)));
+}
+
+// The workbench's reply patterns: "?" any character, a final "*" any rest.
+bool Matches(const QByteArray& pattern, const QByteArray& text)
+{
+    const bool rest = pattern.endsWith('*');
+    const QByteArray fixed = rest ? pattern.chopped(1) : pattern;
+    if (rest ? text.size() < fixed.size() : text.size() != fixed.size())
+        return false;
+    for (qsizetype i = 0; i < fixed.size(); ++i)
+        if (fixed.at(i) != '?' && fixed.at(i) != text.at(i))
+            return false;
+    return true;
+}
+
+// A TCP client that cuts what it receives into tokens as the workbench
+// does: a line up to its CR (a following LF dropped), or a bare
+// confirmation or "!". Generated traffic is counted apart.
+class TokenClient
+{
+public:
+    struct Token
+    {
+        QByteArray text;
+        qint64 ms = 0; // arrival, since startClock()
+    };
+
+    explicit TokenClient(SimProcess& sim) : m_sim(sim)
+    {
+        QObject::connect(&m_socket, &QTcpSocket::readyRead, &m_socket, [this] { read(); });
+        QObject::connect(&m_socket, &QTcpSocket::disconnected, &m_socket,
+                         [this] { m_closed = true; });
+    }
+
+    bool connectTo(quint16 port)
+    {
+        m_socket.connectToHost(QHostAddress::LocalHost, port);
+        return m_socket.waitForConnected(kWaitMs);
+    }
+
+    // Written, and when it ends in CR, seen by the simulator: what the test
+    // does next happens after it.
+    bool send(const QByteArray& bytes)
+    {
+        m_socket.write(bytes);
+        m_lines += bytes.count('\r');
+        if (bytes.endsWith('\r'))
+            return m_sim.waitForReceived(
+                [this](const QStringList& rx) { return rx.size() >= m_lines; });
+        return QTest::qWaitFor([this] { return m_socket.bytesToWrite() == 0; }, kWaitMs);
+    }
+
+    // Sets the options (0 = basic mode) and forgets what came back so far.
+    bool setMode(int options)
+    {
+        QByteArray lines = "~~~\r";
+        if (options != 0)
+            lines += "A33000" + Hex(QByteArray(1, static_cast<char>(options))) + '\r';
+        if (!send(lines + "\\0538007901z\r") || !waitForToken("z."))
+            return false;
+        m_others.clear();
+        m_traffic = 0;
+        return m_sim.options() == options;
+    }
+
+    bool waitForToken(const QByteArray& text)
+    {
+        return QTest::qWaitFor(
+            [&] {
+                return std::any_of(m_others.cbegin(), m_others.cend(),
+                                   [&](const Token& t) { return t.text == text; });
+            },
+            kWaitMs);
+    }
+
+    void startClock() { m_clock.start(); }
+    QList<Token> others() const { return m_others; }
+    int traffic() const { return m_traffic; }
+    bool closed() const { return m_closed; }
+
+private:
+    void read()
+    {
+        m_pending += m_socket.readAll();
+        const qint64 now = m_clock.isValid() ? m_clock.elapsed() : 0;
+        for (;;) {
+            while (m_pending.startsWith('\n'))
+                m_pending.remove(0, 1);
+            QByteArray token;
+            if (m_pending.size() >= 2 && m_pending.at(0) >= 'g' && m_pending.at(0) <= 'z' &&
+                QByteArray(".#$%").contains(m_pending.at(1))) {
+                token = m_pending.left(2);
+                m_pending.remove(0, 2);
+            } else if (m_pending.startsWith('!')) {
+                token = "!";
+                m_pending.remove(0, 1);
+            } else {
+                const qsizetype end = m_pending.indexOf('\r');
+                if (end < 0)
+                    return;
+                token = m_pending.left(end);
+                m_pending.remove(0, end + 1);
+            }
+            if (IsTrafficLine(token))
+                ++m_traffic;
+            else
+                m_others.append(Token{token, now});
+        }
+    }
+
+    SimProcess& m_sim;
+    QTcpSocket m_socket;
+    QByteArray m_pending;
+    QList<Token> m_others;
+    int m_traffic = 0;
+    qsizetype m_lines = 0; // CRs sent
+    bool m_closed = false;
+    QElapsedTimer m_clock;
+};
+
 } // namespace
 
 class TestSimulator : public QObject
@@ -97,6 +246,8 @@ private slots:
     void wireLogEscapesBytes();
     void controlErrors_data();
     void controlErrors();
+    void faultsOnDemand_data();
+    void faultsOnDemand();
     void ptyServesSerialClient();
     void exitsCleanly_data();
     void exitsCleanly();
@@ -118,6 +269,7 @@ void TestSimulator::badCommandLineIsExitTwo_data()
                                        << S("not both");
     QTest::newRow("rate without file")
         << Args({"--tcp", "0", "--inject-rate", "9"}) << S("--inject-file");
+    QTest::newRow("late, not a time") << Args({"--tcp", "0", "--late", "soon"}) << S("--late");
 }
 
 void TestSimulator::badCommandLineIsExitTwo()
@@ -142,7 +294,8 @@ void TestSimulator::helpDescribesWireLog()
     QCOMPARE(process.exitCode(), 0);
     const QByteArray help = process.readAllStandardOutput();
     for (const char* needle :
-         {"--wire-log", "RX <text>", "\\xHH", "--inject-rate", "monitor <hex>"})
+         {"--wire-log", "RX <text>", "\\xHH", "--inject-rate", "monitor <hex>", "--late MS",
+          "late <ms>", "drop-after-replies <n>", "traffic <rate>"})
         QVERIFY2(help.contains(needle), needle);
 }
 
@@ -452,6 +605,14 @@ void TestSimulator::controlErrors_data()
     QTest::newRow("monitor, no client") << S("monitor 0538") << S("ERROR no client");
     QTest::newRow("fault") << S("fault $ 4") << S("OK fault $ 4");
     QTest::newRow("options") << S("options") << S("OPTIONS 00");
+    QTest::newRow("late, negative")
+        << S("late -5") << S("ERROR usage: late <milliseconds, 0-600000>");
+    QTest::newRow("drop after no replies")
+        << S("drop-after-replies 0")
+        << S("ERROR usage: drop-after-replies <n, at least 1> | drop-after-replies off");
+    QTest::newRow("traffic too fast")
+        << S("traffic 100001") << S("ERROR usage: traffic <lines per second, 0-100000>");
+    QTest::newRow("traffic, no client yet") << S("traffic 50") << S("OK traffic 50");
 }
 
 void TestSimulator::controlErrors()
@@ -463,6 +624,165 @@ void TestSimulator::controlErrors()
     QCOMPARE(sim.command(command), answer);
     // Still serving afterwards.
     QCOMPARE(sim.command(S("options")), S("OPTIONS 00"));
+}
+
+// Each row drives the simulator through steps and checks what a TCP client
+// in the given mode receives. Steps: "sim <command>" (must answer OK),
+// "pause <ms>", "traffic <n>" (until n generated lines have come),
+// "await <token>", "quiet <ms>" (no generated line for that long), or bytes
+// to send. `expected`: every token that is not generated traffic, in order
+// (workbench patterns); `earliest`: for each, the least time in ms after the
+// first step; `closes`: the simulator closes the connection after them;
+// `traffic`: generated lines that must have come.
+void TestSimulator::faultsOnDemand_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QByteArrayList>("steps");
+    QTest::addColumn<QByteArrayList>("expected");
+    QTest::addColumn<QList<int>>("earliest");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<int>("traffic");
+
+    const int smart = 0x51; // smart with IDMON, as the workbench sets it
+    const QByteArray type5 = WithChecksum("860500008901" + Hex("DIMMER  "));
+    const QByteArray voltage1 = WithChecksum("860100008607" + Hex("36.0V"));
+    // The Installation MMI: reports from 00, 58 and B0.
+    const QByteArrayList installation = {"86010000D8FF00*", "86010000D8FF58*", "86010000D6FFB0*"};
+
+    QTest::newRow("late: a request sent again is answered twice")
+        << QStringList() << smart
+        << QByteArrayList{"sim late 1500", "\\0605002101\r", "pause 1000", "\\0605002101\r"}
+        << QByteArrayList{type5, type5} << QList<int>{1400, 2400} << false << 0;
+    // The confirmation, a monitor line and a reply due sooner all overtake
+    // the late reply; "slow" would hold them all behind it.
+    QTest::newRow("late: nothing else waits")
+        << QStringList() << smart
+        << QByteArrayList{"sim late 3000", "\\0605002101\r\\0538007901g\r",
+                          "sim monitor 0538007902AB", "sim late 100", "2107\r"}
+        << QByteArrayList{"g.", "0538007902AB", voltage1, type5} << QList<int>{0, 0, 100, 2900}
+        << false << 0;
+    QTest::newRow("late from the command line, status reports too")
+        << Args({"--late", "400"}) << smart << QByteArrayList{"\\05FF007AFF00\r"} << installation
+        << QList<int>{380, 380, 380} << false << 0;
+    QTest::newRow("late 0 ends it")
+        << Args({"--late", "60000"}) << smart << QByteArrayList{"sim late 0", "2107\r"}
+        << QByteArrayList{voltage1} << QList<int>() << false << 0;
+
+    // Confirmations and monitor lines do not count; the third report of the
+    // sequence never comes.
+    QTest::newRow("drop after two replies of three")
+        << QStringList() << smart
+        << QByteArrayList{"sim drop-after-replies 2", "\\0538007901g\r", "sim monitor 0538007902AB",
+                          "\\05FF007AFF00\r"}
+        << QByteArrayList{"g.", "0538007902AB", installation.at(0), installation.at(1)}
+        << QList<int>() << true << 0;
+    // Held behind a slow reply, the third report is already queued.
+    QTest::newRow("drop after two replies, the rest queued")
+        << QStringList() << smart
+        << QByteArrayList{"sim slow 200", "sim drop-after-replies 2", "\\05FF007AFF00\r"}
+        << installation.mid(0, 2) << QList<int>() << true << 0;
+    QTest::newRow("drop-after-replies off")
+        << QStringList() << smart
+        << QByteArrayList{"sim drop-after-replies 1", "sim drop-after-replies off",
+                          "\\05FF007AFF00\r", "\\0538007901z\r"}
+        << (installation + QByteArrayList{"z."}) << QList<int>() << false << 0;
+
+    QTest::newRow("silent pci, answer pci")
+        << QStringList() << smart
+        << QByteArrayList{"sim silent pci", "2101\r", "sim answer pci", "2107\r"}
+        << QByteArrayList{voltage1} << QList<int>() << false << 0;
+    QTest::newRow("silent mmi, answer mmi")
+        << QStringList() << smart
+        << QByteArrayList{"sim silent mmi", "\\05FF007AFF00\r", "sim answer mmi",
+                          "\\05FF007AFFB0\r"}
+        << QByteArrayList{installation.at(2)} << QList<int>() << false << 0;
+    QTest::newRow("silent off ends them all")
+        << QStringList() << smart
+        << QByteArrayList{"sim silent 05",  "sim silent pci",
+                          "sim silent mmi", "\\0605002101\r2107\r\\05FF007AFFB0\r",
+                          "sim silent off", "\\0605002101\r2107\r\\05FF007AFFB0\r"}
+        << QByteArrayList{type5, voltage1, installation.at(2)} << QList<int>() << false << 0;
+
+    // A line typed in two pieces: generated lines wait for its CR rather
+    // than split the echo.
+    QTest::newRow("traffic in basic mode, echo whole")
+        << QStringList() << 0 << QByteArrayList{"sim traffic 200", "traffic 5", "\\05380",
+                                                "pause 200",       "07901g\r",  "traffic 60"}
+        << QByteArrayList{"\\0538007901g", "g."} << QList<int>() << false << 60;
+    QTest::newRow("traffic in smart mode, replies whole")
+        << QStringList() << smart
+        << QByteArrayList{"sim traffic 2000", "traffic 5", "\\05FF007AFF00\r", "\\0605002101\r",
+                          "traffic 1000"}
+        << (installation + QByteArrayList{type5}) << QList<int>() << false << 1000;
+    QTest::newRow("traffic in monitor mode")
+        << QStringList() << 0x71
+        << QByteArrayList{"sim traffic 500", "traffic 5", "\\05FF007AFF00\r", "\\0605002101\r",
+                          "traffic 100"}
+        << (installation + QByteArrayList{type5}) << QList<int>() << false << 100;
+    QTest::newRow("traffic 0 stops it")
+        << QStringList() << smart << QByteArrayList{"sim traffic 200", "traffic 5", "sim traffic 0",
+                                                    "\\0538007901z\r", "await z.",  "quiet 300"}
+        << QByteArrayList{"z."} << QList<int>() << false << 5;
+}
+
+void TestSimulator::faultsOnDemand()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, mode);
+    QFETCH(QByteArrayList, steps);
+    QFETCH(QByteArrayList, expected);
+    QFETCH(QList<int>, earliest);
+    QFETCH(bool, closes);
+    QFETCH(int, traffic);
+    SimProcess sim;
+    QVERIFY2(sim.start(args), qPrintable(sim.errorString()));
+    TokenClient client(sim);
+    QVERIFY(client.connectTo(sim.tcpPort()));
+    QVERIFY(client.setMode(mode));
+
+    client.startClock();
+    for (const QByteArray& step : steps) {
+        const int number = step.mid(step.indexOf(' ') + 1).toInt();
+        if (step.startsWith("sim ")) {
+            QVERIFY2(sim.control(QString::fromLatin1(step.mid(4))), step.constData());
+        } else if (step.startsWith("pause ")) {
+            QTest::qWait(number); // the gap itself is what is tested
+        } else if (step.startsWith("traffic ")) {
+            QVERIFY2(QTest::qWaitFor([&] { return client.traffic() >= number; }, kWaitMs),
+                     step.constData());
+        } else if (step.startsWith("await ")) {
+            QVERIFY2(client.waitForToken(step.mid(6)), step.constData());
+        } else if (step.startsWith("quiet ")) {
+            const int before = client.traffic();
+            QTest::qWait(number); // nothing to wait for: the test is that nothing comes
+            QCOMPARE(client.traffic(), before);
+        } else {
+            QVERIFY2(client.send(step), step.constData());
+        }
+    }
+
+    const int timeout = kWaitMs + (earliest.isEmpty() ? 0 : earliest.last());
+    if (closes)
+        QVERIFY(QTest::qWaitFor([&] { return client.closed(); }, timeout));
+    else
+        (void)QTest::qWaitFor([&] { return client.others().size() >= expected.size(); }, timeout);
+    const QList<TokenClient::Token> tokens = client.others();
+    QByteArrayList texts;
+    for (const TokenClient::Token& token : tokens)
+        texts << token.text;
+    QVERIFY2(texts.size() == expected.size(), texts.join(' ').constData());
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        QVERIFY2(Matches(expected.at(i), texts.at(i)), texts.at(i).constData());
+        // A reply arrives whole: its bytes still add up.
+        if (texts.at(i).startsWith("86"))
+            QCOMPARE(texts.at(i), WithChecksum(texts.at(i).chopped(2)));
+        if (!earliest.isEmpty())
+            QVERIFY2(tokens.at(i).ms >= earliest.at(i),
+                     (texts.at(i) + ' ' + QByteArray::number(tokens.at(i).ms)).constData());
+    }
+    QVERIFY2(client.traffic() >= traffic, qPrintable(QString::number(client.traffic())));
+    QCOMPARE(client.closed(), closes);
 }
 
 void TestSimulator::ptyServesSerialClient()

@@ -3,14 +3,15 @@
 // receive path, request/response, and links that are silent or go away.
 #include <QtTest>
 
-#include "app/main_form.h"
-#include "link/link_session.h"
+#include "gui/app/main_form.h"
 #include "scripted_prompter.h"
+#include "session/link_session.h"
 #include "sim_process.h"
 #include "test_support.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -172,11 +173,12 @@ private slots:
             TMainForm form({}, &prompts);
             form.show();
             form.ConnecttoPCIItem->trigger();
-            QVERIFY(form.TransmitMemo->toPlainText().startsWith(
-                QLatin1String("Socketbox Socket Error : ")));
+            // The system's reason, in its words, never an error number.
+            QCOMPARE(form.TransmitMemo->toPlainText(),
+                     QStringLiteral("Socketbox Socket Error : Connection refused"));
             QCOMPARE(prompts.messages(),
                      QStringList{QStringLiteral("Socketbox not found at IP Address 127.0.0.1, "
-                                                "Port %1")
+                                                "Port %1: Connection refused")
                                      .arg(port)});
             QVERIFY(!form.ConnecttoPCIItem->isChecked());
         }
@@ -333,12 +335,12 @@ private slots:
         // In basic mode the interface echoes the line: the echo is the reply.
         const int before = NonEmpty(sim.receivedLines()).count(QStringLiteral("2101"));
         form.ResetPCI();
-        QCOMPARE(form.SendCALGetResponse("2101", "X101*", 1, 2), QByteArray("2101<CR>"));
+        QCOMPARE(form.SendCALGetResponse("2101", "X101*", 1, 2).line, QByteArray("2101<CR>"));
         // In smart mode nothing answers: two tries of a second, then nothing.
         form.SetSmartMode();
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(form.SendCALGetResponse("2101", "X101*", 1, 2), QByteArray());
+        QCOMPARE(form.SendCALGetResponse("2101", "X101*", 1, 2).line, QByteArray());
         QVERIFY(clock.elapsed() >= 2000);
         const QStringList rx = NonEmpty(sim.receivedLines());
         QCOMPARE(rx.count(QStringLiteral("2101")) - before, 3);
@@ -351,15 +353,32 @@ private slots:
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         QVERIFY(ConnectOverTcp(form, sim.tcpPort()));
+        auto* status = form.findChild<QLabel*>(QStringLiteral("ConnectionStatusLabel"));
+        QVERIFY(status);
+        QCOMPARE(status->text(),
+                 QStringLiteral("Connected: Socketbox 127.0.0.1:%1, PCI firmware 4.2")
+                     .arg(sim.tcpPort()));
+        const auto before = prompts.messages().size();
         QVERIFY(sim.control(QStringLiteral("send 0501380079")));
         QVERIFY(sim.control(QStringLiteral("drop")));
         QTRY_VERIFY_WITH_TIMEOUT(!form.CommsOpen(), 3000);
-        // Sends are now dropped silently; the controls stay as they were.
-        form.SendTarvinCommand("\\0538000A01");
-        QVERIFY(form.IdentifyItem->isEnabled());
-        // The user disconnects without trouble.
-        form.ConnecttoPCIItem->trigger();
+        // At once the workbench says so: the state, the controls, one log
+        // line and one message that names the link and the reason.
+        const QString lost = QStringLiteral("Link lost: Socketbox 127.0.0.1:%1 (The remote host "
+                                            "closed the connection)")
+                                 .arg(sim.tcpPort());
+        QCOMPARE(prompts.messages().mid(before), QStringList{lost});
+        QCOMPARE(form.TransmitMemo->toPlainText().count(lost), 1);
+        QVERIFY(!form.state().connected);
         QVERIFY(!form.ConnecttoPCIItem->isChecked());
+        QVERIFY(!form.IdentifyItem->isEnabled());
+        QVERIFY(status->text().startsWith(QLatin1String("Link lost at ")));
+        // One click connects again.
+        form.ConnecttoPCIItem->trigger();
+        QVERIFY(form.state().connected);
+        QVERIFY(form.ConnecttoPCIItem->isChecked());
+        QVERIFY(form.IdentifyItem->isEnabled());
+        QVERIFY(status->text().startsWith(QLatin1String("Connected: ")));
     }
 };
 

@@ -3,12 +3,12 @@
 // the report page and picture, and a report that cannot be written.
 #include <QtTest>
 
-#include "app/main_form.h"
-#include "decode/applications.h"
-#include "diagnostics/analyser_form.h"
-#include "diagnostics/interface_tools.h"
-#include "link/link_session.h"
+#include "core/decode/applications.h"
+#include "gui/app/main_form.h"
+#include "gui/diagnostics/analyser_form.h"
+#include "gui/diagnostics/interface_tools.h"
 #include "scripted_prompter.h"
+#include "session/link_session.h"
 
 #include <QAreaSeries>
 #include <QChart>

@@ -3,12 +3,12 @@
 // follow other controls, and the lighting timer's switches.
 #include <QtTest>
 
-#include "app/main_form.h"
-#include "compose/lighting_tab.h"
-#include "compose/radio_group.h"
-#include "compose/spin_edit.h"
-#include "link/link_session.h"
+#include "gui/app/main_form.h"
+#include "gui/compose/lighting_tab.h"
+#include "gui/compose/radio_group.h"
+#include "gui/compose/spin_edit.h"
 #include "scripted_prompter.h"
+#include "session/link_session.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 // Descriptions in the log and the decoder's two dialogs, as the user sees them.
 #include <QtTest>
 
-#include "app/main_form.h"
-#include "link/link_session.h"
+#include "gui/app/main_form.h"
 #include "scripted_prompter.h"
+#include "session/link_session.h"
 
 #include <QAction>
 #include <QPlainTextEdit>

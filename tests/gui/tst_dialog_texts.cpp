@@ -2,13 +2,13 @@
 // box or button narrower than its text, none reaching past its parent.
 #include <QtTest>
 
-#include "app/main_form.h"
-#include "app/options_form.h"
-#include "app/print_form.h"
-#include "app/serial_setup_dialog.h"
-#include "app/string_form.h"
-#include "diagnostics/mode_form.h"
-#include "diagnostics/unit_type_form.h"
+#include "gui/app/main_form.h"
+#include "gui/app/options_form.h"
+#include "gui/app/print_form.h"
+#include "gui/app/serial_setup_dialog.h"
+#include "gui/app/string_form.h"
+#include "gui/diagnostics/mode_form.h"
+#include "gui/diagnostics/unit_type_form.h"
 #include "scripted_prompter.h"
 
 #include <QAbstractButton>

@@ -2,9 +2,9 @@
 // number lists, enabling rules and debug mode.
 #include <QtTest>
 
-#include "app/main_form.h"
-#include "link/link_session.h"
+#include "gui/app/main_form.h"
 #include "scripted_prompter.h"
+#include "session/link_session.h"
 #include "test_support.h"
 
 #include <QAction>

@@ -2,13 +2,13 @@
 // window fed through its receive path.
 #include <QtTest>
 
-#include "app/main_form.h"
-#include "diagnostics/diagnostics.h"
-#include "diagnostics/mmi_layout.h"
-#include "diagnostics/mmi_results.h"
-#include "diagnostics/mmi_results_form.h"
-#include "link/link_session.h"
+#include "core/diagnostics/mmi_layout.h"
+#include "core/diagnostics/mmi_results.h"
+#include "gui/app/main_form.h"
+#include "gui/diagnostics/diagnostics.h"
+#include "gui/diagnostics/mmi_results_form.h"
 #include "scripted_prompter.h"
+#include "session/link_session.h"
 
 #include <QLabel>
 #include <QPainter>

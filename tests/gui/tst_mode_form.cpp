@@ -3,10 +3,10 @@
 // program's state, and the unit type edit's key filter.
 #include <QtTest>
 
-#include "app/main_form.h"
-#include "diagnostics/interface_tools.h"
-#include "diagnostics/mode_form.h"
-#include "diagnostics/unit_type_form.h"
+#include "gui/app/main_form.h"
+#include "gui/diagnostics/interface_tools.h"
+#include "gui/diagnostics/mode_form.h"
+#include "gui/diagnostics/unit_type_form.h"
 #include "scripted_prompter.h"
 
 #include <QCheckBox>
@@ -99,8 +99,8 @@ private slots:
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         form.state().connected = true; // enables the button; sends still go nowhere
-        form.EnableItems();
         form.state().firmwareVersion = 0x402;
+        form.EnableItems();
         form.state().interfaceOptions = 0x51;
         form.state().pciOptionByte = 0x0E;
         form.state().allMonitor = true;

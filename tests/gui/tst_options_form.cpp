@@ -2,12 +2,12 @@
 // and Cancel, the lock while a link is open, and the serial setup.
 #include <QtTest>
 
-#include "app/main_form.h"
-#include "app/options_form.h"
-#include "app/serial_setup_dialog.h"
-#include "link/link_session.h"
-#include "link/transports.h"
+#include "gui/app/main_form.h"
+#include "gui/app/options_form.h"
+#include "gui/app/serial_setup_dialog.h"
 #include "scripted_prompter.h"
+#include "session/link_session.h"
+#include "session/transports.h"
 
 #include <QAction>
 #include <QCheckBox>

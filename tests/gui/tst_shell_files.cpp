@@ -3,13 +3,13 @@
 // processing, printing and help.
 #include <QtTest>
 
-#include "app/help_window.h"
-#include "app/main_form.h"
-#include "app/print_form.h"
-#include "app/shell_files.h"
-#include "app/string_form.h"
-#include "app/user_buttons.h"
-#include "compose/lighting_tab.h"
+#include "gui/app/help_window.h"
+#include "gui/app/main_form.h"
+#include "gui/app/print_form.h"
+#include "gui/app/shell_files.h"
+#include "gui/app/string_form.h"
+#include "gui/app/user_buttons.h"
+#include "gui/compose/lighting_tab.h"
 #include "scripted_prompter.h"
 
 #include <QAction>

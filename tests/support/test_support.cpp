@@ -1,6 +1,6 @@
 #include "test_support.h"
 
-#include "app/main_form.h"
+#include "gui/app/main_form.h"
 
 #include <QAction>
 #include <QSettings>

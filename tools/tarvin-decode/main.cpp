@@ -1,9 +1,9 @@
 // tarvin-decode: describes bus lines read from standard input, one output
 // line per input line, with the same decoder the workbench uses.
 
-#include "decode/decode.h"
-#include "decode/hex.h"
-#include "decode/interpret.h"
+#include "core/decode/decode.h"
+#include "core/decode/hex.h"
+#include "core/decode/interpret.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // Where a capture goes: standard output, or a file that is flushed after
 // every line and rotated by size or by day.
 
-#include "files/capture_format.h"
+#include "core/files/capture_format.h"
 
 #include <QDate>
 #include <QFile>

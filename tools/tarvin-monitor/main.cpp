@@ -2,8 +2,8 @@
 // a PCI or Socketbox, through link drops, for as long as it runs.
 
 #include "capture_file.h"
-#include "link/settings_store.h"
 #include "monitor.h"
+#include "session/settings_store.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

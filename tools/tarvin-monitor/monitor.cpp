@@ -21,19 +21,18 @@ QString Where(const Settings& s)
 } // namespace
 
 Monitor::Monitor(Options options, CaptureFile& out, QObject* parent)
-    : QObject(parent), m_options(std::move(options)), m_out(out),
-      m_link(m_state, m_options.link, this)
+    : QObject(parent), m_options(std::move(options)), m_out(out), m_session(this)
 {
-    m_link.setDescriber([this](const QByteArray& text) {
-        DecodeContext context{m_options.hexNumbers, m_state.interfaceOptions};
-        return QString::fromLatin1(QByteArray::fromStdString(m_decoder.DecodeMessage(
-            text.toStdString(), m_options.decodeOptions + SentCommand, context)));
-    });
-    connect(&m_link, &LinkSession::lineCompleted, this, &Monitor::received);
-    connect(&m_link, &LinkSession::lineSent, this, &Monitor::sent);
-    connect(&m_link, &LinkSession::linkLost, this,
+    m_session.settings() = m_options.link;
+    m_session.setHexNumbers(m_options.hexNumbers);
+    m_session.setDecodeOptions(m_options.decodeOptions);
+    // The capture file is the log: nothing goes to the session's panes.
+    m_session.state().logDisplay = false;
+    connect(&m_session.link(), &LinkSession::lineCompleted, this, &Monitor::received);
+    connect(&m_session.link(), &LinkSession::lineSent, this, &Monitor::sent);
+    connect(&m_session.link(), &LinkSession::linkLost, this,
             [this] { linkDown(QStringLiteral("link lost")); });
-    connect(&m_link, &LinkSession::socketError, this, [this](int, const QString& text) {
+    connect(&m_session.link(), &LinkSession::socketError, this, [this](int, const QString& text) {
         if (m_up)
             linkDown(QStringLiteral("link lost: ") + text);
     });
@@ -56,8 +55,8 @@ void Monitor::stop(const QString& why)
 {
     m_stopping = true;
     m_retry.stop();
-    m_link.waiter().poke();
-    m_link.CloseComms();
+    m_session.link().requestCancel();
+    m_session.Disconnect();
     marker(QStringLiteral("capture stopped (%1)").arg(why));
 }
 
@@ -66,39 +65,30 @@ void Monitor::attempt()
     if (m_stopping || m_attempting)
         return;
     m_attempting = true;
-    m_state.connected = false;
     // A line cut off by the last link's end would swallow the new link's
     // first characters; the capture records it as it was, unfinished.
-    const QByteArray partial = m_link.partialLine();
+    const QByteArray partial = m_session.link().partialLine();
     if (!partial.isEmpty()) {
         marker(QStringLiteral("unfinished line when the link ended: ") +
                QString::fromLatin1(partial));
-        m_link.clearPartialLine();
+        m_session.link().clearPartialLine();
     }
-    QString error;
-    if (!m_link.OpenComms(&error) || !m_link.CommsOpen()) {
-        m_attempting = false;
-        scheduleRetry(error.isEmpty() ? QStringLiteral("cannot connect") : error);
-        return;
-    }
-    // The handshake of the workbench: a reset, answered by the interface.
-    m_link.SendModeSequence(kBasicMode);
-    const bool answered = m_link.waiter().waitUntil(
-        [this] { return m_state.connected || m_stopping; }, m_options.answerTimeoutMs);
+    // The workbench's own handshake: a reset, answered by the interface.
+    QString failure;
+    const bool answered = m_session.Connect(&failure, m_options.answerTimeoutMs);
     if (m_stopping) {
         m_attempting = false;
         return;
     }
-    if (!answered || !m_link.CommsOpen()) {
-        m_link.CloseComms();
+    if (!answered) {
         m_attempting = false;
-        scheduleRetry(QStringLiteral("no answer from the interface"));
+        scheduleRetry(failure.replace(QLatin1Char('\r'), QLatin1Char(' ')));
         return;
     }
     if (m_options.defaultMode)
-        m_link.SendModeSequence(kDefaultMode);
+        m_session.SetDefaultMode();
     m_attempting = false;
-    if (!m_link.CommsOpen()) {
+    if (!m_session.link().CommsOpen()) {
         scheduleRetry(QStringLiteral("link lost while setting the mode"));
         return;
     }
@@ -121,7 +111,7 @@ void Monitor::linkDown(const QString& why)
         return;
     m_up = false;
     m_downSince = QDateTime::currentDateTime();
-    m_link.CloseComms();
+    m_session.Disconnect();
     scheduleRetry(why);
 }
 
@@ -141,8 +131,9 @@ void Monitor::received(const ReceivedLine& line)
     // Line feeds after a carriage return complete a line of nothing.
     if (!line.keep())
         return;
-    DecodeContext context{m_options.hexNumbers, m_state.interfaceOptions};
-    write('R', line.buffer, m_decoder.DecodeMessage(line.part, m_options.decodeOptions, context));
+    write('R', line.buffer,
+          m_session.decoder().DecodeMessage(line.part, m_options.decodeOptions,
+                                            m_session.decodeContext()));
 }
 
 void Monitor::sent(const QByteArray& line, const QString& description)

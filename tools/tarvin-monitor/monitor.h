@@ -3,10 +3,9 @@
 // back-off when it drops, and writes every line that crosses it.
 
 #include "capture_file.h"
-#include "decode/decode.h"
-#include "files/settings.h"
-#include "link/link_session.h"
-#include "link/program_state.h"
+#include "core/decode/decode.h"
+#include "core/files/settings.h"
+#include "session/session.h"
 
 #include <QObject>
 #include <QTimer>
@@ -49,9 +48,7 @@ private:
 
     Options m_options;
     CaptureFile& m_out;
-    ProgramState m_state;
-    LinkSession m_link;
-    Decoder m_decoder;
+    Session m_session;
     QTimer m_retry;
     int m_delaySeconds = 1;
     bool m_up = false;

@@ -468,7 +468,7 @@ QList<Outgoing> InterfaceUnit::spoil(const QList<QByteArray>& replies) const
         case ReplyFault::None:
             break;
         case ReplyFault::Duplicate:
-            out.append(Outgoing{line, m_replyDelayMs});
+            out.append(Outgoing{line, m_replyDelayMs, m_lateMs, true});
             break;
         case ReplyFault::Truncate: {
             const qsizetype text = line.size() - 2;
@@ -477,10 +477,10 @@ QList<Outgoing> InterfaceUnit::spoil(const QList<QByteArray>& replies) const
         }
         case ReplyFault::Garbage:
             out.append(Outgoing{"Z" + line.left(line.size() - 2).replace('0', '?') + "\r\n",
-                                m_replyDelayMs});
+                                m_replyDelayMs, m_lateMs, false});
             break;
         }
-        out.append(Outgoing{line, m_replyDelayMs});
+        out.append(Outgoing{line, m_replyDelayMs, m_lateMs, true});
     }
     return out;
 }

@@ -45,11 +45,15 @@ enum class ReplyFault
     Garbage,   // every reply line is preceded by a line of non-hex junk
 };
 
-// One message for the wire, held back delayMs before it goes out.
+// One message for the wire. delayMs holds it, and all output after it, back
+// (a slow network); lateMs sends it that much later on a timer of its own,
+// while other output goes on (a late answer from the bus).
 struct Outgoing
 {
     QByteArray bytes;
     int delayMs = 0;
+    int lateMs = 0;
+    bool reply = false; // a network reply line (not a confirmation or junk)
 };
 
 // The interface unit as the program sees it: option bytes, the parameter
@@ -87,6 +91,8 @@ public:
     void clearSilent() { m_silent.clear(); }
     void setReplyDelay(int ms) { m_replyDelayMs = ms < 0 ? 0 : ms; }
     int replyDelay() const { return m_replyDelayMs; }
+    void setLateReplies(int ms) { m_lateMs = ms < 0 ? 0 : ms; }
+    int lateReplies() const { return m_lateMs; }
     void setReplyFault(ReplyFault fault) { m_replyFault = fault; }
     // Stores of more than one byte (names, unit types) are not kept.
     void setStoreFails(bool fails) { m_storeFails = fails; }
@@ -118,6 +124,7 @@ private:
     int m_acknowledged = 0;
     QSet<QByteArray> m_silent;
     int m_replyDelayMs = 0;
+    int m_lateMs = 0;
     ReplyFault m_replyFault = ReplyFault::None;
     bool m_storeFails = false;
     // Unlocked parameters, "who:PP", each good for one store.

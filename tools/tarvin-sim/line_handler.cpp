@@ -16,6 +16,7 @@ void LineHandler::reset()
     m_text.clear();
     m_echoed.clear();
     m_lines = 0;
+    m_echoOpen = false;
     m_limitHit = false;
 }
 
@@ -40,12 +41,13 @@ void LineHandler::receiveByte(char c)
         m_log.logReceived(m_raw);
         if (m_unit.echoes()) {
             m_echoed += c;
-            m_send(QByteArray(1, c), m_echoed, 0);
+            m_send(Outgoing{QByteArray(1, c)}, m_echoed);
         } else if (!m_echoed.isEmpty()) {
             // Echo of a line that switched to smart mode part way: still log it.
-            m_send(QByteArray(), m_echoed, 0);
+            m_send(Outgoing{}, m_echoed);
         }
         m_echoed.clear();
+        m_echoOpen = false;
         completeLine();
         return;
     }
@@ -62,7 +64,8 @@ void LineHandler::receiveByte(char c)
         m_echoed += c;
         // An endless line still gets logged, in pieces.
         const bool flushLog = m_echoed.size() >= kMaxLine;
-        m_send(QByteArray(1, c), flushLog ? m_echoed : QByteArray(), 0);
+        m_send(Outgoing{QByteArray(1, c)}, flushLog ? m_echoed : QByteArray());
+        m_echoOpen = true;
         if (flushLog)
             m_echoed.clear();
     }
@@ -78,7 +81,7 @@ void LineHandler::completeLine()
     ++m_lines;
     const QList<Outgoing> replies = m_unit.handleLine(text);
     for (const Outgoing& reply : replies)
-        m_send(reply.bytes, reply.bytes, reply.delayMs);
+        m_send(reply, reply.bytes);
     if (m_lineLimit > 0 && m_lines >= m_lineLimit) {
         m_limitHit = true;
         if (m_limitReached)

@@ -8,6 +8,7 @@ namespace tarvin::sim {
 
 class InterfaceUnit;
 class WireLog;
+struct Outgoing;
 
 // Assembles one peer's input into lines and hands them to the interface.
 // Lines end at CR; LF is kept in the logged text (it did cross the wire) but
@@ -16,11 +17,10 @@ class WireLog;
 class LineHandler
 {
 public:
-    // data = bytes for the peer; logText = what the wire log records for
-    // them once written (a null array: nothing yet, e.g. a single echoed byte).
-    // delayMs holds the data back (a slow network reply).
-    using Sender =
-        std::function<void(const QByteArray& data, const QByteArray& logText, int delayMs)>;
+    // out = bytes for the peer and their timing; logText = what the wire log
+    // records for them once written (a null array: nothing yet, e.g. a
+    // single echoed byte).
+    using Sender = std::function<void(const Outgoing& out, const QByteArray& logText)>;
 
     LineHandler(InterfaceUnit& unit, WireLog& log, Sender sender);
 
@@ -29,6 +29,10 @@ public:
 
     // Non-empty lines processed since the last reset.
     int linesProcessed() const { return m_lines; }
+
+    // True while part of a line has been echoed and its CR has not: other
+    // output must wait, or it would land in the middle of the echo.
+    bool echoOpen() const { return m_echoOpen; }
 
     // After this many non-empty lines (0 = no limit) the handler calls
     // reached() once and ignores further input until reset().
@@ -48,6 +52,7 @@ private:
     QByteArray m_text;   // LFs removed, for processing
     QByteArray m_echoed; // echo of the current line, logged at its CR
     int m_lines = 0;
+    bool m_echoOpen = false;
     int m_lineLimit = 0;
     bool m_limitHit = false;
     std::function<void()> m_limitReached;

@@ -20,11 +20,13 @@ OutputQueue::OutputQueue(const Shaping& shaping, QRandomGenerator& random, WireL
     m_clock.start();
 }
 
-void OutputQueue::enqueue(const QByteArray& data, const QByteArray& logText, int delayMs)
+void OutputQueue::enqueue(const QByteArray& data, const QByteArray& logText, int delayMs,
+                          bool reply)
 {
     Item item;
     item.data = data;
     item.logText = logText;
+    item.reply = reply;
     item.due = m_clock.elapsed() + m_shaping.delayMs + std::max(0, delayMs);
     m_items.push_back(item);
     if (m_timer.isActive())
@@ -72,7 +74,11 @@ void OutputQueue::pump()
         }
         if (!item.logText.isNull() && !item.lost)
             m_log.logSent(item.logText);
+        const bool replyDone = item.reply && !item.lost;
         m_items.pop_front();
+        // After the pop: a listener may clear the queue.
+        if (replyDone)
+            emit replyWritten();
         if (m_shaping.split && !m_items.empty() && !m_items.front().data.isEmpty()) {
             schedule(kPieceGapMs);
             return;

@@ -38,11 +38,15 @@ public:
     // logText null: not logged (part of a longer entry logged later).
     // delayMs: held back this much more than the shaping delay; later
     // entries wait behind it, as on a serial line.
-    void enqueue(const QByteArray& data, const QByteArray& logText, int delayMs = 0);
+    // reply: a network reply line, reported by replyWritten() once written.
+    void enqueue(const QByteArray& data, const QByteArray& logText, int delayMs = 0,
+                 bool reply = false);
+    // Safe from a slot of replyWritten(): nothing more is written.
     void clear();
     bool isEmpty() const { return m_items.empty(); }
 
 signals:
+    void replyWritten();
     void drained();
 
 private:
@@ -53,6 +57,7 @@ private:
         qint64 due = 0;
         qsizetype written = 0;
         bool lost = false; // a piece could not be written: not logged as sent
+        bool reply = false;
     };
 
     void pump();

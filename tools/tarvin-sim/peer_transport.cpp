@@ -1,14 +1,16 @@
 #include "peer_transport.h"
 
+#include "interface_unit.h"
+
 #include <QTimer>
 
 namespace tarvin::sim {
 
 PeerTransport::PeerTransport(InterfaceUnit& unit, WireLog& log, const Shaping& shaping,
                              QRandomGenerator& random, QObject* parent)
-    : QObject(parent), m_handler(unit, log,
-                                 [this](const QByteArray& data, const QByteArray& logText,
-                                        int delayMs) { send(data, logText, delayMs); }),
+    : QObject(parent),
+      m_handler(unit, log,
+                [this](const Outgoing& out, const QByteArray& logText) { output(out, logText); }),
       m_queue(
           shaping, random, log, [this](const QByteArray& bytes) { return writeToPeer(bytes); },
           this)
@@ -17,6 +19,7 @@ PeerTransport::PeerTransport(InterfaceUnit& unit, WireLog& log, const Shaping& s
         if (m_closing)
             closePeer();
     });
+    connect(&m_queue, &OutputQueue::replyWritten, this, &PeerTransport::replyWritten);
 }
 
 bool PeerTransport::send(const QByteArray& data, const QByteArray& logText, int delayMs)
@@ -25,6 +28,45 @@ bool PeerTransport::send(const QByteArray& data, const QByteArray& logText, int 
         return false;
     m_queue.enqueue(data, logText, delayMs);
     return true;
+}
+
+bool PeerTransport::sendLine(const QByteArray& line)
+{
+    if (!m_active || m_closing)
+        return false;
+    if (!m_handler.echoOpen())
+        return send(line, line);
+    m_held.push_back(line);
+    if (m_held.size() > kMaxHeldLines)
+        m_held.pop_front();
+    return true;
+}
+
+void PeerTransport::releaseHeldLines()
+{
+    while (!m_held.empty() && !m_handler.echoOpen()) {
+        const QByteArray line = m_held.front();
+        m_held.pop_front();
+        send(line, line);
+    }
+}
+
+void PeerTransport::output(const Outgoing& out, const QByteArray& logText)
+{
+    if (out.lateMs <= 0) {
+        if (m_active && !m_closing)
+            m_queue.enqueue(out.bytes, logText, out.delayMs, out.reply);
+        return;
+    }
+    // A timer per reply: what the unit says meanwhile, and replies due
+    // sooner, go out as usual.
+    Outgoing now = out;
+    now.lateMs = 0;
+    const quint64 peer = m_peerNumber;
+    QTimer::singleShot(out.lateMs, Qt::PreciseTimer, this, [this, now, logText, peer] {
+        if (peer == m_peerNumber)
+            output(now, logText);
+    });
 }
 
 bool PeerTransport::drop()
@@ -43,6 +85,22 @@ void PeerTransport::setDropAfter(int lines)
     });
 }
 
+void PeerTransport::setReplyLimit(int replies)
+{
+    m_repliesLeft = replies < 0 ? 0 : replies;
+}
+
+void PeerTransport::replyWritten()
+{
+    if (m_repliesLeft <= 0 || --m_repliesLeft > 0 || !canDrop())
+        return;
+    // Cut off in the middle of a reply sequence: the rest is never sent,
+    // and the queue's drained() closes the connection.
+    m_closing = true;
+    m_held.clear();
+    m_queue.clear();
+}
+
 void PeerTransport::closeWhenDrained()
 {
     if (m_closing)
@@ -59,8 +117,10 @@ void PeerTransport::closeWhenDrained()
 
 void PeerTransport::beginPeer()
 {
+    ++m_peerNumber;
     m_handler.reset();
     m_queue.clear();
+    m_held.clear();
     m_closing = false;
     m_active = true;
     emit peerActivated();
@@ -68,9 +128,11 @@ void PeerTransport::beginPeer()
 
 void PeerTransport::endPeer()
 {
+    ++m_peerNumber;
     m_active = false;
     m_closing = false;
     m_queue.clear();
+    m_held.clear();
     m_handler.reset();
 }
 
@@ -81,6 +143,7 @@ void PeerTransport::bytesFromPeer(const QByteArray& bytes)
     if (m_closing)
         return;
     m_handler.receive(bytes);
+    releaseHeldLines();
 }
 
 } // namespace tarvin::sim

@@ -48,6 +48,8 @@ Options:
   --network FILE         the simulated installation (JSON, format below and in
                          NETWORK.md); without it a built-in one is used
   --slow MS              hold every network reply MS ms (see "slow" below)
+  --late MS              send every network reply MS ms after its request,
+                         nothing else waiting for it (see "late" below)
   --store-fail           stores of more than one byte (a unit type, a name)
                          are not kept; single-byte settings still are
   --traffic RATE         generate all-monitor bus traffic, RATE lines per
@@ -122,6 +124,12 @@ Generated traffic (--traffic), one line each, hexadecimal, CR LF:
   CAL  86 SS 00 00 83 PP VV 9A              9A ends a reply received intact
   A damaged line ends in 34 (SAL) or 9B (CAL) instead, or is cut to its
   first four bytes. Sources SS are 01-30; the seed is --seed.
+  No generated line starts with C0-FF, and the CAL lines answer only a
+  Recall of two parameters from 50-6F, so none passes for the answer to an
+  Identify or another Recall.
+  Monitor lines (generated, injected or sent by "monitor") go out whole, in
+  every mode: while the client types a line that is echoed, they wait for
+  its CR.
 
 Wire log format, one entry per line, flushed at once:
   <milliseconds since start> RX <text>   one received line (up to its CR);
@@ -145,6 +153,19 @@ line on standard output ("OK ..." or "ERROR <reason>"):
   answer <who>           answer again after "silent <who>"
   slow <ms>              hold every network reply ms ms; later output queues
                          behind it ("slow 0" ends it)
+  late <ms>              send every network reply ms ms after its request,
+                         each on a timer of its own: echo, confirmations,
+                         monitor lines and replies due sooner do not wait, so
+                         a request sent twice is answered twice ("late 0"
+                         ends it)
+  drop-after-replies <n> close the current TCP client once the next n network
+                         reply lines have been written to it; the rest of a
+                         reply sequence is not sent (TCP only: a pty cannot
+                         be hung up and keep its name); "drop-after-replies
+                         off" cancels
+  traffic <rate>         generate traffic as --traffic does, rate lines per
+                         second (1-100000) from now on, to every client in
+                         every mode ("traffic 0" stops it)
   replies <kind>         normal, duplicate (every reply twice), truncate (half
                          of each reply), garbage (a junk line before each)
   quit                   exit
@@ -193,13 +214,14 @@ ParseOutcome ParseArguments(const QStringList& args, SimConfig& config, QString&
     const QCommandLineOption noControl(L("no-control"));
     const QCommandLineOption network(L("network"), QString(), L("FILE"));
     const QCommandLineOption slow(L("slow"), QString(), L("MS"));
+    const QCommandLineOption late(L("late"), QString(), L("MS"));
     const QCommandLineOption storeFail(L("store-fail"));
     const QCommandLineOption traffic(L("traffic"), QString(), L("RATE"));
     const QCommandLineOption errorShare(L("error-share"), QString(), L("PERCENT"));
     parser.addOptions({help,    version,    tcp,        listen,         pty,        wireLog,
                        fault,   faultEvery, injectFile, injectInterval, injectRate, injectRepeat,
                        split,   splitMax,   seed,       delay,          dropAfter,  noControl,
-                       network, slow,       storeFail,  traffic,        errorShare});
+                       network, slow,       late,       storeFail,      traffic,    errorShare});
 
     if (!parser.parse(args)) {
         message = parser.errorText();
@@ -320,6 +342,11 @@ ParseOutcome ParseArguments(const QStringList& args, SimConfig& config, QString&
         if (!ToInt(parser.value(slow), 0, 600000, number))
             return fail(L("--slow needs milliseconds"));
         config.slowMs = number;
+    }
+    if (parser.isSet(late)) {
+        if (!ToInt(parser.value(late), 0, 600000, number))
+            return fail(L("--late needs milliseconds, 0-600000"));
+        config.lateMs = number;
     }
     return ParseOutcome::Run;
 }

@@ -23,6 +23,7 @@ struct SimConfig
 
     QString networkFile; // empty: the built-in installation
     int slowMs = 0;      // hold every network reply this long
+    int lateMs = 0;      // send every network reply this much later, on its own
     bool storeFails = false;
 
     double trafficRate = 0; // lines per second of generated bus traffic, 0 = none

@@ -82,6 +82,7 @@ bool Simulator::start(QString* error)
         m_unit.setFault(m_config.fault);
     }
     m_unit.setReplyDelay(m_config.slowMs);
+    m_unit.setLateReplies(m_config.lateMs);
     m_unit.setStoreFails(m_config.storeFails);
     if (!m_config.wireLogPath.isEmpty() && !m_log.open(m_config.wireLogPath, error))
         return false;
@@ -92,13 +93,13 @@ bool Simulator::start(QString* error)
             return false;
         m_injector = std::make_unique<MonitorInjector>(
             injectLines, m_config.injectIntervalMs, m_config.injectRepeat,
-            [this](const QByteArray& line) { broadcast(line + "\r\n"); });
+            [this](const QByteArray& line) { broadcastLine(line + "\r\n"); });
     }
 
-    if (m_config.trafficRate > 0)
-        m_traffic = std::make_unique<TrafficGenerator>(
-            m_config.trafficRate, m_config.errorPercent, m_config.seed,
-            [this](const QByteArray& line) { broadcast(line + "\r\n"); });
+    if (m_config.trafficRate > 0) {
+        makeTraffic(m_config.trafficRate);
+        m_trafficWaitsForClient = true;
+    }
 
     if (m_config.pty) {
         m_pty = std::make_unique<PtyTransport>(m_unit, m_log, m_config.shaping, m_random);
@@ -133,8 +134,10 @@ void Simulator::startInjection()
 {
     if (m_injector)
         m_injector->start();
-    if (m_traffic)
+    if (m_traffic && m_trafficWaitsForClient) {
+        m_trafficWaitsForClient = false;
         m_traffic->start();
+    }
 }
 
 int Simulator::broadcast(const QByteArray& data)
@@ -145,6 +148,61 @@ int Simulator::broadcast(const QByteArray& data)
             ++reached;
     }
     return reached;
+}
+
+int Simulator::broadcastLine(const QByteArray& line)
+{
+    int reached = 0;
+    for (PeerTransport* transport : transports()) {
+        if (transport->sendLine(line))
+            ++reached;
+    }
+    return reached;
+}
+
+void Simulator::makeTraffic(double rate)
+{
+    m_traffic = std::make_unique<TrafficGenerator>(
+        rate, m_config.errorPercent, m_config.seed,
+        [this](const QByteArray& line) { broadcastLine(line + "\r\n"); });
+}
+
+QByteArray Simulator::trafficCommand(const QByteArray& argument)
+{
+    bool ok = false;
+    const int rate = argument.trimmed().toInt(&ok);
+    if (!ok || rate < 0 || rate > 100000)
+        return "ERROR usage: traffic <lines per second, 0-100000>";
+    m_trafficWaitsForClient = false;
+    if (rate == 0) {
+        if (m_traffic)
+            m_traffic->stop();
+        return "OK traffic 0";
+    }
+    if (!m_traffic)
+        makeTraffic(rate);
+    m_traffic->setRate(rate);
+    m_traffic->start();
+    return "OK traffic " + QByteArray::number(rate);
+}
+
+QByteArray Simulator::replyLimitCommand(const QByteArray& argument)
+{
+    const QByteArray text = argument.trimmed();
+    // A pty has no connection to close: its client would only see the
+    // device vanish and come back under another name.
+    if (!m_tcp)
+        return "ERROR drop-after-replies needs the TCP face (--tcp)";
+    if (text == "off") {
+        m_tcp->setReplyLimit(0);
+        return "OK drop-after-replies off";
+    }
+    bool ok = false;
+    const int replies = text.toInt(&ok);
+    if (!ok || replies < 1 || replies > 1000000)
+        return "ERROR usage: drop-after-replies <n, at least 1> | drop-after-replies off";
+    m_tcp->setReplyLimit(replies);
+    return "OK drop-after-replies " + QByteArray::number(replies);
 }
 
 QByteArray Simulator::execute(const QByteArray& command)
@@ -167,7 +225,7 @@ QByteArray Simulator::execute(const QByteArray& command)
         const QByteArray hex = argument.trimmed();
         if (!IsHexText(hex))
             return "ERROR not hexadecimal: " + argument;
-        if (broadcast(hex + "\r\n") == 0)
+        if (broadcastLine(hex + "\r\n") == 0)
             return "ERROR no client";
         return "OK monitor " + hex;
     }
@@ -218,6 +276,18 @@ QByteArray Simulator::execute(const QByteArray& command)
         m_unit.setReplyDelay(ms);
         return "OK slow " + QByteArray::number(ms);
     }
+    if (verb == "late") {
+        bool ok = false;
+        const int ms = argument.trimmed().toInt(&ok);
+        if (!ok || ms < 0 || ms > 600000)
+            return "ERROR usage: late <milliseconds, 0-600000>";
+        m_unit.setLateReplies(ms);
+        return "OK late " + QByteArray::number(ms);
+    }
+    if (verb == "drop-after-replies")
+        return replyLimitCommand(argument);
+    if (verb == "traffic")
+        return trafficCommand(argument);
     if (verb == "replies") {
         const QByteArray kind = argument.trimmed();
         if (kind == "normal")

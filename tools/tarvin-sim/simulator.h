@@ -41,7 +41,11 @@ signals:
 private:
     QList<PeerTransport*> transports() const;
     int broadcast(const QByteArray& data);
+    int broadcastLine(const QByteArray& line);
     void startInjection();
+    void makeTraffic(double rate);
+    QByteArray trafficCommand(const QByteArray& argument);
+    QByteArray replyLimitCommand(const QByteArray& argument);
 
     SimConfig m_config;
     InterfaceUnit m_unit;
@@ -51,6 +55,8 @@ private:
     std::unique_ptr<PtyTransport> m_pty;
     std::unique_ptr<MonitorInjector> m_injector;
     std::unique_ptr<TrafficGenerator> m_traffic;
+    // --traffic waits for the first client; a "traffic" command overrides it.
+    bool m_trafficWaitsForClient = false;
     std::unique_ptr<ControlChannel> m_control;
 };
 

@@ -25,10 +25,20 @@ TrafficGenerator::TrafficGenerator(double rate, int errorPercent, quint32 seed, 
       m_send(std::move(sender))
 {
     m_timer.setTimerType(Qt::PreciseTimer);
+    setRate(m_rate);
+    connect(&m_timer, &QTimer::timeout, this, &TrafficGenerator::tick);
+}
+
+void TrafficGenerator::setRate(double rate)
+{
+    m_rate = rate > 0 ? rate : 1;
     // Often enough that a slow rate keeps its pace, seldom enough that a
     // fast one goes out in small bursts.
     m_timer.setInterval(std::max(1, std::min(100, static_cast<int>(1000.0 / m_rate))));
-    connect(&m_timer, &QTimer::timeout, this, &TrafficGenerator::tick);
+    if (m_timer.isActive()) {
+        m_clock.start();
+        m_sentAtStart = m_sent;
+    }
 }
 
 void TrafficGenerator::start()
@@ -36,6 +46,7 @@ void TrafficGenerator::start()
     if (m_timer.isActive())
         return;
     m_clock.start();
+    m_sentAtStart = m_sent;
     m_timer.start();
     tick();
 }
@@ -43,6 +54,7 @@ void TrafficGenerator::start()
 void TrafficGenerator::tick()
 {
     const auto due =
+        m_sentAtStart +
         static_cast<qint64>(std::floor(static_cast<double>(m_clock.elapsed()) * m_rate / 1000.0)) +
         1;
     int burst = 0;

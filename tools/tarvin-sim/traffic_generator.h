@@ -17,7 +17,13 @@ namespace tarvin::sim {
 //   SAL  05 SS AA 00 <1..4 command bytes> 35   (35: received intact)
 //   MMI  05 SS AA 90 <1..4 status bytes>        (no end mark)
 //   CAL  86 SS 00 00 83 PP VV 9A                (9A: received intact)
-// A damaged line has another end byte, or is a SAL message cut to 4 bytes.
+// A damaged line has another end byte, or is a SAL or MMI message cut to 4
+// bytes.
+//
+// None of it may pass for the answer the program is waiting for, which it
+// picks out by pattern: no line starts with C0-FF (a status report without
+// IDMON), and the CAL replies carry 83 (a Recall of two parameters) from
+// parameters 50-6F, never the Identify or Recall replies a tool asks for.
 class TrafficGenerator : public QObject
 {
     Q_OBJECT
@@ -30,6 +36,9 @@ public:
                      QObject* parent = nullptr);
 
     void start();
+    void stop() { m_timer.stop(); }
+    // Takes effect at once; the pace is counted afresh from now.
+    void setRate(double rate);
     bool isActive() const { return m_timer.isActive(); }
     qint64 sent() const { return m_sent; }
 
@@ -48,6 +57,7 @@ private:
     QTimer m_timer;
     QElapsedTimer m_clock;
     qint64 m_sent = 0;
+    qint64 m_sentAtStart = 0; // m_sent when m_clock started
 };
 
 } // namespace tarvin::sim

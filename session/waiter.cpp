@@ -1,4 +1,4 @@
-#include "link/waiter.h"
+#include "session/waiter.h"
 
 #include <QEventLoop>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "link/transports.h"
+#include "session/transports.h"
 
 #include <QDir>
 #include <QFileInfo>

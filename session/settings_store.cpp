@@ -1,4 +1,4 @@
-#include "link/settings_store.h"
+#include "session/settings_store.h"
 
 #include <QSettings>
 

@@ -2,7 +2,7 @@
 // The settings store: QSettings, organisation "Ostrel", application
 // "Tarvin Diagnostic", group "Options", every value as text.
 
-#include "files/settings.h"
+#include "core/files/settings.h"
 
 namespace tarvin {
 

@@ -2,12 +2,12 @@
 // The link to the interface: opening and closing it, the receive path up to
 // completed lines, the send path with its pacing, and request/response.
 
-#include "files/settings.h"
-#include "link/framing.h"
-#include "link/line_assembler.h"
-#include "link/program_state.h"
-#include "link/transports.h"
-#include "link/waiter.h"
+#include "core/files/settings.h"
+#include "core/link/framing.h"
+#include "core/link/line_assembler.h"
+#include "core/link/program_state.h"
+#include "session/transports.h"
+#include "session/waiter.h"
 
 #include <QObject>
 #include <QString>
@@ -15,6 +15,22 @@
 #include <functional>
 
 namespace tarvin {
+
+// How a request ended.
+enum class ReplyOutcome
+{
+    Answered,  // a line matching the reply pattern came
+    NoReply,   // every try waited out its time
+    LinkLost,  // the link closed or failed
+    Cancelled, // the user ended the command
+};
+
+struct Reply
+{
+    QByteArray line; // the matching line, as received; empty unless answered
+    ReplyOutcome outcome = ReplyOutcome::NoReply;
+    bool answered() const { return outcome == ReplyOutcome::Answered; }
+};
 
 class LinkSession : public QObject
 {
@@ -41,10 +57,26 @@ public:
     void SendModeSequence(const ModeSequence& mode);
     // A framed command: checksum and acknowledgement letter as configured.
     void SendTarvinCommand(const QByteArray& text);
-    // Sends `command` and waits for a received line that matches `pattern`;
-    // the matching line, or empty after `tries` tries of `seconds` each.
-    QByteArray SendCALGetResponse(const QByteArray& command, const QByteArray& pattern, int seconds,
-                                  int tries);
+    // Sends `command` and waits for a received line that matches `pattern`,
+    // up to `tries` tries of `seconds` each. Every line that arrives from the
+    // send on is tested, the pause after the send included, so the reply is
+    // found among other traffic; the wait ends early when the link is lost or
+    // the command is cancelled.
+    Reply SendCALGetResponse(const QByteArray& command, const QByteArray& pattern, int seconds,
+                             int tries);
+    // Waits until `done`, the deadline, the link's loss or a cancel; `done()`.
+    // On a link that was never open a wait runs to its deadline.
+    bool waitFor(const std::function<bool()>& done, int milliseconds);
+    // Ends every wait of the running command; cleared when the next starts.
+    void requestCancel();
+    void clearCancel() { m_cancel = false; }
+    bool cancelRequested() const { return m_cancel; }
+    // Why a wait that did not get what it waited for ended: the link went
+    // away under us (until it is opened again), or the user cancelled.
+    ReplyOutcome interruption() const;
+    bool lost() const { return m_lost; }
+    // The system's text for the last failure of the link, if any.
+    QString lastError() const { return m_lastError; }
 
     // Received bytes, in pieces of any size.
     void ProcessReceivedText(const QByteArray& piece);
@@ -97,6 +129,13 @@ private:
     bool m_useAck = false;
     bool m_showAscii = false;
     bool m_closing = false;
+    bool m_cancel = false;
+    bool m_lost = false; // the open link closed or failed under us
+    QString m_lastError;
+    // The reply pattern being waited for, and what matched it.
+    std::string m_awaited;
+    QByteArray m_reply;
+    bool m_replied = false;
     bool m_tcpUp = false;
     std::vector<ReceivedLine> m_lines;
 };

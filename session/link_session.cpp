@@ -1,6 +1,8 @@
-#include "link/link_session.h"
+#include "session/link_session.h"
 
 #include <QElapsedTimer>
+
+#include <utility>
 
 namespace tarvin {
 
@@ -22,18 +24,27 @@ LinkSession::LinkSession(ProgramState& state, const Settings& settings, QObject*
             m_tcpUp = true;
         } else if (state == QAbstractSocket::UnconnectedState && m_tcpUp) {
             m_tcpUp = false;
-            if (!m_closing)
+            if (!m_closing) {
+                if (m_lastError.isEmpty())
+                    m_lastError = m_tcp.socket().errorString();
+                m_lost = true;
+                m_waiter.poke();
                 emit linkLost();
+            }
         }
     });
     connect(&m_tcp, &Transport::failed, this, [this](int code, const QString& text) {
+        m_lastError = text;
         m_waiter.poke();
         emit socketError(code, text);
     });
-    connect(&m_serial, &Transport::failed, this, [this](int, const QString&) {
+    connect(&m_serial, &Transport::failed, this, [this](int, const QString& text) {
         // A port that vanished (an unplugged adapter) is closed so that sends
         // stop instead of failing one by one.
+        m_lastError = text;
         m_serial.close();
+        m_lost = true;
+        m_waiter.poke();
         emit linkLost();
     });
 }
@@ -59,6 +70,8 @@ bool LinkSession::CommsOpen() const
 
 bool LinkSession::OpenComms(QString* error)
 {
+    m_lastError.clear();
+    m_lost = false;
     if (m_settings.usesTcp()) {
         if (m_tcp.isOpen())
             return true;
@@ -131,23 +144,53 @@ void LinkSession::SendTarvinCommand(const QByteArray& text)
     SendTarvinString(QByteArray::fromStdString(data), description);
 }
 
-QByteArray LinkSession::SendCALGetResponse(const QByteArray& command, const QByteArray& pattern,
-                                           int seconds, int tries)
+void LinkSession::requestCancel()
 {
+    m_cancel = true;
+    m_waiter.poke();
+}
+
+ReplyOutcome LinkSession::interruption() const
+{
+    if (m_lost)
+        return ReplyOutcome::LinkLost;
+    return m_cancel ? ReplyOutcome::Cancelled : ReplyOutcome::NoReply;
+}
+
+bool LinkSession::waitFor(const std::function<bool()>& done, int milliseconds)
+{
+    m_waiter.waitUntil([&] { return done() || m_cancel || m_lost; }, milliseconds);
+    return done();
+}
+
+Reply LinkSession::SendCALGetResponse(const QByteArray& command, const QByteArray& pattern,
+                                      int seconds, int tries)
+{
+    // A request asked from inside another's wait keeps the outer one's
+    // pattern and answer for when it returns.
+    const std::string outerAwaited = std::exchange(m_awaited, pattern.toStdString());
+    const QByteArray outerReply = std::exchange(m_reply, QByteArray());
+    const bool outerReplied = std::exchange(m_replied, false);
     m_lastReceived.clear();
-    std::string wanted = pattern.toStdString();
-    if (!wanted.empty())
-        wanted[0] = '?';
-    const auto matched = [&] {
-        return !m_lastReceived.isEmpty() && StringsMatch(wanted, m_lastReceived.toStdString());
-    };
+    if (!m_awaited.empty())
+        m_awaited[0] = '?';
+    Reply result;
     for (int attempt = 0; attempt < tries; ++attempt) {
+        if (interruption() != ReplyOutcome::NoReply)
+            break;
         SendTarvinCommand(command);
         // "More than the given seconds" since the send: the wait ends just past it.
-        if (m_waiter.waitUntil(matched, seconds * 1000 + 1))
-            return m_lastReceived;
+        if (waitFor([this] { return m_replied; }, seconds * 1000 + 1))
+            break;
     }
-    return {};
+    if (m_replied)
+        result = {m_reply, ReplyOutcome::Answered};
+    else
+        result.outcome = interruption();
+    m_awaited = outerAwaited;
+    m_reply = outerReply;
+    m_replied = outerReplied;
+    return result;
 }
 
 void LinkSession::ProcessReceivedText(const QByteArray& piece)
@@ -162,8 +205,13 @@ void LinkSession::ProcessReceivedText(const QByteArray& piece)
         if (line.terminator)
             m_state.connected = true;
         emit lineCompleted(line);
-        if (line.keep())
+        if (line.keep()) {
             m_lastReceived = QByteArray::fromStdString(line.buffer);
+            if (!m_replied && !m_awaited.empty() && StringsMatch(m_awaited, line.buffer)) {
+                m_reply = m_lastReceived;
+                m_replied = true;
+            }
+        }
         m_waiter.poke();
     }
 }
