@@ -204,7 +204,9 @@ QString Session::SocketboxName() const
 QString Session::linkName() const
 {
     if (m_settings.usesTcp())
-        return QStringLiteral("Socketbox %1:%2").arg(Latin1(m_settings.ipAddress)).arg(m_settings.port);
+        return QStringLiteral("Socketbox %1:%2")
+            .arg(Latin1(m_settings.ipAddress))
+            .arg(m_settings.port);
     return QStringLiteral("PCI on ") + Latin1(m_settings.comPort);
 }
 
@@ -229,11 +231,11 @@ bool Session::Connect(QString* failure, int answerMs)
     QString error;
     if (!m_link.OpenComms(&error)) {
         const QStringList ports = ListedSerialPorts();
-        return fail(
-            QStringLiteral("Cannot open serial port %1: %2\r").arg(Latin1(m_settings.comPort), error) +
-            (ports.isEmpty() ? QStringLiteral("This computer lists no serial ports.")
-                             : QStringLiteral("Serial ports on this computer: ") +
-                                   ports.join(QStringLiteral(", "))));
+        return fail(QStringLiteral("Cannot open serial port %1: %2\r")
+                        .arg(Latin1(m_settings.comPort), error) +
+                    (ports.isEmpty() ? QStringLiteral("This computer lists no serial ports.")
+                                     : QStringLiteral("Serial ports on this computer: ") +
+                                           ports.join(QStringLiteral(", "))));
     }
     m_lostAt = QDateTime();
     m_link.clearCancel();
@@ -274,10 +276,9 @@ void Session::LinkWentAway()
         return; // a handshake that fails says so itself
     m_lostAt = m_clock();
     const QString reason = m_link.lastError();
-    const QString message = QStringLiteral("Link lost: %1 (%2)")
-                                .arg(linkName(), reason.isEmpty()
-                                                     ? QStringLiteral("the link closed")
-                                                     : reason);
+    const QString message =
+        QStringLiteral("Link lost: %1 (%2)")
+            .arg(linkName(), reason.isEmpty() ? QStringLiteral("the link closed") : reason);
     Log(1, message);
     emit connectionChanged();
     emit linkLost(message);
@@ -287,8 +288,9 @@ QString Session::connectionText() const
 {
     if (connected()) {
         const int v = m_state.firmwareVersion;
-        const QString firmware = v > 0 ? QStringLiteral("PCI firmware %1.%2").arg(v >> 8).arg(v & 0xFF)
-                                       : QStringLiteral("PCI firmware unknown");
+        const QString firmware =
+            v > 0 ? QStringLiteral("PCI firmware %1.%2").arg(v >> 8).arg(v & 0xFF)
+                  : QStringLiteral("PCI firmware unknown");
         return QStringLiteral("Connected: %1, %2").arg(linkName(), firmware);
     }
     if (m_lostAt.isValid())

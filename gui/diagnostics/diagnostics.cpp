@@ -195,6 +195,8 @@ void Diagnostics::IdentifyButtonClick()
         showMessage(IdentifyUnitText(shown, "", m_form.hexNumbers()));
         return;
     }
+    if (m_form.CALHeaderForUnit(shown).isEmpty())
+        return; // the path was refused and the user told
     Session::Command command = m_form.session().begin(QStringLiteral("Identify"));
     if (!command)
         return;
@@ -203,7 +205,7 @@ void Diagnostics::IdentifyButtonClick()
         WaitCursor wait;
         reply = unitReply(shown, kIdentifyTypeBody, "8901*");
     }
-    if (command.interrupted() || m_form.CALHeaderForUnit(shown).isEmpty())
+    if (!reply.answered() && command.interrupted())
         return;
     if (!reply.answered()) {
         showMessage(NoReplyText(shown, m_form.hexNumbers()));
@@ -259,7 +261,8 @@ bool Diagnostics::listUnits(Session::Command& command, bool voltage, UnitTypeTab
         command.progress(asked + 1, static_cast<int>(present.size()));
         const Reply reply = voltage ? unitReply(unit, kIdentifyVoltageBody, "8607*")
                                     : unitReply(unit, kIdentifyTypeBody, "8901*");
-        if (command.interrupted())
+        // An answer that came just before the link went is kept.
+        if (!reply.answered() && command.interrupted())
             break;
         ++asked;
         const std::string line = reply.line.toStdString();

@@ -237,10 +237,12 @@ void InterfaceTools::SetModeofOtherPCIItemClick()
 // ---------------------------------------------------------------------------
 // Unit type
 
-std::string InterfaceTools::ReadUnitType()
+std::string InterfaceTools::ReadUnitType(bool* answered)
 {
     m_form.SetDefaultMode();
     const Reply reply = m_form.SendCALGetResponse(kReadUnitTypeCommand, kReadUnitTypePattern, 2, 3);
+    if (answered)
+        *answered = reply.answered();
     return UnitTypeNameFromReply(reply.line.toStdString());
 }
 
@@ -249,9 +251,16 @@ void InterfaceTools::ReadUnitTypeItemClick()
     Session::Command command = m_form.session().begin(QStringLiteral("Read Unit Type"));
     if (!command)
         return;
-    const std::string name = ReadUnitType();
+    bool answered = false;
+    const std::string name = ReadUnitType(&answered);
     if (command.interrupted())
         return;
+    if (!answered) {
+        m_form.prompter().message(
+            &m_form, Prompter::Icon::Warning,
+            QStringLiteral("No reply from the PCI: its unit type is unknown."));
+        return;
+    }
     m_form.prompter().message(&m_form, Prompter::Icon::Information, Latin1(ReadUnitTypeText(name)));
 }
 

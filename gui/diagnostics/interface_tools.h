@@ -52,7 +52,7 @@ public:
     void SetModeofOtherPCIItemClick();
 
     // --- Unit type ---------------------------------------------------------
-    std::string ReadUnitType();
+    std::string ReadUnitType(bool* answered = nullptr);
     void ReadUnitTypeItemClick();
     void SetUnitTypeItemClick();
     // The installation software's settings file.

@@ -1,0 +1,284 @@
+// The workbench against a misbehaving link and bus: late replies, a unit
+// or an interface that never answers, a link that drops in the middle of a
+// reply sequence, a busy bus, and the user cancelling a command.
+
+#include <QtTest>
+
+#include "gui/app/main_form.h"
+#include "gui/diagnostics/diagnostics.h"
+#include "gui/diagnostics/mmi_results_form.h"
+#include "scripted_prompter.h"
+#include "session/session.h"
+#include "sim_process.h"
+#include "test_support.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+
+using namespace tarvin;
+using namespace tarvin::test;
+
+namespace {
+
+QString S(const char* text)
+{
+    return QString::fromLatin1(text);
+}
+
+const QString kAllUnits = S("Unit 1 : PCI\rUnit 5 : DIMMER\rUnit 10 : RELAY\rUnit 32 : SENSOR\r");
+
+// The simulator and the window connected to it over loopback TCP; the
+// handshake's own messages are set aside.
+struct Bench
+{
+    SimProcess sim;
+    ScriptedPrompter prompts;
+    std::unique_ptr<TMainForm> form;
+    int wireMark = 0;
+
+    bool start(const QStringList& args = {})
+    {
+        if (!sim.start(args))
+            return false;
+        StoreTcp(sim.tcpPort());
+        form = std::make_unique<TMainForm>(QStringList{}, &prompts);
+        form->show();
+        form->ConnecttoPCIItem->trigger();
+        prompts.asked.clear();
+        mark();
+        return form->state().connected;
+    }
+    void mark() { wireMark = static_cast<int>(NonEmpty(sim.receivedLines()).size()); }
+    QStringList sentSinceMark() const { return NonEmpty(sim.receivedLines()).mid(wireMark); }
+    TMMIResultsForm* takeResults()
+    {
+        auto* window = form->findChild<TMMIResultsForm*>();
+        if (window)
+            window->setParent(nullptr); // the test owns it from here
+        return window;
+    }
+};
+
+} // namespace
+
+class TestFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Replies 1.5 s late: both tries of every request are answered, so each
+    // unit's second answer arrives while the next unit is being asked.
+    void lateRepliesAreTakenOnlyFromTheUnitAsked()
+    {
+        Bench bench;
+        QVERIFY2(bench.start(), qPrintable(bench.sim.errorString()));
+        QVERIFY(bench.sim.control(S("late 1500")));
+        bench.form->IdentifyAllItem->trigger();
+        QCOMPARE(bench.prompts.messages(), QStringList{kAllUnits});
+    }
+
+    // Replies 3 s late miss both tries: said as such, and nothing that the
+    // interface was known to do is taken away.
+    void repliesTooLateAreNoReplies()
+    {
+        Bench bench;
+        QVERIFY2(bench.start(), qPrintable(bench.sim.errorString()));
+        QCOMPARE(bench.form->state().firmwareVersion, 0x402);
+        QVERIFY(bench.sim.control(S("late 3000")));
+
+        bench.form->GetPCIDataItem->trigger();
+        QCOMPARE(bench.prompts.messages().size(), 1);
+        QVERIFY(bench.prompts.messages().first().startsWith(S("PC Interface Details Unknown.")));
+        QVERIFY(bench.prompts.messages().first().endsWith(
+            S("The PCI did not answer: the firmware version it last gave (4.2) still applies.")));
+        QCOMPARE(bench.form->statusBar()->currentMessage(),
+                 S("The PCI did not answer Get PCI Data"));
+        QCOMPARE(bench.form->state().firmwareVersion, 0x402);
+        QVERIFY(bench.form->LevelMMIItem->isEnabled());
+
+        bench.prompts.inputs << S("5");
+        bench.form->IdentifyItem->trigger();
+        QCOMPARE(bench.prompts.messages().value(1), S("No reply from unit 5"));
+    }
+
+    // Nobody answers: an MMI says so in its window, Set Mode of Other PCI
+    // writes nothing, Read Unit Type says the PCI did not answer.
+    void silenceIsSaid()
+    {
+        Bench bench;
+        QVERIFY2(bench.start(), qPrintable(bench.sim.errorString()));
+        QVERIFY(bench.sim.control(S("silent mmi")));
+        bench.form->InstallationMMIItem->trigger();
+        std::unique_ptr<TMMIResultsForm> results(bench.takeResults());
+        QVERIFY(results);
+        QCOMPARE(results->NoteLabel->text(), S("No unit answered: no status report came."));
+        QVERIFY(results->NoteLabel->isVisibleTo(results.get()));
+
+        QVERIFY(bench.sim.control(S("silent 05")));
+        bench.mark();
+        bench.prompts.inputs << S("05");
+        bench.form->SetModeofOtherPCIItem->trigger();
+        QCOMPARE(bench.prompts.messages(),
+                 QStringList{S("No reply from unit 05: nothing was written.")});
+        QCOMPARE(bench.sentSinceMark(), (QStringList{S("\\0605002101"), S("\\0605002101")}));
+
+        QVERIFY(bench.sim.control(S("silent pci")));
+        bench.form->ReadUnitTypeItem->trigger();
+        QCOMPARE(bench.prompts.messages().value(1),
+                 S("No reply from the PCI: its unit type is unknown."));
+    }
+
+    // The link drops after the MMI's three reports and two unit replies:
+    // the list that came is shown, marked as cut short, and the window no
+    // longer looks connected.
+    void linkDropsInTheMiddleOfAList()
+    {
+        Bench bench;
+        QVERIFY2(bench.start(), qPrintable(bench.sim.errorString()));
+        QVERIFY(bench.sim.control(S("drop-after-replies 5")));
+        bench.form->IdentifyAllItem->trigger();
+        const QStringList messages = bench.prompts.messages();
+        QCOMPARE(messages.size(), 2);
+        QVERIFY2(messages[0].startsWith(S("Link lost: Socketbox 127.0.0.1:")),
+                 qPrintable(messages[0]));
+        QCOMPARE(messages[1], S("Unit 1 : PCI\rUnit 5 : DIMMER\r\r"
+                                "Incomplete: the link was lost after 2 of 4 units."));
+        QVERIFY(!bench.form->state().connected);
+        QVERIFY(!bench.form->ConnecttoPCIItem->isChecked());
+        QVERIFY(!bench.form->IdentifyAllItem->isEnabled());
+    }
+
+    // A serial link whose device goes away ends the same way.
+    void serialDeviceGone()
+    {
+        SimProcess sim;
+        QVERIFY2(sim.start({}, false, true), qPrintable(sim.errorString()));
+        StoreSettings({{S("ConnectionType"), S("0")}, {S("COMPort"), sim.ptyPath()}});
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.show();
+        form.ConnecttoPCIItem->trigger();
+        QVERIFY(form.state().connected);
+        const auto before = prompts.messages().size();
+        sim.stop();
+        QTRY_VERIFY_WITH_TIMEOUT(!form.state().connected, 10000);
+        QCOMPARE(prompts.messages().size(), before + 1);
+        QVERIFY2(
+            prompts.messages().last().startsWith(S("Link lost: PCI on ") + sim.ptyPath() + S(" (")),
+            qPrintable(prompts.messages().last()));
+        QVERIFY(!form.ConnecttoPCIItem->isChecked());
+    }
+
+    // While a command waits, the status bar says what runs and how far it
+    // is, the other waiting commands are off, and Cancel ends it cleanly.
+    void cancelEndsTheRunningCommand()
+    {
+        Bench bench;
+        QVERIFY2(bench.start(), qPrintable(bench.sim.errorString()));
+        QVERIFY(bench.sim.control(S("silent 05")));
+        QVERIFY(bench.sim.control(S("silent 0A")));
+        QString progress;
+        bool othersOff = false;
+        bool cancelShown = false;
+        // The second unit does not answer: cancel while it is being asked.
+        QObject::connect(&bench.form->session(), &Session::commandProgress, bench.form.get(),
+                         [&](const QString& text) {
+                             if (text != S("Identify All Units: 2 of 4"))
+                                 return;
+                             progress = bench.form->CommandStatusLabel->text();
+                             othersOff = !bench.form->IdentifyItem->isEnabled() &&
+                                         !bench.form->GetPCIDataItem->isEnabled() &&
+                                         !bench.form->InstallationMMIItem->isEnabled();
+                             cancelShown = bench.form->CancelCommandButton->isVisible();
+                             QTimer::singleShot(300, bench.form->CancelCommandButton,
+                                                &QPushButton::click);
+                         });
+        QElapsedTimer clock;
+        clock.start();
+        bench.form->IdentifyAllItem->trigger();
+        QCOMPARE(progress, S("Identify All Units: 2 of 4"));
+        QVERIFY(othersOff);
+        QVERIFY(cancelShown);
+        QCOMPARE(bench.prompts.messages(),
+                 QStringList{S("Unit 1 : PCI\r\rIncomplete: cancelled after 1 of 4 units.")});
+        QCOMPARE(bench.form->statusBar()->currentMessage(), S("Identify All Units cancelled"));
+        QVERIFY(!bench.form->CancelCommandButton->isVisible());
+        QVERIFY(bench.form->IdentifyItem->isEnabled());
+        QVERIFY(bench.form->state().connected);
+    }
+
+    // Every diagnostic command gives the same answer on a bus carrying
+    // 100 lines/s of other traffic as on a quiet one.
+    void busyBus_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QStringList>("inputs");
+        QTest::newRow("Get PCI Data") << S("GetPCIDataItem") << QStringList{};
+        QTest::newRow("Identify") << S("IdentifyItem") << QStringList{S("10")};
+        QTest::newRow("Identify All Units") << S("IdentifyAllItem") << QStringList{};
+        QTest::newRow("Get Unit Voltages") << S("GetUnitVoltagesItem") << QStringList{};
+        QTest::newRow("Read Unit Type") << S("ReadUnitTypeItem") << QStringList{};
+        QTest::newRow("Installation MMI") << S("InstallationMMIItem") << QStringList{};
+        QTest::newRow("Application MMI") << S("ApplicationMMIItem") << QStringList{S("56")};
+        QTest::newRow("Level MMI") << S("LevelMMIItem") << QStringList{S("56")};
+        QTest::newRow("Get EEPROM Data") << S("GetEEPROMDataItem") << QStringList{S("5")};
+    }
+
+    void busyBus()
+    {
+        QFETCH(QString, item);
+        QFETCH(QStringList, inputs);
+        Bench bench;
+        QVERIFY2(bench.start(), qPrintable(bench.sim.errorString()));
+        bench.form->EnableDebugItemClick(); // Get EEPROM Data
+        auto* action = bench.form->findChild<QAction*>(item);
+        QVERIFY(action);
+        const auto run = [&](QStringList& messages, QImage& picture) {
+            bench.prompts.inputs.append(inputs);
+            action->trigger();
+            messages = bench.prompts.messages();
+            bench.prompts.asked.clear();
+            std::unique_ptr<TMMIResultsForm> results(bench.takeResults());
+            if (results) {
+                picture = results->image();
+                QVERIFY(results->NoteLabel->text().isEmpty());
+            }
+        };
+        QStringList quiet, busy;
+        QImage quietPicture, busyPicture;
+        run(quiet, quietPicture);
+        QVERIFY(!quiet.isEmpty() || !quietPicture.isNull());
+        QVERIFY(bench.sim.control(S("traffic 100")));
+        run(busy, busyPicture);
+        QVERIFY(bench.sim.control(S("traffic 0")));
+        QCOMPARE(busy, quiet);
+        QCOMPARE(busyPicture, quietPicture);
+        QCOMPARE(bench.form->state().firmwareVersion, 0x402);
+    }
+
+    // A reply and another line in one received piece: neither is lost, and
+    // only the reply answers. The session stands alone, without a window.
+    void replyAmongOtherLinesOfOnePiece()
+    {
+        Session session;
+        QStringList logged;
+        QObject::connect(&session, &Session::logged, &session,
+                         [&](int, const QString& line) { logged << line; });
+        QTimer::singleShot(50, &session, [&] {
+            session.link().ProcessReceivedText("05013800790C\r\n"
+                                               "8605000089014449\r\n"
+                                               "86FE00008901535735\r\n");
+        });
+        // Not connected: the wait runs, and the lines arrive during it.
+        const Reply reply = session.SendCALGetResponse("\\0605002101", "86050000890*", 1, 1);
+        QVERIFY(reply.answered());
+        QCOMPARE(reply.line, QByteArray("8605000089014449<CR>"));
+        QCOMPARE(session.link().lastReceivedLine(), QByteArray("86FE00008901535735<CR>"));
+        QVERIFY(!logged.isEmpty()); // the monitor line
+    }
+};
+
+QTEST_MAIN(TestFaults)
+#include "tst_faults.moc"
