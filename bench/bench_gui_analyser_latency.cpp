@@ -103,14 +103,9 @@ int main(int argc, char** argv)
 
     ScriptedPrompter prompts;
     TMainForm form({}, &prompts);
-    InterfaceTools tools(form);
-    tools.wire();
+    // The window's own tools, which its receive path feeds.
+    InterfaceTools& tools = form.interfaceTools();
     tools.setUnitTypeSource([] { return UnitTypeTable{}; }); // no MMI: measure counting only
-    QObject::connect(&form.link(), &LinkSession::lineCompleted, &tools,
-                     [&](const ReceivedLine& line) {
-                         if (form.state().allMonitor)
-                             tools.CountAnalyserMessage(line.part);
-                     });
     form.show();
     form.ConnecttoPCIItem->trigger();
     if (!form.state().connected) {

@@ -134,7 +134,7 @@ TMainForm::TMainForm(const QStringList& arguments, Prompter* prompter, QWidget* 
             [this](const QString& text) { CommandStatusLabel->setText(text); });
     connect(m_session, &Session::commandFinished, this, &TMainForm::CommandFinished);
 
-    m_diagnostics = new Diagnostics(*this);
+    m_diagnostics = new Diagnostics(*m_session, *m_prompter, this);
     m_shellFiles = new ShellFiles(*this);
 
     setWindowTitle(kTitle);
@@ -160,9 +160,10 @@ TMainForm::TMainForm(const QStringList& arguments, Prompter* prompter, QWidget* 
     BuildStatusBar();
     ConnectShell();
     FormCreate();
-    m_diagnostics->wire();
-    m_interfaceTools = new InterfaceTools(*this);
-    m_interfaceTools->wire();
+    WireDiagnostics();
+    m_interfaceTools = new InterfaceTools(*m_session, *m_diagnostics, *m_prompter, this,
+                                          [this](QDialog& dialog) { return runDialog(dialog); });
+    WireInterfaceTools();
     // After the log: the analyser's count and the MMI collector; reply waits
     // see the line last.
     connect(m_session, &Session::received, this, [this](const ReceivedLine& line) {
@@ -315,22 +316,33 @@ void TMainForm::BuildPages()
         PageControl1->addTab(w, caption);
         return w;
     };
-    LightingTabSheet =
-        page(new LightingTab(*this, PageControl1), "LightingTabSheet", QStringLiteral("Lighting"));
-    ControlTabSheet =
-        page(new ControlTab(*this, PageControl1), "ControlTabSheet", QStringLiteral("Control"));
-    TelephonyMasterTabSheet = page(new TelephonyMasterTab(*this, PageControl1),
+    // The pages stand on the session; the window lends them its prompter,
+    // its assign menu (built after the pages, so looked up when asked for;
+    // its items assign the Lighting page's command) and its Show ASCII switch.
+    Session& session = *m_session;
+    Prompter& prompter = *m_prompter;
+    const tabs::AssignMenu assignMenu = [this](const QPoint& at) {
+        if (PopupMenu2)
+            PopupMenu2->popup(at);
+    };
+    const auto showAscii = [this] { ShowASCIIItem->setChecked(true); };
+    LightingTabSheet = page(new LightingTab(session, prompter, assignMenu, PageControl1),
+                            "LightingTabSheet", QStringLiteral("Lighting"));
+    ControlTabSheet = page(new ControlTab(session, assignMenu, PageControl1), "ControlTabSheet",
+                           QStringLiteral("Control"));
+    TelephonyMasterTabSheet = page(new TelephonyMasterTab(session, prompter, PageControl1),
                                    "TelephonyMasterTabSheet", QStringLiteral("Telephony Master"));
-    TelephonySlaveTabSheet = page(new TelephonySlaveTab(*this, PageControl1),
+    TelephonySlaveTabSheet = page(new TelephonySlaveTab(session, prompter, PageControl1),
                                   "TelephonySlaveTabSheet", QStringLiteral("Telephony Slave"));
-    SecurityMasterTabSheet = page(new SecurityMasterTab(*this, PageControl1),
+    SecurityMasterTabSheet = page(new SecurityMasterTab(session, prompter, PageControl1),
                                   "SecurityMasterTabSheet", QStringLiteral("Security Master"));
-    SecuritySlaveTabSheet = page(new SecuritySlaveTab(*this, PageControl1), "SecuritySlaveTabSheet",
-                                 QStringLiteral("Security Slave"));
-    MeasurementTabSheet = page(new MeasurementTab(*this, PageControl1), "MeasurementTabSheet",
-                               QStringLiteral("Measurement"));
-    TimeTabSheet = page(new TimeTab(*this, PageControl1), "TimeTabSheet", QStringLiteral("Time"));
-    CALTabSheet = page(new CALTab(*this, PageControl1), "CALTabSheet", QStringLiteral("CAL"));
+    SecuritySlaveTabSheet = page(new SecuritySlaveTab(session, prompter, PageControl1),
+                                 "SecuritySlaveTabSheet", QStringLiteral("Security Slave"));
+    MeasurementTabSheet = page(new MeasurementTab(session, prompter, PageControl1),
+                               "MeasurementTabSheet", QStringLiteral("Measurement"));
+    TimeTabSheet = page(new TimeTab(session, PageControl1), "TimeTabSheet", QStringLiteral("Time"));
+    CALTabSheet = page(new CALTab(session, prompter, showAscii, PageControl1), "CALTabSheet",
+                       QStringLiteral("CAL"));
     CustomTabSheet = page(new QWidget(PageControl1), "CustomTabSheet", QStringLiteral("Custom"));
 
     SendStringCombo = Named(new QComboBox(CustomTabSheet), "SendStringCombo");
@@ -455,10 +467,9 @@ void TMainForm::BuildMenus()
         LogCommandsItem->setChecked(!LogCommandsItem->isChecked());
         LogCommandsItemClick();
     });
-    connect(HexadecimalNumbersItem, &QAction::toggled, this, [this](bool on) {
-        m_session->setHexNumbers(on);
-        UpdateAllCombos();
-    });
+    // The numbered lists follow the session's base themselves.
+    connect(HexadecimalNumbersItem, &QAction::toggled, this,
+            [this](bool on) { m_session->setHexNumbers(on); });
     connect(ShowTimeItem, &QAction::toggled, this, [this](bool on) { settings().showTime = on; });
     connect(UseAcknowledgementCharactersItem, &QAction::toggled, this, [this](bool on) {
         settings().ackChar = on;
@@ -542,6 +553,48 @@ void TMainForm::ConnectShell()
     connect(ProgramOptions1, &QAction::triggered, this, &TMainForm::ProgramOptions1Click);
 }
 
+void TMainForm::WireDiagnostics()
+{
+    Diagnostics* d = m_diagnostics;
+    for (auto [item, handler] : {std::pair{IdentifyItem, &Diagnostics::IdentifyButtonClick},
+                                 {IdentifyAllItem, &Diagnostics::IdentifyAllItemClick},
+                                 {GetUnitVoltagesItem, &Diagnostics::GetUnitVoltagesItemClick},
+                                 {GetEEPROMDataItem, &Diagnostics::GetEEPROMDataItemClick},
+                                 {InstallationMMIItem, &Diagnostics::InstallationMMIButtonClick},
+                                 {ApplicationMMIItem, &Diagnostics::ApplicationMMIButtonClick},
+                                 {LevelMMIItem, &Diagnostics::LevelMMIButtonClick}})
+        connect(item, &QAction::triggered, d, handler);
+    for (auto [button, handler] :
+         {std::pair{IdentifyButton, &Diagnostics::IdentifyButtonClick},
+          {InstallationMMIButton, &Diagnostics::InstallationMMIButtonClick},
+          {ApplicationMMIButton, &Diagnostics::ApplicationMMIButtonClick},
+          {LevelMMIButton, &Diagnostics::LevelMMIButtonClick}})
+        connect(button, &QPushButton::clicked, d, handler);
+    connect(d, &Diagnostics::statusMessage, this,
+            [this](const QString& text) { statusBar()->showMessage(text, 10000); });
+    connect(d, &Diagnostics::helpRequested, this, &TMainForm::ShowHelp);
+    // The MMIs offer the application chosen on the Lighting page.
+    if (auto* lighting = qobject_cast<LightingTab*>(LightingTabSheet))
+        d->setApplicationSource([lighting] {
+            const int index = lighting->LightingAppComboBox->currentIndex();
+            return index >= 0 ? index : 0x38;
+        });
+}
+
+void TMainForm::WireInterfaceTools()
+{
+    InterfaceTools* t = m_interfaceTools;
+    connect(AnalyserItem, &QAction::triggered, t, &InterfaceTools::AnalyserItemClick);
+    connect(SetMode1, &QAction::triggered, t, &InterfaceTools::ModeButtonClick);
+    connect(ModeButton, &QPushButton::clicked, t, &InterfaceTools::ModeButtonClick);
+    connect(SetModeofOtherPCIItem, &QAction::triggered, t,
+            &InterfaceTools::SetModeofOtherPCIItemClick);
+    connect(ReadUnitTypeItem, &QAction::triggered, t, &InterfaceTools::ReadUnitTypeItemClick);
+    connect(SetUnitTypeItem, &QAction::triggered, t, &InterfaceTools::SetUnitTypeItemClick);
+    connect(t, &InterfaceTools::helpRequested, this, &TMainForm::ShowHelp);
+    connect(t, &InterfaceTools::clearLogRequested, this, &TMainForm::ClearSpeedButtonClick);
+}
+
 void TMainForm::ProgramOptions1Click()
 {
     runDialog(*m_optionsForm);
@@ -623,7 +676,6 @@ void TMainForm::FormShow()
     ReadSettingsStore(settings());
     // The check marks carry these switches; setting them runs their handlers.
     HexadecimalNumbersItem->setChecked(settings().hexNumbers);
-    UpdateAllCombos();
     ShowTimeItem->setChecked(settings().showTime);
     UseAcknowledgementCharactersItem->setChecked(settings().ackChar);
     link().setUseAcknowledgement(settings().ackChar);
@@ -717,38 +769,6 @@ Decoder& TMainForm::decoder()
 void TMainForm::setClock(std::function<QDateTime()> clock)
 {
     m_session->setClock(std::move(clock));
-}
-
-void TMainForm::FillCombo(QComboBox* combo, int index)
-{
-    QStringList items;
-    items.reserve(256);
-    for (int n = 0; n <= 255; ++n)
-        items << NumberString(n);
-    combo->addItems(items);
-    combo->setCurrentIndex(index);
-}
-
-void TMainForm::ReFillCombo(QComboBox* combo)
-{
-    const int index = combo->currentIndex();
-    const QSignalBlocker quiet(combo);
-    combo->clear();
-    FillCombo(combo, index);
-}
-
-void TMainForm::addNumberedList(QComboBox* combo, int index)
-{
-    m_numberedLists.push_back(combo);
-    FillCombo(combo, index);
-}
-
-void TMainForm::UpdateAllCombos()
-{
-    for (QComboBox* combo : m_numberedLists)
-        ReFillCombo(combo);
-    if (m_fillLevelCombo)
-        m_fillLevelCombo();
 }
 
 void TMainForm::EnableItems()

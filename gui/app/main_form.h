@@ -64,12 +64,6 @@ public:
     void ClearSpeedButtonClick();
     QString NumberString(long long n) const;
     long long StringToNumber(const QString& text) const;
-    void FillCombo(QComboBox* combo, int index);
-    void ReFillCombo(QComboBox* combo);
-    void UpdateAllCombos();
-    // Lists of the numbers 0..255 that follow the "Hexadecimal Numbers" switch,
-    // redrawn by UpdateAllCombos in the order they were added.
-    void addNumberedList(QComboBox* combo, int index);
 
     // --- Link ----------------------------------------------------------
     bool CommsOpen() const;
@@ -141,8 +135,6 @@ public:
     ShellFiles& shellFiles() { return *m_shellFiles; }
     TOptionsForm& optionsForm() { return *m_optionsForm; }
     UserButtonSlots& userButtonSlots() { return *m_userButtons; }
-    // Redraws the lighting level list; UpdateAllCombos runs it last.
-    void setFillLevelCombo(std::function<void()> fill) { m_fillLevelCombo = std::move(fill); }
     DecodeContext decodeContext() const;
     int decodeOptions() const;
     bool hexNumbers() const;
@@ -276,6 +268,10 @@ private:
     void FormCreate();
     void FormDestroy();
     void BuildStatusBar();
+    // The diagnostics commands on their menu items and buttons.
+    void WireDiagnostics();
+    // The analyser, mode and unit type commands likewise.
+    void WireInterfaceTools();
     void ClientSocket1Error(int code, const QString& text);
     void AddToPane(QPlainTextEdit* pane, const QString& line);
     void ShowConnection();
@@ -293,8 +289,6 @@ private:
     TOptionsForm* m_optionsForm = nullptr;
     UserButtonSlots* m_userButtons = nullptr;
     std::function<int(QDialog&)> m_dialogRunner;
-    std::vector<QComboBox*> m_numberedLists;
-    std::function<void()> m_fillLevelCombo;
     HelpWindow* m_help = nullptr;
     bool m_shown = false;
 };

@@ -2,11 +2,10 @@
 
 #include "core/compose/cal.h"
 #include "core/link/framing.h"
-#include "gui/app/main_form.h"
 #include "gui/compose/spin_edit.h"
 #include "gui/compose/tab_support.h"
+#include "session/session.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -18,7 +17,9 @@ namespace tarvin {
 
 using namespace tabs;
 
-CALTab::CALTab(TMainForm& form, QWidget* parent) : QWidget(parent), m_form(form)
+CALTab::CALTab(Session& session, Prompter& prompter, std::function<void()> showAscii,
+               QWidget* parent)
+    : QWidget(parent), m_session(session), m_prompter(prompter), m_showAscii(std::move(showAscii))
 {
     auto* destination =
         Named(new QGroupBox(QStringLiteral("Destination Unit"), this), "DestinationUnitGroupBox");
@@ -31,12 +32,13 @@ CALTab::CALTab(TMainForm& form, QWidget* parent) : QWidget(parent), m_form(form)
     OtherUnitRadioButton->setGeometry(8, 42, 100, 20);
     LocalPCIRadioButton->setChecked(true);
     AddLabel(destination, QStringLiteral("Unit Address"), {8, 66, 120, 16});
-    UnitAddressComboBox = AddCombo(destination, "UnitAddressComboBox", {8, 84, 120, 24});
+    UnitAddressComboBox =
+        AddNumberCombo(destination, m_session, "UnitAddressComboBox", {8, 84, 120, 24}, 0);
 
     auto* command = Named(new QGroupBox(QStringLiteral("Command"), this), "CALCommandGroupBox");
     command->setGeometry(214, 2, 360, 118);
     AddLabel(command, QStringLiteral("Parameter No."), {8, 18, 100, 16});
-    ParamComboBox = AddCombo(command, "ParamComboBox", {8, 36, 100, 24});
+    ParamComboBox = AddNumberCombo(command, m_session, "ParamComboBox", {8, 36, 100, 24}, 0);
     AddLabel(command, QStringLiteral("Count"), {114, 18, 60, 16});
     CountSpinEdit =
         Named(new SpinEdit(compose::kCountMin, compose::kCountMax, 1, command), "CountSpinEdit");
@@ -63,9 +65,6 @@ CALTab::CALTab(TMainForm& form, QWidget* parent) : QWidget(parent), m_form(form)
                        static_cast<QWidget*>(UnlockButton), static_cast<QWidget*>(StoreButton)})
         w->hide();
 
-    m_form.addNumberedList(UnitAddressComboBox, 0);
-    m_form.addNumberedList(ParamComboBox, 0);
-
     const auto on = [this](QPushButton* b, void (CALTab::*handler)()) {
         connect(b, &QPushButton::clicked, this, handler);
     };
@@ -80,13 +79,13 @@ CALTab::CALTab(TMainForm& form, QWidget* parent) : QWidget(parent), m_form(form)
 QByteArray CALTab::CALHeader()
 {
     if (OtherUnitRadioButton->isChecked())
-        return m_form.CALHeaderForUnit(UnitAddressComboBox->currentIndex());
-    return QByteArray::fromStdString(LocalPCIHeader(m_form.state().firmwareVersion));
+        return m_session.CALHeaderForUnit(UnitAddressComboBox->currentIndex());
+    return QByteArray::fromStdString(LocalPCIHeader(m_session.state().firmwareVersion));
 }
 
 void CALTab::SendCAL(const std::string& body)
 {
-    SendBehind(m_form, CALHeader(), body);
+    SendBehind(m_session, CALHeader(), body);
 }
 
 void CALTab::RecallButtonClick()
@@ -106,8 +105,8 @@ void CALTab::ResetButtonClick()
 
 void CALTab::IdentifyCommandButtonClick()
 {
-    // Replies to identify are read as text; the switch stays on afterwards.
-    m_form.ShowASCIIItem->setChecked(true);
+    if (m_showAscii)
+        m_showAscii();
     const std::string body = compose::IdentifyBody(IdentifyComboBox->currentIndex());
     if (!body.empty())
         SendCAL(body);
@@ -121,7 +120,7 @@ void CALTab::UnlockButtonClick()
 void CALTab::StoreButtonClick()
 {
     if (const auto body = CheckedBody(
-            m_form, this,
+            m_prompter, this,
             compose::StoreBody(ParamComboBox->currentIndex(), Bytes(StoreDataEdit->text()))))
         SendCAL(*body);
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QWidget>
 
+#include <functional>
 #include <string>
 
 class QComboBox;
@@ -15,8 +16,9 @@ class QRadioButton;
 
 namespace tarvin {
 
+class Prompter;
+class Session;
 class SpinEdit;
-class TMainForm;
 
 // A page of the command area; its controls are its direct children (or sit
 // in group boxes directly on it), so the main window's enabling rule reaches
@@ -25,7 +27,10 @@ class CALTab : public QWidget
 {
     Q_OBJECT
 public:
-    CALTab(TMainForm& form, QWidget* parent);
+    // `prompter` shows why store data is refused. Replies to identify are
+    // read as text: `showAscii` turns that switch on before the request
+    // goes out, and it stays on.
+    CALTab(Session& session, Prompter& prompter, std::function<void()> showAscii, QWidget* parent);
 
     // The header for the chosen destination; empty when the remote path was
     // refused.
@@ -56,7 +61,9 @@ public:
 private:
     void SendCAL(const std::string& body);
 
-    TMainForm& m_form;
+    Session& m_session;
+    Prompter& m_prompter;
+    std::function<void()> m_showAscii;
 };
 
 } // namespace tarvin

@@ -1,10 +1,7 @@
 #include "gui/compose/control_tab.h"
 
 #include "core/compose/control.h"
-#include "gui/app/main_form.h"
-#include "gui/compose/lighting_tab.h"
 #include "gui/compose/radio_group.h"
-#include "gui/compose/tab_support.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -14,7 +11,8 @@ namespace tarvin {
 
 using namespace tabs;
 
-ControlTab::ControlTab(TMainForm& form, QWidget* parent) : QWidget(parent), m_form(form)
+ControlTab::ControlTab(Session& session, tabs::AssignMenu assignMenu, QWidget* parent)
+    : QWidget(parent), m_session(session)
 {
     QStringList applications;
     for (const compose::CodedItem& item : compose::kControlApplications)
@@ -27,19 +25,15 @@ ControlTab::ControlTab(TMainForm& form, QWidget* parent) : QWidget(parent), m_fo
 
     ControlGroupLabel = Named(new QLabel(this), "ControlGroupLabel");
     ControlGroupLabel->setGeometry(224, 8, 130, 16);
-    ControlGroupComboBox = AddCombo(this, "ControlGroupComboBox", {224, 26, 120, 24});
+    ControlGroupComboBox =
+        AddNumberCombo(this, m_session, "ControlGroupComboBox", {224, 26, 120, 24}, 0);
     ControlLevelLabel = Named(new QLabel(this), "ControlLevelLabel");
     ControlLevelLabel->setGeometry(360, 8, 130, 16);
-    ControlLevelComboBox = AddCombo(this, "ControlLevelComboBox", {360, 26, 120, 24});
+    ControlLevelComboBox =
+        AddNumberCombo(this, m_session, "ControlLevelComboBox", {360, 26, 120, 24}, 0);
     ControlSendButton =
         AddButton(this, "ControlSendButton", QStringLiteral("Send"), {500, 24, 90, 28});
-    AttachAssignMenu(m_form, ControlSendButton);
-
-    m_form.addNumberedList(ControlGroupComboBox, 0);
-    m_form.addNumberedList(ControlLevelComboBox, 0);
-    // The lighting destination lists follow these in the redraw order.
-    if (auto* lighting = qobject_cast<LightingTab*>(m_form.LightingTabSheet))
-        lighting->AddDestinationLists();
+    AttachAssignMenu(ControlSendButton, std::move(assignMenu));
     ControlAppRadioGroupClick();
 
     connect(ControlAppRadioGroup, &RadioGroup::itemClicked, this,
@@ -57,7 +51,7 @@ void ControlTab::ControlAppRadioGroupClick()
 
 void ControlTab::ControlSendButtonClick()
 {
-    SendSAL(m_form, compose::ControlApplication(ControlAppRadioGroup->itemIndex()),
+    SendSAL(m_session, compose::ControlApplication(ControlAppRadioGroup->itemIndex()),
             compose::ControlBody(ControlGroupComboBox->currentIndex(),
                                  ControlLevelComboBox->currentIndex()));
 }

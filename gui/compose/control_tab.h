@@ -1,6 +1,8 @@
 #pragma once
 // The Control page: a trigger-control or enable-control command to a group.
 
+#include "gui/compose/tab_support.h"
+
 #include <QWidget>
 
 class QComboBox;
@@ -10,7 +12,7 @@ class QPushButton;
 namespace tarvin {
 
 class RadioGroup;
-class TMainForm;
+class Session;
 
 // A page of the command area; its controls are its direct children (or sit
 // in group boxes directly on it), so the main window's enabling rule reaches
@@ -19,7 +21,8 @@ class ControlTab : public QWidget
 {
     Q_OBJECT
 public:
-    ControlTab(TMainForm& form, QWidget* parent);
+    // `assignMenu` is the send button's right-click menu.
+    ControlTab(Session& session, tabs::AssignMenu assignMenu, QWidget* parent);
 
     void ControlAppRadioGroupClick();
     void ControlSendButtonClick();
@@ -32,7 +35,7 @@ public:
     QPushButton* ControlSendButton = nullptr;
 
 private:
-    TMainForm& m_form;
+    Session& m_session;
 };
 
 } // namespace tarvin

@@ -1,9 +1,8 @@
 #include "gui/compose/lighting_tab.h"
 
-#include "gui/app/main_form.h"
 #include "gui/app/prompter.h"
+#include "gui/compose/number_combo.h"
 #include "gui/compose/radio_group.h"
-#include "gui/compose/tab_support.h"
 #include "session/link_session.h"
 #include "session/session.h"
 
@@ -30,18 +29,20 @@ constexpr int kStartApplication = compose::kLightingApp; // 56
 
 } // namespace
 
-LightingTab::LightingTab(TMainForm& form, QWidget* parent)
-    : QWidget(parent), m_form(form),
+LightingTab::LightingTab(Session& session, Prompter& prompter, tabs::AssignMenu assignMenu,
+                         QWidget* parent)
+    : QWidget(parent), m_session(session), m_prompter(prompter),
       m_random(compose::MakeRandomSource(QRandomGenerator::global()->generate()))
 {
     DestinationGroupBox =
         Named(new QGroupBox(QStringLiteral("Destination"), this), "DestinationGroupBox");
     DestinationGroupBox->setGeometry(8, 2, 150, 118);
     AddLabel(DestinationGroupBox, QStringLiteral("Application"), {10, 16, 120, 16});
-    LightingAppComboBox = AddCombo(DestinationGroupBox, "LightingAppComboBox", {10, 32, 130, 24});
+    LightingAppComboBox = AddNumberCombo(DestinationGroupBox, m_session, "LightingAppComboBox",
+                                         {10, 32, 130, 24}, kStartApplication);
     AddLabel(DestinationGroupBox, QStringLiteral("Group"), {10, 62, 120, 16});
-    LightingGroupComboBox =
-        AddCombo(DestinationGroupBox, "LightingGroupComboBox", {10, 78, 130, 24});
+    LightingGroupComboBox = AddNumberCombo(DestinationGroupBox, m_session, "LightingGroupComboBox",
+                                           {10, 78, 130, 24}, 0);
 
     CommandGroupBox = Named(new QGroupBox(QStringLiteral("Command"), this), "CommandGroupBox");
     CommandGroupBox->setGeometry(164, 2, 380, 118);
@@ -74,7 +75,7 @@ LightingTab::LightingTab(TMainForm& form, QWidget* parent)
     ToggleSpeedComboBox->setCurrentIndex(compose::kDefaultSpeedIndex);
     AllOffButton = AddButton(this, "AllOffButton", QStringLiteral("All Off"), {552, 60, 90, 28});
     SendButton = AddButton(this, "SendButton", QStringLiteral("Send"), {652, 60, 90, 28});
-    AttachAssignMenu(m_form, SendButton);
+    AttachAssignMenu(SendButton, std::move(assignMenu));
     RandomCheckBox = Named(new QCheckBox(QStringLiteral("Random"), this), "RandomCheckBox");
     RandomCheckBox->setGeometry(652, 94, 90, 20);
     // This build offers no random traffic from the page.
@@ -87,13 +88,15 @@ LightingTab::LightingTab(TMainForm& form, QWidget* parent)
     RandomPanel->setAutoFillBackground(true);
     RandomPanel->setGeometry(8, 2, 536, 118);
     AddLabel(RandomPanel, QStringLiteral("Application"), {8, 6, 100, 16});
-    AppComboBox1 = AddCombo(RandomPanel, "AppComboBox1", {8, 22, 80, 24});
+    AppComboBox1 =
+        AddNumberCombo(RandomPanel, m_session, "AppComboBox1", {8, 22, 80, 24}, kStartApplication);
     AddLabel(RandomPanel, QStringLiteral("to"), {94, 26, 16, 16});
-    AppComboBox2 = AddCombo(RandomPanel, "AppComboBox2", {112, 22, 80, 24});
+    AppComboBox2 = AddNumberCombo(RandomPanel, m_session, "AppComboBox2", {112, 22, 80, 24},
+                                  kStartApplication);
     AddLabel(RandomPanel, QStringLiteral("Group Address"), {8, 56, 100, 16});
-    GAComboBox1 = AddCombo(RandomPanel, "GAComboBox1", {8, 72, 80, 24});
+    GAComboBox1 = AddNumberCombo(RandomPanel, m_session, "GAComboBox1", {8, 72, 80, 24}, 0);
     AddLabel(RandomPanel, QStringLiteral("to"), {94, 76, 16, 16});
-    GAComboBox2 = AddCombo(RandomPanel, "GAComboBox2", {112, 72, 80, 24});
+    GAComboBox2 = AddNumberCombo(RandomPanel, m_session, "GAComboBox2", {112, 72, 80, 24}, 255);
     SpeedComboBox = AddCombo(RandomPanel, "SpeedComboBox", {210, 22, 190, 24});
     AddItems(SpeedComboBox, compose::kSpeeds);
     SpeedComboBox->setCurrentIndex(compose::kDefaultSpeedIndex);
@@ -108,11 +111,6 @@ LightingTab::LightingTab(TMainForm& form, QWidget* parent)
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(*compose::SpeedPeriodMs(compose::kDefaultSpeedIndex));
 
-    m_form.addNumberedList(AppComboBox1, kStartApplication);
-    m_form.addNumberedList(AppComboBox2, kStartApplication);
-    m_form.addNumberedList(GAComboBox1, 0);
-    m_form.addNumberedList(GAComboBox2, 255);
-    m_form.setFillLevelCombo([this] { FillLevelCombo(); });
     FillLevelCombo();
     RampRadioButtonClick();
 
@@ -125,29 +123,23 @@ LightingTab::LightingTab(TMainForm& form, QWidget* parent)
     connect(SendButton, &QPushButton::clicked, this, &LightingTab::SendButtonClick);
     connect(AllOffButton, &QPushButton::clicked, this, &LightingTab::AllOffButtonClick);
     connect(Timer1, &QTimer::timeout, this, &LightingTab::Timer1Timer);
-    connect(&m_form.session(), &Session::linkLost, this, &LightingTab::StopTraffic);
+    connect(&m_session, &Session::linkLost, this, &LightingTab::StopTraffic);
+    // The level list starts again in the new base, as it does on a change
+    // of mode.
+    connect(&m_session, &Session::hexNumbersChanged, this, &LightingTab::FillLevelCombo);
+    // Only the user's choice warns: the list is also refilled and set by
+    // the program (the number base, the settings), which must stay quiet.
+    connect(LightingAppComboBox, &QComboBox::activated, this,
+            &LightingTab::LightingAppComboBoxChange);
     for (QComboBox* speed : {SpeedComboBox, ToggleSpeedComboBox})
         connect(speed, &QComboBox::currentIndexChanged, this,
                 [this, speed] { SpeedComboBoxChange(speed); });
 }
 
-void LightingTab::AddDestinationLists()
-{
-    if (m_destinationListsAdded)
-        return;
-    m_destinationListsAdded = true;
-    m_form.addNumberedList(LightingAppComboBox, kStartApplication);
-    m_form.addNumberedList(LightingGroupComboBox, 0);
-    // Only the user's choice warns: the list is also refilled and set by
-    // the program (the number base, the settings), which must stay quiet.
-    connect(LightingAppComboBox, &QComboBox::activated, this,
-            &LightingTab::LightingAppComboBoxChange);
-}
-
 QByteArray LightingTab::TarvinLightingCommandString(int application, int group, int rateIndex,
                                                     int level, LightingKind kind)
 {
-    const QByteArray header = m_form.SALHeader(application);
+    const QByteArray header = m_session.SALHeader(application);
     if (header.isEmpty())
         return {};
     return header +
@@ -159,7 +151,7 @@ void LightingTab::SendTarvinLightingCommand(int application, int group, int rate
     const QByteArray text =
         TarvinLightingCommandString(application, group, rateIndex, level, LightingKind::Ramp);
     if (!text.isEmpty())
-        m_form.SendTarvinCommand(text);
+        m_session.SendTarvinCommand(text);
 }
 
 int LightingTab::SelectedLevel() const
@@ -188,7 +180,7 @@ QString LightingTab::GetTarvinCommandDescription() const
 {
     return Latin1(compose::LightingCommandDescription(
         SelectedKind(), LightingGroupComboBox->currentIndex(), LevelComboBox->currentIndex(),
-        LevelRadioGroup->itemIndex() != kLevelMode, m_form.hexNumbers()));
+        LevelRadioGroup->itemIndex() != kLevelMode, m_session.hexNumbers()));
 }
 
 void LightingTab::SendRandomCommand()
@@ -200,7 +192,7 @@ void LightingTab::SendRandomCommand()
     settings.groupFrom = GAComboBox1->currentIndex();
     settings.groupTo = GAComboBox2->currentIndex();
     const compose::RandomLightingMessage message = compose::DrawRandomLighting(settings, m_random);
-    if (!SendSAL(m_form, message.application, message.body))
+    if (!SendSAL(m_session, message.application, message.body))
         m_headerRefused = true;
 }
 
@@ -208,13 +200,12 @@ void LightingTab::FillLevelCombo()
 {
     m_levelListMode = LevelRadioGroup->itemIndex();
     LevelComboBox->clear();
-    if (LevelRadioGroup->itemIndex() == kLevelMode) {
-        m_form.FillCombo(LevelComboBox, 0);
-        return;
-    }
     QStringList items;
-    for (const std::string& item : compose::PercentLevelItems())
-        items << Latin1(item);
+    if (LevelRadioGroup->itemIndex() == kLevelMode)
+        items = NumberItems(m_session);
+    else
+        for (const std::string& item : compose::PercentLevelItems())
+            items << Latin1(item);
     LevelComboBox->addItems(items);
     LevelComboBox->setCurrentIndex(0);
 }
@@ -230,7 +221,7 @@ void LightingTab::SendButtonClick()
         m_headerRefused = true;
         return;
     }
-    m_form.SendTarvinCommand(text);
+    m_session.SendTarvinCommand(text);
 }
 
 void LightingTab::RampRadioButtonClick()
@@ -269,9 +260,9 @@ void LightingTab::RandomCheckBoxClick()
 void LightingTab::LightingAppComboBoxChange()
 {
     const std::string warning =
-        compose::LightingAppWarning(LightingAppComboBox->currentIndex(), m_form.hexNumbers());
+        compose::LightingAppWarning(LightingAppComboBox->currentIndex(), m_session.hexNumbers());
     if (!warning.empty())
-        m_form.prompter().message(this, Prompter::Icon::Warning, Latin1(warning));
+        m_prompter.message(this, Prompter::Icon::Warning, Latin1(warning));
 }
 
 void LightingTab::RunCheckBoxClick()
@@ -287,7 +278,7 @@ void LightingTab::Timer1Timer()
     // A tick that finds a send still in its pause is dropped, so sends never
     // nest: ticks come faster than the pacing at full speed, and a click's
     // send (All Off is 32 of them) pauses with the event loop running.
-    if (m_inTick || m_form.link().waiter().depth() > 0)
+    if (m_inTick || m_session.link().waiter().depth() > 0)
         return;
     m_inTick = true;
     m_headerRefused = false;
@@ -327,7 +318,7 @@ void LightingTab::AllOffButtonClick()
 {
     for (const std::string& body : compose::AllOffBodies()) {
         // A refused path has been reported once; the rest would only repeat it.
-        if (!SendSAL(m_form, LightingAppComboBox->currentIndex(), body))
+        if (!SendSAL(m_session, LightingAppComboBox->currentIndex(), body))
             return;
     }
 }

@@ -3,6 +3,7 @@
 // continuous toggle and random lighting traffic, both driven by Timer1.
 
 #include "core/compose/lighting.h"
+#include "gui/compose/tab_support.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,8 +19,9 @@ class QTimer;
 
 namespace tarvin {
 
+class Prompter;
 class RadioGroup;
-class TMainForm;
+class Session;
 
 // A page of the command area; its controls are its direct children (or sit
 // in group boxes directly on it), so the main window's enabling rule reaches
@@ -28,11 +30,9 @@ class LightingTab : public QWidget
 {
     Q_OBJECT
 public:
-    LightingTab(TMainForm& form, QWidget* parent);
-
-    // The destination lists join the numbered lists after the Control page's,
-    // as the redraw order has them; the Control page calls this.
-    void AddDestinationLists();
+    // `prompter` shows the application warning; `assignMenu` is the send
+    // button's right-click menu.
+    LightingTab(Session& session, Prompter& prompter, tabs::AssignMenu assignMenu, QWidget* parent);
 
     // One complete lighting message (header and command); empty when the
     // header was refused.
@@ -44,6 +44,8 @@ public:
     QByteArray GetTarvinCommandString();
     QString GetTarvinCommandDescription() const;
     void SendRandomCommand();
+    // Fills the level list for the chosen mode (% or Level) at its first
+    // item; Level numbers follow the number base.
     void FillLevelCombo();
 
     // Event handlers.
@@ -92,9 +94,9 @@ private:
     // ask again on every tick.
     void StopTraffic();
 
-    TMainForm& m_form;
+    Session& m_session;
+    Prompter& m_prompter;
     compose::RandomSource m_random;
-    bool m_destinationListsAdded = false;
     bool m_inTick = false;
     bool m_headerRefused = false;
     // The mode the level list was last filled for (% or Level).

@@ -1,10 +1,10 @@
 #include "gui/compose/measurement_tab.h"
 
 #include "core/compose/measurement.h"
-#include "gui/app/main_form.h"
 #include "gui/app/prompter.h"
 #include "gui/compose/spin_edit.h"
 #include "gui/compose/tab_support.h"
+#include "session/session.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -13,7 +13,8 @@ namespace tarvin {
 
 using namespace tabs;
 
-MeasurementTab::MeasurementTab(TMainForm& form, QWidget* parent) : QWidget(parent), m_form(form)
+MeasurementTab::MeasurementTab(Session& session, Prompter& prompter, QWidget* parent)
+    : QWidget(parent), m_session(session), m_prompter(prompter)
 {
     const auto spin = [this](const char* name, const QString& caption, int x, int lo, int hi) {
         AddLabel(this, caption, {x, 8, 90, 16});
@@ -38,7 +39,7 @@ MeasurementTab::MeasurementTab(TMainForm& form, QWidget* parent) : QWidget(paren
 
 void MeasurementTab::MeasurementButtonClick()
 {
-    const QByteArray header = m_form.SALHeader(compose::kMeasurementApp);
+    const QByteArray header = m_session.SALHeader(compose::kMeasurementApp);
     if (header.isEmpty())
         return;
     const compose::MeasurementResult result = compose::MeasurementBody(
@@ -47,9 +48,9 @@ void MeasurementTab::MeasurementButtonClick()
     ExponentSpinEdit->setText(Latin1(result.exponentText));
     ValueSpinEdit->setText(Latin1(result.valueText));
     for (const std::string& notice : result.notices)
-        m_form.prompter().message(this, Prompter::Icon::Information, Latin1(notice));
+        m_prompter.message(this, Prompter::Icon::Information, Latin1(notice));
     if (!result.body.empty())
-        SendBehind(m_form, header, result.body);
+        SendBehind(m_session, header, result.body);
 }
 
 } // namespace tarvin

@@ -9,8 +9,9 @@ class QPushButton;
 
 namespace tarvin {
 
+class Prompter;
+class Session;
 class SpinEdit;
-class TMainForm;
 
 // A page of the command area; its controls are its direct children (or sit
 // in group boxes directly on it), so the main window's enabling rule reaches
@@ -19,7 +20,8 @@ class MeasurementTab : public QWidget
 {
     Q_OBJECT
 public:
-    MeasurementTab(TMainForm& form, QWidget* parent);
+    // `prompter` tells what was made of the fields.
+    MeasurementTab(Session& session, Prompter& prompter, QWidget* parent);
 
     void MeasurementButtonClick();
 
@@ -31,7 +33,8 @@ public:
     QPushButton* MeasurementButton = nullptr;
 
 private:
-    TMainForm& m_form;
+    Session& m_session;
+    Prompter& m_prompter;
 };
 
 } // namespace tarvin

@@ -1,7 +1,6 @@
 #include "gui/compose/security_master_tab.h"
 
 #include "core/compose/security.h"
-#include "gui/app/main_form.h"
 #include "gui/compose/spin_edit.h"
 #include "gui/compose/tab_support.h"
 
@@ -15,8 +14,8 @@ namespace tarvin {
 using namespace tabs;
 using compose::ZoneState;
 
-SecurityMasterTab::SecurityMasterTab(TMainForm& form, QWidget* parent)
-    : QWidget(parent), m_form(form)
+SecurityMasterTab::SecurityMasterTab(Session& session, Prompter& prompter, QWidget* parent)
+    : QWidget(parent), m_session(session), m_prompter(prompter)
 {
     auto* messages =
         Named(new QGroupBox(QStringLiteral("Status Messages"), this), "StatusMessagesGroupBox");
@@ -70,7 +69,7 @@ SecurityMasterTab::SecurityMasterTab(TMainForm& form, QWidget* parent)
 
 void SecurityMasterTab::SendSecurityCommand(const std::string& body)
 {
-    SendSAL(m_form, compose::kSecurityApp, body);
+    SendSAL(m_session, compose::kSecurityApp, body);
 }
 
 void SecurityMasterTab::SecuritySendButtonClick()
@@ -122,14 +121,14 @@ void SecurityMasterTab::ArmNotReadyButtonClick()
 void SecurityMasterTab::Status1ButtonClick()
 {
     if (const auto body =
-            CheckedBody(m_form, this, compose::Status1Body(Bytes(Status1Edit->text()))))
+            CheckedBody(m_prompter, this, compose::Status1Body(Bytes(Status1Edit->text()))))
         SendSecurityCommand(*body);
 }
 
 void SecurityMasterTab::Status2ButtonClick()
 {
     if (const auto body =
-            CheckedBody(m_form, this, compose::Status2Body(Bytes(Status2Edit->text()))))
+            CheckedBody(m_prompter, this, compose::Status2Body(Bytes(Status2Edit->text()))))
         SendSecurityCommand(*body);
 }
 

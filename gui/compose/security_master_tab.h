@@ -12,8 +12,9 @@ class QPushButton;
 
 namespace tarvin {
 
+class Prompter;
+class Session;
 class SpinEdit;
-class TMainForm;
 
 // A page of the command area; its controls are its direct children (or sit
 // in group boxes directly on it), so the main window's enabling rule reaches
@@ -22,7 +23,8 @@ class SecurityMasterTab : public QWidget
 {
     Q_OBJECT
 public:
-    SecurityMasterTab(TMainForm& form, QWidget* parent);
+    // `prompter` shows why a field is refused.
+    SecurityMasterTab(Session& session, Prompter& prompter, QWidget* parent);
 
     // The security application's header followed by the body.
     void SendSecurityCommand(const std::string& body);
@@ -56,7 +58,8 @@ public:
     QPushButton* Status2Button = nullptr;
 
 private:
-    TMainForm& m_form;
+    Session& m_session;
+    Prompter& m_prompter;
 };
 
 } // namespace tarvin

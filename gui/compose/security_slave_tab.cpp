@@ -1,7 +1,6 @@
 #include "gui/compose/security_slave_tab.h"
 
 #include "core/compose/security.h"
-#include "gui/app/main_form.h"
 #include "gui/compose/spin_edit.h"
 #include "gui/compose/tab_support.h"
 
@@ -14,7 +13,8 @@ namespace tarvin {
 
 using namespace tabs;
 
-SecuritySlaveTab::SecuritySlaveTab(TMainForm& form, QWidget* parent) : QWidget(parent), m_form(form)
+SecuritySlaveTab::SecuritySlaveTab(Session& session, Prompter& prompter, QWidget* parent)
+    : QWidget(parent), m_session(session), m_prompter(prompter)
 {
     const auto button = [this](const char* name, const QString& caption, int row) {
         return AddButton(this, name, caption, {8, 2 + row * 24, 100, 23});
@@ -88,7 +88,7 @@ SecuritySlaveTab::SecuritySlaveTab(TMainForm& form, QWidget* parent) : QWidget(p
 
 void SecuritySlaveTab::SendSecurityCommand(const std::string& body)
 {
-    SendSAL(m_form, compose::kSecurityApp, body);
+    SendSAL(m_session, compose::kSecurityApp, body);
 }
 
 void SecuritySlaveTab::GetStatus1ButtonClick()
@@ -124,7 +124,7 @@ void SecuritySlaveTab::DropTamperButtonClick()
 void SecuritySlaveTab::DisplayMessageButtonClick()
 {
     if (const auto body =
-            CheckedBody(m_form, this, compose::DisplayMessageBody(Bytes(MessageEdit->text()))))
+            CheckedBody(m_prompter, this, compose::DisplayMessageBody(Bytes(MessageEdit->text()))))
         SendSecurityCommand(*body);
 }
 

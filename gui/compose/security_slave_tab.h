@@ -12,8 +12,9 @@ class QPushButton;
 
 namespace tarvin {
 
+class Prompter;
+class Session;
 class SpinEdit;
-class TMainForm;
 
 // A page of the command area; its controls are its direct children (or sit
 // in group boxes directly on it), so the main window's enabling rule reaches
@@ -22,7 +23,8 @@ class SecuritySlaveTab : public QWidget
 {
     Q_OBJECT
 public:
-    SecuritySlaveTab(TMainForm& form, QWidget* parent);
+    // `prompter` shows why a field is refused.
+    SecuritySlaveTab(Session& session, Prompter& prompter, QWidget* parent);
 
     // The security application's header followed by the body.
     void SendSecurityCommand(const std::string& body);
@@ -62,7 +64,8 @@ public:
     QPushButton* KeypadEnterButton = nullptr;
 
 private:
-    TMainForm& m_form;
+    Session& m_session;
+    Prompter& m_prompter;
 };
 
 } // namespace tarvin

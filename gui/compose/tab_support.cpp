@@ -1,10 +1,10 @@
 #include "gui/compose/tab_support.h"
 
-#include "gui/app/main_form.h"
 #include "gui/app/prompter.h"
+#include "gui/compose/number_combo.h"
+#include "session/session.h"
 
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
 
 namespace tarvin::tabs {
@@ -23,37 +23,52 @@ QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption
     return button;
 }
 
-QComboBox* AddCombo(QWidget* parent, const char* name, const QRect& at)
+namespace {
+
+QComboBox* Placed(QComboBox* combo, const char* name, const QRect& at)
 {
-    auto* combo = Named(new QComboBox(parent), name);
+    Named(combo, name);
     combo->setGeometry(at);
     combo->setMaxVisibleItems(16);
     return combo;
 }
 
-bool SendBehind(TMainForm& form, const QByteArray& header, const std::string& body)
+} // namespace
+
+QComboBox* AddCombo(QWidget* parent, const char* name, const QRect& at)
+{
+    return Placed(new QComboBox(parent), name, at);
+}
+
+QComboBox* AddNumberCombo(QWidget* parent, Session& session, const char* name, const QRect& at,
+                          int index)
+{
+    return Placed(new NumberCombo(session, index, parent), name, at);
+}
+
+bool SendBehind(Session& session, const QByteArray& header, const std::string& body)
 {
     if (header.isEmpty())
         return false;
-    form.SendTarvinCommand(header + QByteArray::fromStdString(body));
+    session.SendTarvinCommand(header + QByteArray::fromStdString(body));
     return true;
 }
 
-bool SendSAL(TMainForm& form, int application, const std::string& body)
+bool SendSAL(Session& session, int application, const std::string& body)
 {
-    return SendBehind(form, form.SALHeader(application), body);
+    return SendBehind(session, session.SALHeader(application), body);
 }
 
-void ShowError(TMainForm& form, QWidget* parent, const std::string& text)
+void ShowError(Prompter& prompter, QWidget* parent, const std::string& text)
 {
-    form.prompter().message(parent, Prompter::Icon::Error, Latin1(text));
+    prompter.message(parent, Prompter::Icon::Error, Latin1(text));
 }
 
-std::optional<std::string> CheckedBody(TMainForm& form, QWidget* parent,
+std::optional<std::string> CheckedBody(Prompter& prompter, QWidget* parent,
                                        const compose::ComposeResult& result)
 {
     if (!result.ok()) {
-        ShowError(form, parent, result.error);
+        ShowError(prompter, parent, result.error);
         return std::nullopt;
     }
     if (result.commands.empty())
@@ -61,13 +76,13 @@ std::optional<std::string> CheckedBody(TMainForm& form, QWidget* parent,
     return result.commands.front();
 }
 
-void AttachAssignMenu(TMainForm& form, QPushButton* button)
+void AttachAssignMenu(QPushButton* button, AssignMenu menu)
 {
     button->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(button, &QWidget::customContextMenuRequested, button,
-                     [&form, button](const QPoint& at) {
-                         if (form.PopupMenu2)
-                             form.PopupMenu2->popup(button->mapToGlobal(at));
+                     [menu = std::move(menu), button](const QPoint& at) {
+                         if (menu)
+                             menu(button->mapToGlobal(at));
                      });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Small pieces shared by the command-area pages: building named controls at
 // fixed places, the Latin-1 boundary, and sending a body behind its header.
+// The pages stand on the session; what else they need is handed to them.
 
 #include "core/compose/compose_common.h"
 
@@ -11,17 +12,20 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 class QLabel;
+class QPoint;
 class QPushButton;
 class QWidget;
 
 namespace tarvin {
 
-class TMainForm;
+class Prompter;
+class Session;
 
 namespace tabs {
 
@@ -44,6 +48,9 @@ inline std::string Bytes(const QString& text)
 QLabel* AddLabel(QWidget* parent, const QString& caption, const QRect& at);
 QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, const QRect& at);
 QComboBox* AddCombo(QWidget* parent, const char* name, const QRect& at);
+// A list of the numbers 0..255 that follows the session's number base.
+QComboBox* AddNumberCombo(QWidget* parent, Session& session, const char* name, const QRect& at,
+                          int index);
 
 template <class Item, std::size_t N>
 void AddItems(QComboBox* combo, const std::array<Item, N>& items)
@@ -66,20 +73,22 @@ void AddItems(QComboBox* combo, const std::array<std::string_view, N>& items)
 // Sends header + body. An empty header means the remote path was refused
 // (the user has been told): a body without its header would be a malformed
 // command, so nothing goes out. False when nothing was sent for that reason.
-bool SendBehind(TMainForm& form, const QByteArray& header, const std::string& body);
+bool SendBehind(Session& session, const QByteArray& header, const std::string& body);
 // The same behind the SAL header of an application.
-bool SendSAL(TMainForm& form, int application, const std::string& body);
+bool SendSAL(Session& session, int application, const std::string& body);
 
 // A validation message: an error box with OK.
-void ShowError(TMainForm& form, QWidget* parent, const std::string& text);
+void ShowError(Prompter& prompter, QWidget* parent, const std::string& text);
 // The body a composer produced, or nothing: after showing its refusal, or
 // when it produced no command at all.
-std::optional<std::string> CheckedBody(TMainForm& form, QWidget* parent,
+std::optional<std::string> CheckedBody(Prompter& prompter, QWidget* parent,
                                        const compose::ComposeResult& result);
 
-// The "Assign to User Button" pop-up on a send button. The menu is built
-// after the pages, so it is looked up when asked for.
-void AttachAssignMenu(TMainForm& form, QPushButton* button);
+// Pops up, at a point on the screen, the "Assign to User Button" menu. The
+// window owns that menu and decides what its items assign.
+using AssignMenu = std::function<void(const QPoint& at)>;
+// The menu on a send button's right click.
+void AttachAssignMenu(QPushButton* button, AssignMenu menu);
 
 } // namespace tabs
 } // namespace tarvin

@@ -1,7 +1,6 @@
 #include "gui/compose/telephony_master_tab.h"
 
 #include "core/compose/telephony.h"
-#include "gui/app/main_form.h"
 #include "gui/compose/tab_support.h"
 
 #include <QComboBox>
@@ -13,8 +12,8 @@ namespace tarvin {
 
 using namespace tabs;
 
-TelephonyMasterTab::TelephonyMasterTab(TMainForm& form, QWidget* parent)
-    : QWidget(parent), m_form(form)
+TelephonyMasterTab::TelephonyMasterTab(Session& session, Prompter& prompter, QWidget* parent)
+    : QWidget(parent), m_session(session), m_prompter(prompter)
 {
     AddLabel(this, QStringLiteral("Telephone Number"), {8, 4, 150, 16});
     PhoneNumberEdit = Named(new QLineEdit(this), "PhoneNumberEdit");
@@ -60,12 +59,12 @@ TelephonyMasterTab::TelephonyMasterTab(TMainForm& form, QWidget* parent)
 
 void TelephonyMasterTab::SendTelephonyCommand(const std::string& body)
 {
-    SendSAL(m_form, compose::kTelephonyApp, body);
+    SendSAL(m_session, compose::kTelephonyApp, body);
 }
 
 void TelephonyMasterTab::SendChecked(const compose::ComposeResult& result)
 {
-    if (const auto body = CheckedBody(m_form, this, result))
+    if (const auto body = CheckedBody(m_prompter, this, result))
         SendTelephonyCommand(*body);
 }
 

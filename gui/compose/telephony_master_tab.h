@@ -14,7 +14,8 @@ class QPushButton;
 
 namespace tarvin {
 
-class TMainForm;
+class Prompter;
+class Session;
 
 // A page of the command area; its controls are its direct children (or sit
 // in group boxes directly on it), so the main window's enabling rule reaches
@@ -23,7 +24,8 @@ class TelephonyMasterTab : public QWidget
 {
     Q_OBJECT
 public:
-    TelephonyMasterTab(TMainForm& form, QWidget* parent);
+    // `prompter` shows why a field is refused.
+    TelephonyMasterTab(Session& session, Prompter& prompter, QWidget* parent);
 
     // The telephony application's header followed by the body.
     void SendTelephonyCommand(const std::string& body);
@@ -53,7 +55,8 @@ private:
     // Sends a checked body, or shows why it was refused.
     void SendChecked(const compose::ComposeResult& result);
 
-    TMainForm& m_form;
+    Session& m_session;
+    Prompter& m_prompter;
 };
 
 } // namespace tarvin

@@ -1,7 +1,6 @@
 #include "gui/compose/telephony_slave_tab.h"
 
 #include "core/compose/telephony.h"
-#include "gui/app/main_form.h"
 #include "gui/compose/tab_support.h"
 
 #include <QGroupBox>
@@ -12,8 +11,8 @@ namespace tarvin {
 
 using namespace tabs;
 
-TelephonySlaveTab::TelephonySlaveTab(TMainForm& form, QWidget* parent)
-    : QWidget(parent), m_form(form)
+TelephonySlaveTab::TelephonySlaveTab(Session& session, Prompter& prompter, QWidget* parent)
+    : QWidget(parent), m_session(session), m_prompter(prompter)
 {
     const auto button = [this](const char* name, const QString& caption, int column, int row) {
         return AddButton(this, name, caption, {8 + column * 128, 8 + row * 34, 124, 28});
@@ -48,7 +47,7 @@ TelephonySlaveTab::TelephonySlaveTab(TMainForm& form, QWidget* parent)
 
 void TelephonySlaveTab::SendTelephonyCommand(const std::string& body)
 {
-    SendSAL(m_form, compose::kTelephonyApp, body);
+    SendSAL(m_session, compose::kTelephonyApp, body);
 }
 
 void TelephonySlaveTab::IsolateNormalButtonClick()
@@ -78,7 +77,8 @@ void TelephonySlaveTab::RejectCallButtonClick()
 
 void TelephonySlaveTab::DivertButtonClick()
 {
-    if (const auto body = CheckedBody(m_form, this, compose::DivertBody(Bytes(NumberEdit->text()))))
+    if (const auto body =
+            CheckedBody(m_prompter, this, compose::DivertBody(Bytes(NumberEdit->text()))))
         SendTelephonyCommand(*body);
 }
 

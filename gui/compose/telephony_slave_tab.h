@@ -11,7 +11,8 @@ class QPushButton;
 
 namespace tarvin {
 
-class TMainForm;
+class Prompter;
+class Session;
 
 // A page of the command area; its controls are its direct children (or sit
 // in group boxes directly on it), so the main window's enabling rule reaches
@@ -20,7 +21,8 @@ class TelephonySlaveTab : public QWidget
 {
     Q_OBJECT
 public:
-    TelephonySlaveTab(TMainForm& form, QWidget* parent);
+    // `prompter` shows why a field is refused.
+    TelephonySlaveTab(Session& session, Prompter& prompter, QWidget* parent);
 
     // The telephony application's header followed by the body.
     void SendTelephonyCommand(const std::string& body);
@@ -43,7 +45,8 @@ public:
     QPushButton* ClearDiversionButton = nullptr;
 
 private:
-    TMainForm& m_form;
+    Session& m_session;
+    Prompter& m_prompter;
 };
 
 } // namespace tarvin

@@ -1,7 +1,6 @@
 #include "gui/compose/time_tab.h"
 
 #include "core/compose/control.h"
-#include "gui/app/main_form.h"
 #include "gui/compose/tab_support.h"
 
 #include <QPushButton>
@@ -10,8 +9,8 @@ namespace tarvin {
 
 using namespace tabs;
 
-TimeTab::TimeTab(TMainForm& form, QWidget* parent)
-    : QWidget(parent), m_form(form), m_clock([] { return QDateTime::currentDateTime(); })
+TimeTab::TimeTab(Session& session, QWidget* parent)
+    : QWidget(parent), m_session(session), m_clock([] { return QDateTime::currentDateTime(); })
 {
     TimeButton = AddButton(this, "TimeButton", QStringLiteral("Broadcast Time"), {16, 20, 130, 28});
     DateButton = AddButton(this, "DateButton", QStringLiteral("Broadcast Date"), {16, 60, 130, 28});
@@ -22,13 +21,14 @@ TimeTab::TimeTab(TMainForm& form, QWidget* parent)
 void TimeTab::TimeButtonClick()
 {
     const QTime now = m_clock().time();
-    SendSAL(m_form, compose::kClockApp, compose::TimeBody(now.hour(), now.minute(), now.second()));
+    SendSAL(m_session, compose::kClockApp,
+            compose::TimeBody(now.hour(), now.minute(), now.second()));
 }
 
 void TimeTab::DateButtonClick()
 {
     const QDate today = m_clock().date();
-    SendSAL(m_form, compose::kClockApp,
+    SendSAL(m_session, compose::kClockApp,
             compose::DateBody(today.year(), today.month(), today.day()));
 }
 

@@ -11,7 +11,7 @@ class QPushButton;
 
 namespace tarvin {
 
-class TMainForm;
+class Session;
 
 // A page of the command area; its controls are its direct children (or sit
 // in group boxes directly on it), so the main window's enabling rule reaches
@@ -20,7 +20,7 @@ class TimeTab : public QWidget
 {
     Q_OBJECT
 public:
-    TimeTab(TMainForm& form, QWidget* parent);
+    TimeTab(Session& session, QWidget* parent);
 
     void TimeButtonClick();
     void DateButtonClick();
@@ -32,7 +32,7 @@ public:
     QPushButton* DateButton = nullptr;
 
 private:
-    TMainForm& m_form;
+    Session& m_session;
     std::function<QDateTime()> m_clock;
 };
 

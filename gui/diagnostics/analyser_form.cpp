@@ -1,8 +1,8 @@
 #include "gui/diagnostics/analyser_form.h"
 
 #include "core/diagnostics/traffic_report.h"
-#include "gui/app/main_form.h"
 #include "gui/app/prompter.h"
+#include "session/session.h"
 
 #include <QAreaSeries>
 #include <QChart>
@@ -114,11 +114,11 @@ void ShowGrid(QTableWidget* table, const GridTable& grid)
     table->clearSelection();
 }
 
-TAnalyserForm::TAnalyserForm(TMainForm& form, TrafficStatistics& statistics,
+TAnalyserForm::TAnalyserForm(Session& session, Prompter& prompter, TrafficStatistics& statistics,
                              const UnitTypeTable& unitTypes, std::function<QDateTime()> clock,
                              QWidget* parent)
-    : QDialog(parent), m_form(form), m_analyser(statistics), m_unitTypes(unitTypes),
-      m_clock(std::move(clock))
+    : QDialog(parent), m_session(session), m_prompter(prompter), m_analyser(statistics),
+      m_unitTypes(unitTypes), m_clock(std::move(clock))
 {
     setObjectName(QStringLiteral("AnalyserForm"));
     setWindowTitle(QStringLiteral("Traffic Analyser"));
@@ -169,7 +169,7 @@ TAnalyserForm::TAnalyserForm(TMainForm& form, TrafficStatistics& statistics,
     Timer1->setInterval(1000);
 
     // Creation: Reset (one tick), "3 seconds", headers, one more tick, chart.
-    m_analyser.Open(seconds(), m_unitTypes, m_form.hexNumbers());
+    m_analyser.Open(seconds(), m_unitTypes, m_session.hexNumbers());
     UpdateComboBox->setCurrentIndex(kDefaultUpdateRateIndex);
     ShowTick();
     DrawGraph();
@@ -260,7 +260,7 @@ void TAnalyserForm::ShowTick()
 
 void TAnalyserForm::Refresh()
 {
-    if (m_analyser.Refresh(seconds(), m_unitTypes, m_form.hexNumbers()))
+    if (m_analyser.Refresh(seconds(), m_unitTypes, m_session.hexNumbers()))
         DrawGraph();
     ShowTick();
 }
@@ -292,7 +292,7 @@ void TAnalyserForm::DrawGraph()
 
 void TAnalyserForm::ResetButtonClick()
 {
-    m_analyser.Reset(seconds(), m_unitTypes, m_form.hexNumbers());
+    m_analyser.Reset(seconds(), m_unitTypes, m_session.hexNumbers());
     ShowTick();
     DrawGraph();
 }
@@ -311,11 +311,11 @@ void TAnalyserForm::PeakCheckBoxClick()
 
 bool TAnalyserForm::ReportButtonClick()
 {
-    const QDir folder(m_form.dataFolder());
+    const QDir folder(Session::dataFolder());
     const QString htmlPath = folder.filePath(QLatin1String(kReportFileName));
     const QString imagePath = folder.filePath(QLatin1String(kReportImageName));
     auto fail = [this](const QString& path, const QString& error) {
-        m_form.prompter().message(
+        m_prompter.message(
             this, Prompter::Icon::Error,
             QStringLiteral("Cannot write %1:\r%2").arg(QDir::toNativeSeparators(path), error));
         return false;
@@ -359,16 +359,16 @@ bool TAnalyserForm::ReportButtonClick()
     // Tell the user where the report went when it is not beside the program.
     const QString beside = QDir(QCoreApplication::applicationDirPath()).absolutePath();
     if (QDir(folder).absolutePath() != beside)
-        m_form.prompter().message(this, Prompter::Icon::Information,
-                                  QStringLiteral("The traffic report was written to\r%1")
-                                      .arg(QDir::toNativeSeparators(htmlPath)));
-    m_form.prompter().openUrl(QUrl::fromLocalFile(htmlPath));
+        m_prompter.message(this, Prompter::Icon::Information,
+                           QStringLiteral("The traffic report was written to\r%1")
+                               .arg(QDir::toNativeSeparators(htmlPath)));
+    m_prompter.openUrl(QUrl::fromLocalFile(htmlPath));
     return true;
 }
 
 void TAnalyserForm::Button1Click()
 {
-    m_form.ShowHelp(80);
+    emit helpRequested(80);
 }
 
 } // namespace tarvin

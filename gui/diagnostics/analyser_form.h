@@ -26,7 +26,8 @@ class QWidget;
 
 namespace tarvin {
 
-class TMainForm;
+class Prompter;
+class Session;
 
 class TAnalyserForm : public QDialog
 {
@@ -34,8 +35,9 @@ class TAnalyserForm : public QDialog
 public:
     // The statistics record and the unit type table outlive the window; the
     // clock is read at every tick.
-    TAnalyserForm(TMainForm& form, TrafficStatistics& statistics, const UnitTypeTable& unitTypes,
-                  std::function<QDateTime()> clock, QWidget* parent = nullptr);
+    TAnalyserForm(Session& session, Prompter& prompter, TrafficStatistics& statistics,
+                  const UnitTypeTable& unitTypes, std::function<QDateTime()> clock,
+                  QWidget* parent = nullptr);
     ~TAnalyserForm() override;
 
     void Refresh();
@@ -75,12 +77,16 @@ public:
     QChart* chart() const { return m_chart; }
     QValueAxis* leftAxis() const { return m_leftAxis; }
 
+signals:
+    void helpRequested(int context);
+
 private:
     void BuildChart();
     void ShowTick();
     double seconds() const;
 
-    TMainForm& m_form;
+    Session& m_session;
+    Prompter& m_prompter;
     TrafficAnalyser m_analyser;
     const UnitTypeTable& m_unitTypes;
     std::function<QDateTime()> m_clock;

@@ -4,18 +4,13 @@
 #include "core/diagnostics/diagnostics_support.h"
 #include "core/diagnostics/mmi_layout.h"
 #include "core/link/framing.h"
-#include "gui/app/main_form.h"
 #include "gui/app/prompter.h"
 #include "gui/diagnostics/mmi_results_form.h"
 #include "session/link_session.h"
 #include "session/session.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QComboBox>
 #include <QElapsedTimer>
-#include <QPushButton>
-#include <QStatusBar>
 
 #include <algorithm>
 #include <climits>
@@ -41,33 +36,9 @@ public:
 
 } // namespace
 
-Diagnostics::Diagnostics(TMainForm& form) : QObject(&form), m_form(form) {}
-
-void Diagnostics::wire()
+Diagnostics::Diagnostics(Session& session, Prompter& prompter, QWidget* window)
+    : QObject(window), m_session(session), m_prompter(prompter), m_window(window)
 {
-    if (m_wired)
-        return; // twice would run every command twice
-    m_wired = true;
-    const auto on = [this](QAction* item, void (Diagnostics::*handler)()) {
-        if (item)
-            connect(item, &QAction::triggered, this, handler);
-    };
-    const auto onClick = [this](QPushButton* button, void (Diagnostics::*handler)()) {
-        if (button)
-            connect(button, &QPushButton::clicked, this, handler);
-    };
-    // "Get PCI Data" and its button already go through the main window.
-    on(m_form.IdentifyItem, &Diagnostics::IdentifyButtonClick);
-    on(m_form.IdentifyAllItem, &Diagnostics::IdentifyAllItemClick);
-    on(m_form.GetUnitVoltagesItem, &Diagnostics::GetUnitVoltagesItemClick);
-    on(m_form.GetEEPROMDataItem, &Diagnostics::GetEEPROMDataItemClick);
-    on(m_form.InstallationMMIItem, &Diagnostics::InstallationMMIButtonClick);
-    on(m_form.ApplicationMMIItem, &Diagnostics::ApplicationMMIButtonClick);
-    on(m_form.LevelMMIItem, &Diagnostics::LevelMMIButtonClick);
-    onClick(m_form.IdentifyButton, &Diagnostics::IdentifyButtonClick);
-    onClick(m_form.InstallationMMIButton, &Diagnostics::InstallationMMIButtonClick);
-    onClick(m_form.ApplicationMMIButton, &Diagnostics::ApplicationMMIButtonClick);
-    onClick(m_form.LevelMMIButton, &Diagnostics::LevelMMIButtonClick);
 }
 
 // ---------------------------------------------------------------------------
@@ -77,14 +48,14 @@ Reply Diagnostics::request(const QByteArray& command, const std::string& pattern
                            int tries)
 {
     Reply reply =
-        m_form.SendCALGetResponse(command, QByteArray::fromStdString(pattern), seconds, tries);
+        m_session.SendCALGetResponse(command, QByteArray::fromStdString(pattern), seconds, tries);
     reply.line = QByteArray::fromStdString(StripReplyMarkers(reply.line.toStdString()));
     return reply;
 }
 
 void Diagnostics::showMessage(const std::string& text)
 {
-    m_form.prompter().message(&m_form, Prompter::Icon::Information, Latin1(text));
+    m_prompter.message(m_window, Prompter::Icon::Information, Latin1(text));
 }
 
 // ---------------------------------------------------------------------------
@@ -92,11 +63,11 @@ void Diagnostics::showMessage(const std::string& text)
 
 void Diagnostics::PCIDataButtonClick()
 {
-    Session::Command command = m_form.session().begin(QStringLiteral("Get PCI Data"));
+    Session::Command command = m_session.begin(QStringLiteral("Get PCI Data"));
     if (!command)
         return;
-    m_form.SetDefaultMode();
-    ProgramState& state = m_form.state();
+    m_session.SetDefaultMode();
+    ProgramState& state = m_session.state();
     std::string text;
     {
         WaitCursor wait;
@@ -126,10 +97,9 @@ void Diagnostics::PCIDataButtonClick()
                 state.pciOptionByte = PCIOptionByteFromReply(reply.line.toStdString());
             }
         } else {
-            m_form.statusBar()->showMessage(QStringLiteral("The PCI did not answer Get PCI Data"),
-                                            10000);
+            emit statusMessage(QStringLiteral("The PCI did not answer Get PCI Data"));
         }
-        const Settings& settings = m_form.settings();
+        const Settings& settings = m_session.settings();
         const std::string location = settings.usesTcp()
                                          ? TcpLocation(settings.ipAddress, settings.port)
                                          : SerialLocation(settings.comPort);
@@ -149,16 +119,16 @@ Reply Diagnostics::unitReply(int unit, const char* body, const char* tail)
 {
     if (!IsBusNumber(unit))
         return {};
-    const QByteArray header = m_form.CALHeaderForUnit(unit);
+    const QByteArray header = m_session.CALHeaderForUnit(unit);
     if (header.isEmpty())
         return {};
-    return request(header + body, UnitReplyPattern(unit, m_form.session().replyPath(), tail), 1, 2);
+    return request(header + body, UnitReplyPattern(unit, m_session.replyPath(), tail), 1, 2);
 }
 
 QString Diagnostics::unitReplyText(int unit, const char* body, const char* tail, bool voltage)
 {
     const std::string reply = unitReply(unit, body, tail).line.toStdString();
-    const int path = m_form.GetNetworkPathLength();
+    const int path = m_session.GetNetworkPathLength();
     return Latin1(voltage ? UnitVoltageFromReply(reply, path) : UnitTypeFromReply(reply, path));
 }
 
@@ -175,16 +145,16 @@ QString Diagnostics::GetUnitVoltage(int unit)
 std::optional<long long> Diagnostics::askUnit(const QString& title)
 {
     bool ok = false;
-    const QString answer = m_form.prompter().inputText(
-        &m_form, title, QStringLiteral("Unit Number :"), QString(), &ok);
+    const QString answer =
+        m_prompter.inputText(m_window, title, QStringLiteral("Unit Number :"), QString(), &ok);
     if (!ok)
         return std::nullopt;
-    return m_form.StringToNumber(answer);
+    return m_session.StringToNumber(answer);
 }
 
 void Diagnostics::IdentifyButtonClick()
 {
-    if (m_form.session().busy())
+    if (m_session.busy())
         return;
     const std::optional<long long> unit = askUnit(QStringLiteral("Identify Unit"));
     if (!unit)
@@ -192,12 +162,12 @@ void Diagnostics::IdentifyButtonClick()
     const auto shown = static_cast<int>(std::clamp<long long>(*unit, INT_MIN, INT_MAX));
     // A number that is no unit address asks nobody and finds nothing.
     if (!IsBusNumber(*unit)) {
-        showMessage(IdentifyUnitText(shown, "", m_form.hexNumbers()));
+        showMessage(IdentifyUnitText(shown, "", m_session.hexNumbers()));
         return;
     }
-    if (m_form.CALHeaderForUnit(shown).isEmpty())
+    if (m_session.CALHeaderForUnit(shown).isEmpty())
         return; // the path was refused and the user told
-    Session::Command command = m_form.session().begin(QStringLiteral("Identify"));
+    Session::Command command = m_session.begin(QStringLiteral("Identify"));
     if (!command)
         return;
     Reply reply;
@@ -208,17 +178,17 @@ void Diagnostics::IdentifyButtonClick()
     if (!reply.answered() && command.interrupted())
         return;
     if (!reply.answered()) {
-        showMessage(NoReplyText(shown, m_form.hexNumbers()));
+        showMessage(NoReplyText(shown, m_session.hexNumbers()));
         return;
     }
     const std::string type =
-        UnitTypeFromReply(reply.line.toStdString(), m_form.GetNetworkPathLength());
-    showMessage(IdentifyUnitText(shown, type, m_form.hexNumbers()));
+        UnitTypeFromReply(reply.line.toStdString(), m_session.GetNetworkPathLength());
+    showMessage(IdentifyUnitText(shown, type, m_session.hexNumbers()));
 }
 
 bool Diagnostics::GetAllUnitTypes(std::string* missing)
 {
-    Session::Command command = m_form.session().begin(QStringLiteral("Identify All Units"));
+    Session::Command command = m_session.begin(QStringLiteral("Identify All Units"));
     if (!command)
         return false;
     WaitCursor wait;
@@ -231,7 +201,7 @@ bool Diagnostics::GetAllUnitTypes(std::string* missing)
 
 bool Diagnostics::installationMMI()
 {
-    const QByteArray header = m_form.SALHeader(255);
+    const QByteArray header = m_session.SALHeader(255);
     if (header.isEmpty())
         return false;
     initiateMMI(header + InstallationMMIBody().c_str(), kMMIInstallation);
@@ -254,7 +224,7 @@ bool Diagnostics::listUnits(Session::Command& command, bool voltage, UnitTypeTab
         value.clear();
     std::vector<int> silent;
     int asked = 0;
-    const int pathLength = m_form.GetNetworkPathLength();
+    const int pathLength = m_session.GetNetworkPathLength();
     for (const int unit : present) {
         if (command.interrupted())
             break;
@@ -273,11 +243,11 @@ bool Diagnostics::listUnits(Session::Command& command, bool voltage, UnitTypeTab
                                                          ? UnitVoltageFromReply(line, pathLength)
                                                          : UnitTypeFromReply(line, pathLength);
     }
-    const std::string stoppedBy = !command.interrupted() ? std::string()
-                                  : m_form.link().lost() ? std::string("the link was lost")
-                                                         : std::string("cancelled");
+    const std::string stoppedBy = !command.interrupted()    ? std::string()
+                                  : m_session.link().lost() ? std::string("the link was lost")
+                                                            : std::string("cancelled");
     missing = UnitListMissingText(silent, asked, static_cast<int>(present.size()), stoppedBy,
-                                  m_form.hexNumbers());
+                                  m_session.hexNumbers());
     return true;
 }
 
@@ -286,7 +256,7 @@ void Diagnostics::IdentifyAllItemClick()
     std::string missing;
     if (!GetAllUnitTypes(&missing))
         return;
-    std::string text = UnitTypeListText(m_unitTypes, m_form.hexNumbers());
+    std::string text = UnitTypeListText(m_unitTypes, m_session.hexNumbers());
     if (!missing.empty())
         text += (text.empty() ? "" : "\r") + missing;
     showMessage(text);
@@ -294,7 +264,7 @@ void Diagnostics::IdentifyAllItemClick()
 
 void Diagnostics::GetUnitVoltagesItemClick()
 {
-    Session::Command command = m_form.session().begin(QStringLiteral("Get Unit Voltages"));
+    Session::Command command = m_session.begin(QStringLiteral("Get Unit Voltages"));
     if (!command)
         return;
     std::string text;
@@ -304,7 +274,7 @@ void Diagnostics::GetUnitVoltagesItemClick()
         std::string missing;
         if (!listUnits(command, true, voltages, missing))
             return;
-        text = UnitTypeListText(voltages, m_form.hexNumbers());
+        text = UnitTypeListText(voltages, m_session.hexNumbers());
         if (!missing.empty())
             text += (text.empty() ? "" : "\r") + missing;
     }
@@ -313,23 +283,23 @@ void Diagnostics::GetUnitVoltagesItemClick()
 
 void Diagnostics::GetEEPROMDataItemClick()
 {
-    if (m_form.session().busy())
+    if (m_session.busy())
         return;
     const std::optional<long long> unit = askUnit(QStringLiteral("Get Unit EEPROM Data"));
     if (!unit || !IsBusNumber(*unit))
         return;
-    const QByteArray header = m_form.CALHeaderForUnit(static_cast<int>(*unit));
+    const QByteArray header = m_session.CALHeaderForUnit(static_cast<int>(*unit));
     if (header.isEmpty())
         return;
-    Session::Command command = m_form.session().begin(QStringLiteral("Get EEPROM Data"));
+    Session::Command command = m_session.begin(QStringLiteral("Get EEPROM Data"));
     if (!command)
         return;
     setMMIMode(kMMINone);
     int answered = 0;
     {
         WaitCursor wait;
-        const int path = m_form.GetNetworkPathLength();
-        const std::string route = m_form.session().replyPath();
+        const int path = m_session.GetNetworkPathLength();
+        const std::string route = m_session.replyPath();
         for (int block = 0; block < UnitDataImage::kBlocks && !command.interrupted(); ++block) {
             command.progress(block + 1, UnitDataImage::kBlocks);
             const Reply reply = request(
@@ -341,7 +311,7 @@ void Diagnostics::GetEEPROMDataItemClick()
     }
     QString note = mmiNote(command);
     if (note.isEmpty() && answered < UnitDataImage::kBlocks)
-        note = answered == 0 ? Latin1(NoReplyText(static_cast<int>(*unit), m_form.hexNumbers()))
+        note = answered == 0 ? Latin1(NoReplyText(static_cast<int>(*unit), m_session.hexNumbers()))
                              : QStringLiteral("Incomplete: %1 of %2 blocks answered.")
                                    .arg(answered)
                                    .arg(UnitDataImage::kBlocks);
@@ -353,14 +323,14 @@ void Diagnostics::GetEEPROMDataItemClick()
 
 void Diagnostics::setMMIMode(int mode)
 {
-    m_form.state().mmiMode = mode;
+    m_session.state().mmiMode = mode;
     m_mmi.setMode(mode);
 }
 
 void Diagnostics::CollectMMIReply(const std::string& part)
 {
     // The program state owns the mode; follow it whoever set it.
-    m_mmi.setMode(m_form.state().mmiMode);
+    m_mmi.setMode(m_session.state().mmiMode);
     m_mmi.CollectMMIReply(part);
 }
 
@@ -369,7 +339,8 @@ void Diagnostics::waitForLastIndex(int index, const QElapsedTimer& since)
     // The receive path pokes the waiter after every line it has collected,
     // so the wait ends on the report that fills `index`.
     const int left = kMMIWaitMs - static_cast<int>(since.elapsed());
-    m_form.link().waitFor([this, index] { return m_mmi.lastIndex() == index; }, std::max(0, left));
+    m_session.link().waitFor([this, index] { return m_mmi.lastIndex() == index; },
+                             std::max(0, left));
 }
 
 void Diagnostics::initiateMMI(const QByteArray& command, int mode)
@@ -379,13 +350,13 @@ void Diagnostics::initiateMMI(const QByteArray& command, int mode)
     setMMIMode(mode);
     QElapsedTimer since;
     since.start();
-    m_form.SendTarvinCommand(command);
+    m_session.SendTarvinCommand(command);
     waitForLastIndex(MMIResults::kSize - 1, since);
 }
 
 bool Diagnostics::InitiateMMI(const QByteArray& command, int mode)
 {
-    Session::Command running = m_form.session().begin(QStringLiteral("MMI"));
+    Session::Command running = m_session.begin(QStringLiteral("MMI"));
     if (!running)
         return false;
     initiateMMI(command, mode);
@@ -394,16 +365,14 @@ bool Diagnostics::InitiateMMI(const QByteArray& command, int mode)
 
 std::optional<int> Diagnostics::askApplication()
 {
-    // The Lighting tab's list holds 0..255 in order: its index is the number.
-    const auto* list = m_form.findChild<QComboBox*>(QStringLiteral("LightingAppComboBox"));
-    const int selected = list && list->currentIndex() >= 0 ? list->currentIndex() : 0x38;
+    const int selected = m_selectedApplication ? m_selectedApplication() : 0x38;
     bool ok = false;
-    const QString answer = m_form.prompter().inputText(&m_form, QStringLiteral("Application MMI"),
-                                                       QStringLiteral("Application Number :"),
-                                                       m_form.NumberString(selected), &ok);
+    const QString answer = m_prompter.inputText(m_window, QStringLiteral("Application MMI"),
+                                                QStringLiteral("Application Number :"),
+                                                m_session.NumberString(selected), &ok);
     if (!ok)
         return std::nullopt;
-    const long long application = m_form.StringToNumber(answer);
+    const long long application = m_session.StringToNumber(answer);
     // Only a byte fits the request; anything else is treated as Cancel.
     if (!IsBusNumber(application))
         return std::nullopt;
@@ -415,7 +384,7 @@ std::optional<std::pair<int, QByteArray>> Diagnostics::applicationInquiry()
     const std::optional<int> application = askApplication();
     if (!application)
         return std::nullopt;
-    const QByteArray header = m_form.SALHeader(255);
+    const QByteArray header = m_session.SALHeader(255);
     if (header.isEmpty())
         return std::nullopt;
     return std::make_pair(*application, header);
@@ -424,8 +393,8 @@ std::optional<std::pair<int, QByteArray>> Diagnostics::applicationInquiry()
 QString Diagnostics::mmiNote(const Session::Command& command) const
 {
     if (command.interrupted())
-        return m_form.link().lost() ? QStringLiteral("Incomplete: the link was lost.")
-                                    : QStringLiteral("Incomplete: the command was cancelled.");
+        return m_session.link().lost() ? QStringLiteral("Incomplete: the link was lost.")
+                                       : QStringLiteral("Incomplete: the command was cancelled.");
     if (m_mmi.mode() != kMMINone && m_mmi.reports() == 0)
         return QStringLiteral("No unit answered: no status report came.");
     return {};
@@ -433,7 +402,7 @@ QString Diagnostics::mmiNote(const Session::Command& command) const
 
 void Diagnostics::InstallationMMIButtonClick()
 {
-    Session::Command command = m_form.session().begin(QStringLiteral("Installation MMI"));
+    Session::Command command = m_session.begin(QStringLiteral("Installation MMI"));
     if (!command || !installationMMI())
         return;
     showResults(mmiNote(command));
@@ -441,12 +410,12 @@ void Diagnostics::InstallationMMIButtonClick()
 
 void Diagnostics::ApplicationMMIButtonClick()
 {
-    if (m_form.session().busy())
+    if (m_session.busy())
         return;
     const auto inquiry = applicationInquiry();
     if (!inquiry)
         return;
-    Session::Command command = m_form.session().begin(QStringLiteral("Application MMI"));
+    Session::Command command = m_session.begin(QStringLiteral("Application MMI"));
     if (!command)
         return;
     const auto& [application, header] = *inquiry;
@@ -456,12 +425,12 @@ void Diagnostics::ApplicationMMIButtonClick()
 
 void Diagnostics::LevelMMIButtonClick()
 {
-    if (m_form.session().busy())
+    if (m_session.busy())
         return;
     const auto inquiry = applicationInquiry();
     if (!inquiry)
         return;
-    Session::Command command = m_form.session().begin(QStringLiteral("Level MMI"));
+    Session::Command command = m_session.begin(QStringLiteral("Level MMI"));
     if (!command)
         return;
     const auto& [application, header] = *inquiry;
@@ -473,7 +442,7 @@ void Diagnostics::LevelMMIButtonClick()
             command.progress(block, 8);
             QElapsedTimer since;
             since.start();
-            m_form.SendTarvinCommand(header + LevelMMIBody(application, block).c_str());
+            m_session.SendTarvinCommand(header + LevelMMIBody(application, block).c_str());
             waitForLastIndex(LevelMMIBlockEnd(block), since);
         }
     }
@@ -486,13 +455,13 @@ void Diagnostics::showResults(const QString& note)
     // does not block on it, so the waits above have all ended by now.
     if (m_results)
         m_results->close();
-    const MMIResultsLayout layout = LayoutMMIResults(m_form.state().mmiMode, m_mmi.table(),
-                                                     m_unitData.bytes(), m_form.hexNumbers());
-    auto* window = new TMMIResultsForm(layout, &m_form);
+    const MMIResultsLayout layout = LayoutMMIResults(m_session.state().mmiMode, m_mmi.table(),
+                                                     m_unitData.bytes(), m_session.hexNumbers());
+    auto* window = new TMMIResultsForm(layout, m_window);
     window->setNote(note);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowModality(Qt::ApplicationModal);
-    connect(window, &TMMIResultsForm::helpRequested, &m_form, &TMainForm::ShowHelp);
+    connect(window, &TMMIResultsForm::helpRequested, this, &Diagnostics::helpRequested);
     m_results = window;
     window->show();
 }

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -20,17 +21,21 @@ class QElapsedTimer;
 
 namespace tarvin {
 
-class TMainForm;
+class Prompter;
 
 class Diagnostics : public QObject
 {
     Q_OBJECT
 public:
-    explicit Diagnostics(TMainForm& form);
+    // Messages and questions go through `prompter`, over `window`, which
+    // also parents the results window.
+    Diagnostics(Session& session, Prompter& prompter, QWidget* window);
 
-    // Connects the menu items and buttons; the menus must exist by then.
-    // Calling it again does nothing.
-    void wire();
+    // The application offered first by the Application and Level MMIs.
+    void setApplicationSource(std::function<int()> selected)
+    {
+        m_selectedApplication = std::move(selected);
+    }
 
     // Commands. Each runs as the session's one command, waiting with the
     // event loop running; while another runs they are off and do nothing.
@@ -63,6 +68,11 @@ public:
     // The open results window, if any.
     TMMIResultsForm* resultsForm() const { return m_results.data(); }
 
+signals:
+    // A passing note for the status bar.
+    void statusMessage(const QString& text);
+    void helpRequested(int context);
+
 private:
     Reply request(const QByteArray& command, const std::string& pattern, int seconds, int tries);
     // A unit's type or voltage; the outcome says whether it answered.
@@ -86,12 +96,14 @@ private:
     void showResults(const QString& note = QString());
     void showMessage(const std::string& text);
 
-    TMainForm& m_form;
+    Session& m_session;
+    Prompter& m_prompter;
+    QWidget* m_window;
+    std::function<int()> m_selectedApplication;
     MMIResults m_mmi;
     UnitTypeTable m_unitTypes;
     UnitDataImage m_unitData;
     QPointer<TMMIResultsForm> m_results;
-    bool m_wired = false;
 };
 
 } // namespace tarvin

@@ -4,14 +4,13 @@
 #include "core/diagnostics/interface_mode.h"
 #include "core/diagnostics/unit_type.h"
 #include "core/link/framing.h"
-#include "gui/app/main_form.h"
 #include "gui/app/prompter.h"
 #include "gui/diagnostics/analyser_form.h"
 #include "gui/diagnostics/diagnostics.h"
 #include "gui/diagnostics/mode_form.h"
 #include "gui/diagnostics/unit_type_form.h"
+#include "session/session.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -50,27 +49,17 @@ private:
 
 } // namespace
 
-InterfaceTools::InterfaceTools(TMainForm& form) : QObject(&form), m_form(form)
+InterfaceTools::InterfaceTools(Session& session, Diagnostics& diagnostics, Prompter& prompter,
+                               QWidget* window, std::function<int(QDialog&)> runDialog)
+    : QObject(window), m_session(session), m_diagnostics(diagnostics), m_prompter(prompter),
+      m_window(window), m_runDialog(std::move(runDialog))
 {
     setObjectName(QStringLiteral("InterfaceTools"));
     m_clock = [] { return QDateTime::currentDateTime(); };
     m_unitTypeSource = [this] {
-        m_form.diagnostics().GetAllUnitTypes();
-        return m_form.diagnostics().unitTypeTable();
+        m_diagnostics.GetAllUnitTypes();
+        return m_diagnostics.unitTypeTable();
     };
-}
-
-void InterfaceTools::wire()
-{
-    connect(m_form.AnalyserItem, &QAction::triggered, this, &InterfaceTools::AnalyserItemClick);
-    connect(m_form.SetMode1, &QAction::triggered, this, &InterfaceTools::ModeButtonClick);
-    connect(m_form.ModeButton, &QPushButton::clicked, this, &InterfaceTools::ModeButtonClick);
-    connect(m_form.SetModeofOtherPCIItem, &QAction::triggered, this,
-            &InterfaceTools::SetModeofOtherPCIItemClick);
-    connect(m_form.ReadUnitTypeItem, &QAction::triggered, this,
-            &InterfaceTools::ReadUnitTypeItemClick);
-    connect(m_form.SetUnitTypeItem, &QAction::triggered, this,
-            &InterfaceTools::SetUnitTypeItemClick);
 }
 
 // ---------------------------------------------------------------------------
@@ -78,37 +67,38 @@ void InterfaceTools::wire()
 
 void InterfaceTools::AnalyserItemClick()
 {
-    if (m_form.session().busy())
+    if (m_session.busy())
         return;
-    m_form.SetDefaultMode();
+    m_session.SetDefaultMode();
     // Identify All Units runs as a command of its own; the analyser is the
     // running command for as long as its window is open.
     m_unitTypes = m_unitTypeSource ? m_unitTypeSource() : UnitTypeTable{};
-    Session::Command command = m_form.session().begin(QStringLiteral("Traffic Analyser"));
+    Session::Command command = m_session.begin(QStringLiteral("Traffic Analyser"));
     if (!command)
         return;
-    if (m_form.state().firmwareVersion == 0)
-        m_form.prompter().message(
-            &m_form, Prompter::Icon::Warning,
+    if (m_session.state().firmwareVersion == 0)
+        m_prompter.message(
+            m_window, Prompter::Icon::Warning,
             QStringLiteral("The PCI's firmware version is unknown (it did not answer Get PCI "
                            "Data), so it cannot be put in its monitoring mode. The analyser "
                            "counts only the messages the PCI passes on in its current mode."));
     StartMonitoring();
-    m_form.ClearSpeedButtonClick();
+    emit clearLogRequested();
     {
-        TAnalyserForm analyser(m_form, m_statistics, m_unitTypes, m_clock, &m_form);
-        m_form.runDialog(analyser);
+        TAnalyserForm analyser(m_session, m_prompter, m_statistics, m_unitTypes, m_clock, m_window);
+        connect(&analyser, &TAnalyserForm::helpRequested, this, &InterfaceTools::helpRequested);
+        m_runDialog(analyser);
     }
-    m_form.SetDefaultMode(); // also ends the all-monitor flag
-    m_form.ClearSpeedButtonClick();
+    m_session.SetDefaultMode(); // also ends the all-monitor flag
+    emit clearLogRequested();
 }
 
 void InterfaceTools::StartMonitoring()
 {
-    const std::string command = StartMonitoringCommand(m_form.state().firmwareVersion);
+    const std::string command = StartMonitoringCommand(m_session.state().firmwareVersion);
     if (!command.empty())
-        m_form.SendTarvinCommand(Bytes(command));
-    m_form.state().allMonitor = true;
+        m_session.SendTarvinCommand(Bytes(command));
+    m_session.state().allMonitor = true;
     m_statistics.startTime = static_cast<double>(m_clock().toMSecsSinceEpoch()) / 1000.0;
 }
 
@@ -122,18 +112,18 @@ void InterfaceTools::CountAnalyserMessage(const std::string& part)
 
 void InterfaceTools::ModeButtonClick()
 {
-    Session::Command command = m_form.session().begin(QStringLiteral("Set Mode"));
+    Session::Command command = m_session.begin(QStringLiteral("Set Mode"));
     if (!command)
         return;
 
-    ProgramState& state = m_form.state();
+    ProgramState& state = m_session.state();
     ModeBoxes boxes;
     {
-        TModeForm dialog(&m_form);
-        dialog.setHelp([this] { m_form.ShowHelp(4); });
+        TModeForm dialog(m_window);
+        dialog.setHelp([this] { emit helpRequested(4); });
         dialog.FormShow(state.firmwareVersion, state.interfaceOptions, state.pciOptionByte,
                         state.debugMode);
-        if (m_form.runDialog(dialog) != QDialog::Accepted)
+        if (m_runDialog(dialog) != QDialog::Accepted)
             return;
         boxes = dialog.boxes();
     }
@@ -143,16 +133,16 @@ void InterfaceTools::ModeButtonClick()
             state.interfaceOptions = static_cast<std::uint8_t>(action.value);
             break;
         case ModeAction::SendRaw:
-            m_form.SendTarvinString(Bytes(action.text), QString());
+            m_session.SendTarvinString(Bytes(action.text), QString());
             break;
         case ModeAction::SetFlowControl:
-            m_form.SetFlowControl(action.value != 0);
+            m_session.link().SetFlowControl(action.value != 0);
             break;
         case ModeAction::StorePCIOptionByte:
             state.pciOptionByte = static_cast<std::uint8_t>(action.value);
             break;
         case ModeAction::SendCommand:
-            m_form.SendTarvinCommand(Bytes(action.text));
+            m_session.SendTarvinCommand(Bytes(action.text));
             break;
         case ModeAction::ClearAllMonitor:
             state.allMonitor = false;
@@ -166,53 +156,53 @@ void InterfaceTools::ModeButtonClick()
 
 void InterfaceTools::SetModeofOtherPCIItemClick()
 {
-    if (m_form.session().busy())
+    if (m_session.busy())
         return;
 
     bool ok = false;
-    const QString typed = m_form.prompter().inputText(
-        &m_form, QStringLiteral("Unit Address"), QStringLiteral("Enter PCI Unit Address (hex) :"),
-        QString(), &ok);
+    const QString typed =
+        m_prompter.inputText(m_window, QStringLiteral("Unit Address"),
+                             QStringLiteral("Enter PCI Unit Address (hex) :"), QString(), &ok);
     if (!ok)
         return;
     const int address = OtherPCIAddress(typed.toLatin1().toStdString());
-    const QByteArray header = m_form.CALHeaderForUnit(address);
+    const QByteArray header = m_session.CALHeaderForUnit(address);
     if (header.isEmpty())
         return; // the path was refused and the user told
-    Session::Command command = m_form.session().begin(QStringLiteral("Set Mode of Other PCI"));
+    Session::Command command = m_session.begin(QStringLiteral("Set Mode of Other PCI"));
     if (!command)
         return;
-    const int path = m_form.GetNetworkPathLength();
-    const std::string route = m_form.session().replyPath();
+    const int path = m_session.GetNetworkPathLength();
+    const std::string route = m_session.replyPath();
 
-    const Reply typeReply = m_form.SendCALGetResponse(
+    const Reply typeReply = m_session.SendCALGetResponse(
         header + kIdentifyTypeBody, Bytes(UnitReplyPattern(address, route, "8901*")), 1, 2);
     if (command.interrupted())
         return;
     if (!typeReply.answered()) {
         // Options written to a unit that is not there, or not listening,
         // would be lost or land somewhere unknown.
-        m_form.prompter().message(&m_form, Prompter::Icon::Warning,
-                                  Latin1(NoReplyText(address, true)) +
-                                      QStringLiteral(": nothing was written."));
+        m_prompter.message(m_window, Prompter::Icon::Warning,
+                           Latin1(NoReplyText(address, true)) +
+                               QStringLiteral(": nothing was written."));
         return;
     }
     const std::string type = UnitTypeFromReply(typeReply.line.toStdString(), path);
     if (!IsPCIUnitType(type)) {
         const auto answer =
-            m_form.prompter().ask(&m_form, Prompter::Icon::Warning, Latin1(NotPCIWarningText(type)),
-                                  QMessageBox::Yes | QMessageBox::No);
+            m_prompter.ask(m_window, Prompter::Icon::Warning, Latin1(NotPCIWarningText(type)),
+                           QMessageBox::Yes | QMessageBox::No);
         if (answer != QMessageBox::Yes)
             return;
     }
 
-    const Reply versionReply = m_form.SendCALGetResponse(
+    const Reply versionReply = m_session.SendCALGetResponse(
         header + kIdentifyFirmwareBody, Bytes(UnitReplyPattern(address, route, "8902*")), 1, 2);
     if (command.interrupted())
         return;
     const std::string version = UnitFirmwareFromReply(versionReply.line.toStdString(), path);
 
-    ProgramState& state = m_form.state();
+    ProgramState& state = m_session.state();
     ModeBoxes boxes;
     {
         // The dialog offers what the other PCI's firmware supports; our own
@@ -220,18 +210,18 @@ void InterfaceTools::SetModeofOtherPCIItemClick()
         // anything is sent, so no command framed meanwhile sees the other one.
         Restore<int> ownVersion(state.firmwareVersion, state.firmwareVersion);
         state.firmwareVersion = ExtractVersion(version);
-        TModeForm dialog(&m_form);
-        dialog.setHelp([this] { m_form.ShowHelp(4); });
+        TModeForm dialog(m_window);
+        dialog.setHelp([this] { emit helpRequested(4); });
         dialog.RestoreCheckBox->setChecked(true);
         dialog.RestoreCheckBox->setEnabled(false);
         dialog.FormShow(state.firmwareVersion, state.interfaceOptions, state.pciOptionByte,
                         state.debugMode);
-        if (m_form.runDialog(dialog) != QDialog::Accepted)
+        if (m_runDialog(dialog) != QDialog::Accepted)
             return;
         boxes = dialog.boxes();
     }
     for (const std::string& command : OtherPCIModeCommands(header.toStdString(), boxes))
-        m_form.SendTarvinCommand(Bytes(command));
+        m_session.SendTarvinCommand(Bytes(command));
 }
 
 // ---------------------------------------------------------------------------
@@ -239,8 +229,9 @@ void InterfaceTools::SetModeofOtherPCIItemClick()
 
 std::string InterfaceTools::ReadUnitType(bool* answered)
 {
-    m_form.SetDefaultMode();
-    const Reply reply = m_form.SendCALGetResponse(kReadUnitTypeCommand, kReadUnitTypePattern, 2, 3);
+    m_session.SetDefaultMode();
+    const Reply reply =
+        m_session.SendCALGetResponse(kReadUnitTypeCommand, kReadUnitTypePattern, 2, 3);
     if (answered)
         *answered = reply.answered();
     return UnitTypeNameFromReply(reply.line.toStdString());
@@ -248,7 +239,7 @@ std::string InterfaceTools::ReadUnitType(bool* answered)
 
 void InterfaceTools::ReadUnitTypeItemClick()
 {
-    Session::Command command = m_form.session().begin(QStringLiteral("Read Unit Type"));
+    Session::Command command = m_session.begin(QStringLiteral("Read Unit Type"));
     if (!command)
         return;
     bool answered = false;
@@ -256,53 +247,52 @@ void InterfaceTools::ReadUnitTypeItemClick()
     if (command.interrupted())
         return;
     if (!answered) {
-        m_form.prompter().message(
-            &m_form, Prompter::Icon::Warning,
-            QStringLiteral("No reply from the PCI: its unit type is unknown."));
+        m_prompter.message(m_window, Prompter::Icon::Warning,
+                           QStringLiteral("No reply from the PCI: its unit type is unknown."));
         return;
     }
-    m_form.prompter().message(&m_form, Prompter::Icon::Information, Latin1(ReadUnitTypeText(name)));
+    m_prompter.message(m_window, Prompter::Icon::Information, Latin1(ReadUnitTypeText(name)));
 }
 
 void InterfaceTools::SetUnitTypeItemClick()
 {
-    Session::Command command = m_form.session().begin(QStringLiteral("Set Unit Type"));
+    Session::Command command = m_session.begin(QStringLiteral("Set Unit Type"));
     if (!command)
         return;
 
     if (!CanSetUnitType(ReadUnitType())) {
-        m_form.prompter().message(&m_form, Prompter::Icon::Warning,
-                                  QStringLiteral("Can not set Unit Type on this unit"));
+        m_prompter.message(m_window, Prompter::Icon::Warning,
+                           QStringLiteral("Can not set Unit Type on this unit"));
         return;
     }
-    TUnitTypeForm dialog(&m_form);
-    dialog.setHelp([this] { m_form.ShowHelp(5); });
-    if (m_form.runDialog(dialog) != QDialog::Accepted)
+    TUnitTypeForm dialog(m_window);
+    dialog.setHelp([this] { emit helpRequested(5); });
+    if (m_runDialog(dialog) != QDialog::Accepted)
         return;
     const std::string newName =
         NewUnitTypeName(dialog.UnitTypeEdit->text().toLatin1().toStdString());
     const bool multiple = dialog.MultipleUnitsCheckBox->isChecked();
 
-    ProgramState& state = m_form.state();
+    ProgramState& state = m_session.state();
     for (;;) {
         {
             // Programming stays out of the log; the switch comes back even
             // if the link fails part way.
             Restore<bool> display(state.logDisplay, true);
             state.logDisplay = false;
-            m_form.ResetPCI();
-            m_form.SendTarvinCommand(kUnlockUnitTypeCommand);
-            m_form.SendTarvinCommand(Bytes(StoreUnitTypeCommand(newName)));
-            m_form.Delay(0.3);
+            m_session.ResetPCI();
+            m_session.SendTarvinCommand(kUnlockUnitTypeCommand);
+            m_session.SendTarvinCommand(Bytes(StoreUnitTypeCommand(newName)));
+            m_session.Delay(0.3);
         }
         if (!UnitTypeWritten(ReadUnitType(), newName))
-            m_form.prompter().message(&m_form, Prompter::Icon::Warning,
-                                      QStringLiteral("Set Unit Type failed"));
+            m_prompter.message(m_window, Prompter::Icon::Warning,
+                               QStringLiteral("Set Unit Type failed"));
         if (!multiple)
             break;
-        const auto answer = m_form.prompter().ask(&m_form, Prompter::Icon::Question,
-                                                  QStringLiteral("Program another unit ?"),
-                                                  QMessageBox::Yes | QMessageBox::No);
+        const auto answer = m_prompter.ask(m_window, Prompter::Icon::Question,
+                                           QStringLiteral("Program another unit ?"),
+                                           QMessageBox::Yes | QMessageBox::No);
         if (answer != QMessageBox::Yes)
             break;
     }
@@ -341,9 +331,9 @@ void InterfaceTools::UpdateIniFile(const std::string& newName)
     QSaveFile out(path);
     const QByteArray bytes = Bytes(*updated);
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        m_form.prompter().message(&m_form, Prompter::Icon::Warning,
-                                  QStringLiteral("Cannot update %1:\r%2")
-                                      .arg(QDir::toNativeSeparators(path), out.errorString()));
+        m_prompter.message(m_window, Prompter::Icon::Warning,
+                           QStringLiteral("Cannot update %1:\r%2")
+                               .arg(QDir::toNativeSeparators(path), out.errorString()));
 }
 
 } // namespace tarvin

@@ -8,6 +8,9 @@
 
 #include <QDateTime>
 #include <QObject>
+
+class QDialog;
+class QWidget;
 #include <QString>
 
 #include <functional>
@@ -15,17 +18,18 @@
 
 namespace tarvin {
 
-class TMainForm;
+class Diagnostics;
+class Prompter;
+class Session;
 
 class InterfaceTools : public QObject
 {
     Q_OBJECT
 public:
-    explicit InterfaceTools(TMainForm& form);
-
-    // Connects "Traffic Analyser", "Set Mode", "Set Mode of Other PCI",
-    // the "Set Mode" button and the "Unit Type" submenu.
-    void wire();
+    // Messages go through `prompter` over `window`, which parents the
+    // dialogs; every dialog runs through `runDialog` (tests replace it).
+    InterfaceTools(Session& session, Diagnostics& diagnostics, Prompter& prompter, QWidget* window,
+                   std::function<int(QDialog&)> runDialog);
 
     // --- Traffic analyser -------------------------------------------------
     void AnalyserItemClick();
@@ -58,16 +62,23 @@ public:
     // The installation software's settings file.
     static QString iniPath();
 
+signals:
+    void helpRequested(int context);
+    // The log panes are to be cleared (around the analyser).
+    void clearLogRequested();
+
 private:
     void UpdateIniFile(const std::string& newName);
 
-    TMainForm& m_form;
+    Session& m_session;
+    Diagnostics& m_diagnostics;
+    Prompter& m_prompter;
+    QWidget* m_window;
+    std::function<int(QDialog&)> m_runDialog;
     TrafficStatistics m_statistics;
     UnitTypeTable m_unitTypes;
     std::function<UnitTypeTable()> m_unitTypeSource;
     std::function<QDateTime()> m_clock;
-    // Each command runs once at a time: a click during one of its waits is
-    // dropped rather than nested.
 };
 
 } // namespace tarvin

@@ -50,7 +50,6 @@ struct Bench
                 return false;
         StoreTcp(sim.tcpPort());
         form = std::make_unique<TMainForm>(QStringList{}, &prompts);
-        form->diagnostics().wire();
         form->show();
         form->ConnecttoPCIItem->trigger();
         handshake = prompts.messages();

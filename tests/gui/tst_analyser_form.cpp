@@ -111,7 +111,8 @@ private slots:
         b.unitTypes[5] = "DIMMER";
         b.unitTypes[0x0A] = "RELAY";
         b.tools.StartMonitoring();
-        TAnalyserForm analyser(b.form, b.tools.statistics(), b.unitTypes, [&b] { return b.clock; });
+        TAnalyserForm analyser(b.form.session(), b.prompts, b.tools.statistics(), b.unitTypes,
+                               [&b] { return b.clock; });
         QCOMPARE(analyser.windowTitle(), QStringLiteral("Traffic Analyser"));
         QVERIFY(analyser.Timer1->isActive());
         QCOMPARE(analyser.Timer1->interval(), 1000);
@@ -183,7 +184,8 @@ private slots:
     {
         Bench b;
         b.tools.StartMonitoring();
-        TAnalyserForm analyser(b.form, b.tools.statistics(), b.unitTypes, [&b] { return b.clock; });
+        TAnalyserForm analyser(b.form.session(), b.prompts, b.tools.statistics(), b.unitTypes,
+                               [&b] { return b.clock; });
         QChart* chart = analyser.chart();
         QCOMPARE(chart->series().size(), 2);
         QCOMPARE(chart->series().at(0)->name(), QStringLiteral("Messages / sec"));
@@ -246,7 +248,8 @@ private slots:
         qputenv("TARVIN_DATA_DIR", data.path().toLocal8Bit());
         Bench b;
         b.tools.StartMonitoring();
-        TAnalyserForm analyser(b.form, b.tools.statistics(), b.unitTypes, [&b] { return b.clock; });
+        TAnalyserForm analyser(b.form.session(), b.prompts, b.tools.statistics(), b.unitTypes,
+                               [&b] { return b.clock; });
         analyser.show();
         b.receive(kBurst);
         b.tick(analyser);
@@ -303,7 +306,8 @@ private slots:
         qputenv("TARVIN_DATA_DIR", data.filePath(QStringLiteral("file/reports")).toLocal8Bit());
         Bench b;
         b.tools.StartMonitoring();
-        TAnalyserForm analyser(b.form, b.tools.statistics(), b.unitTypes, [&b] { return b.clock; });
+        TAnalyserForm analyser(b.form.session(), b.prompts, b.tools.statistics(), b.unitTypes,
+                               [&b] { return b.clock; });
         analyser.show();
         QVERIFY(!analyser.ReportButtonClick());
         qunsetenv("TARVIN_DATA_DIR");

@@ -1,14 +1,25 @@
 // The command-area pages as a user meets them without a link: controls and
 // their start values, enabling, the prompts, the labels and lists that
-// follow other controls, and the lighting timer's switches.
+// follow other controls, and the lighting timer's switches. The pages stand
+// on a session of their own; the window is built where what it lends them
+// (enabling, debug mode, the Show ASCII switch, the assign menu) is tested.
 #include <QtTest>
 
 #include "gui/app/main_form.h"
+#include "gui/compose/cal_tab.h"
+#include "gui/compose/control_tab.h"
 #include "gui/compose/lighting_tab.h"
+#include "gui/compose/measurement_tab.h"
 #include "gui/compose/radio_group.h"
+#include "gui/compose/security_master_tab.h"
+#include "gui/compose/security_slave_tab.h"
 #include "gui/compose/spin_edit.h"
+#include "gui/compose/telephony_master_tab.h"
+#include "gui/compose/telephony_slave_tab.h"
+#include "gui/compose/time_tab.h"
 #include "scripted_prompter.h"
 #include "session/link_session.h"
+#include "session/session.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -29,10 +40,59 @@ using namespace tarvin;
 
 namespace {
 
-template <class T> T* Find(const TMainForm& form, const char* name)
+template <class T> T* Find(const QWidget& within, const char* name)
 {
-    return form.findChild<T*>(QLatin1String(name));
+    return within.findChild<T*>(QLatin1String(name));
 }
+
+// Pages on a session, with no window: the session's errors join the
+// prompts as the window would show them; the window's assign menu and Show
+// ASCII switch are not there.
+class Bench
+{
+public:
+    explicit Bench(bool hex)
+    {
+        session.setHexNumbers(hex);
+        QObject::connect(&session, &Session::error, &host, [this](const QString& text) {
+            prompts.message(&host, Prompter::Icon::Error, text);
+        });
+        host.resize(800, 160);
+    }
+
+    LightingTab* Lighting()
+    {
+        return Named(new LightingTab(session, prompts, {}, &host), "LightingTabSheet");
+    }
+    ControlTab* Control() { return Named(new ControlTab(session, {}, &host), "ControlTabSheet"); }
+    MeasurementTab* Measurement()
+    {
+        return Named(new MeasurementTab(session, prompts, &host), "MeasurementTabSheet");
+    }
+    void AllPages()
+    {
+        Lighting();
+        Control();
+        Named(new TelephonyMasterTab(session, prompts, &host), "TelephonyMasterTabSheet");
+        Named(new TelephonySlaveTab(session, prompts, &host), "TelephonySlaveTabSheet");
+        Named(new SecurityMasterTab(session, prompts, &host), "SecurityMasterTabSheet");
+        Named(new SecuritySlaveTab(session, prompts, &host), "SecuritySlaveTabSheet");
+        Measurement();
+        Named(new TimeTab(session, &host), "TimeTabSheet");
+        Named(new CALTab(session, prompts, {}, &host), "CALTabSheet");
+    }
+
+    Session session;
+    ScriptedPrompter prompts;
+    QWidget host;
+
+private:
+    template <class W> static W* Named(W* page, const char* name)
+    {
+        page->setObjectName(QLatin1String(name));
+        return page;
+    }
+};
 
 // Controls take clicks only while enabled, that is while "connected"; no
 // link is open, so nothing is sent.
@@ -149,9 +209,9 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QString, caption);
-        ScriptedPrompter prompts;
-        TMainForm form({}, &prompts);
-        QWidget* w = form.findChild<QWidget*>(name);
+        Bench bench(false);
+        bench.AllPages();
+        QWidget* w = bench.host.findChild<QWidget*>(name);
         QVERIFY2(w, qPrintable(name));
         if (auto* b = qobject_cast<QAbstractButton*>(w))
             QCOMPARE(b->text(), caption);
@@ -161,9 +221,11 @@ private slots:
 
     void startValues()
     {
-        ScriptedPrompter prompts;
-        TMainForm form({}, &prompts);
-        form.show();
+        Bench bench(false);
+        bench.AllPages();
+        bench.host.show();
+        const QWidget& form = bench.host;
+        const ScriptedPrompter& prompts = bench.prompts;
         struct List
         {
             const char* name;
@@ -280,10 +342,9 @@ private slots:
 
     void levelListAndNumberBase()
     {
-        ScriptedPrompter prompts;
-        TMainForm form({}, &prompts);
-        form.show();
-        EnableAsConnected(form);
+        Bench bench(false);
+        bench.AllPages();
+        const QWidget& form = bench.host;
         auto* level = Find<QComboBox>(form, "LevelComboBox");
         auto* mode = Find<RadioGroup>(form, "LevelRadioGroup");
         auto* app = Find<QComboBox>(form, "LightingAppComboBox");
@@ -298,7 +359,7 @@ private slots:
         level->setCurrentIndex(0x80);
         mode->button(1)->click();
         QCOMPARE(level->currentIndex(), 0x80);
-        form.HexadecimalNumbersItem->trigger();
+        bench.session.setHexNumbers(true);
         // Numbered lists keep their number; the level list starts again.
         QCOMPARE(app->currentIndex(), 56);
         QCOMPARE(app->currentText(), QStringLiteral("38"));
@@ -311,7 +372,65 @@ private slots:
         // Percentages are always decimal.
         QCOMPARE(level->itemText(100), QStringLiteral("100"));
         QCOMPARE(level->itemText(10), QStringLiteral("10"));
-        QVERIFY(prompts.asked.isEmpty());
+        QVERIFY(bench.prompts.asked.isEmpty());
+    }
+
+    // Every list of the numbers 0..255 follows the base on the number
+    // chosen, and quietly: nothing changed for whoever listens to it.
+    void numberedListsFollowTheBase_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("decimal");
+        QTest::addColumn<QString>("hex");
+        const struct
+        {
+            const char* name;
+            int index;
+            const char* decimal;
+            const char* hex;
+        } rows[] = {
+            {"LightingAppComboBox", 0x39, "57", "39"},
+            {"LightingGroupComboBox", 200, "200", "C8"},
+            {"AppComboBox1", 10, "10", "0A"},
+            {"AppComboBox2", 0x7F, "127", "7F"},
+            {"GAComboBox1", 1, "1", "01"},
+            {"GAComboBox2", 254, "254", "FE"},
+            {"ControlGroupComboBox", 99, "99", "63"},
+            {"ControlLevelComboBox", 255, "255", "FF"},
+            {"UnitAddressComboBox", 0x21, "33", "21"},
+            {"ParamComboBox", 0x2B, "43", "2B"},
+        };
+        for (const auto& row : rows)
+            QTest::newRow(row.name)
+                << QString::fromLatin1(row.name) << row.index << QString::fromLatin1(row.decimal)
+                << QString::fromLatin1(row.hex);
+    }
+
+    void numberedListsFollowTheBase()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, index);
+        QFETCH(QString, decimal);
+        QFETCH(QString, hex);
+        Bench bench(false);
+        bench.AllPages();
+        auto* list = bench.host.findChild<QComboBox*>(name);
+        QVERIFY(list);
+        list->setCurrentIndex(index);
+        QCOMPARE(list->currentText(), decimal);
+        QSignalSpy changes(list, &QComboBox::currentIndexChanged);
+        QSignalSpy texts(list, &QComboBox::currentTextChanged);
+        bench.session.setHexNumbers(true);
+        QCOMPARE(list->count(), 256);
+        QCOMPARE(list->currentIndex(), index);
+        QCOMPARE(list->currentText(), hex);
+        bench.session.setHexNumbers(false);
+        QCOMPARE(list->count(), 256);
+        QCOMPARE(list->currentIndex(), index);
+        QCOMPARE(list->currentText(), decimal);
+        QCOMPARE(changes.count(), 0);
+        QCOMPARE(texts.count(), 0);
     }
 
     void applicationWarning_data()
@@ -337,18 +456,16 @@ private slots:
         QFETCH(bool, hex);
         QFETCH(int, application);
         QFETCH(QString, warning);
-        storeHex(hex);
-        ScriptedPrompter prompts;
-        TMainForm form({}, &prompts);
-        form.show();
-        auto* app = Find<QComboBox>(form, "LightingAppComboBox");
+        Bench bench(hex);
+        auto* app = bench.Lighting()->LightingAppComboBox;
+        const ScriptedPrompter& prompts = bench.prompts;
+        bench.host.show();
         // The program setting the list is not the user choosing: no warning.
         app->setCurrentIndex(application);
-        form.HexadecimalNumbersItem->trigger();
-        form.HexadecimalNumbersItem->trigger();
+        bench.session.setHexNumbers(!hex);
+        bench.session.setHexNumbers(hex);
         QVERIFY(prompts.asked.isEmpty());
         // The user steps onto the number from its neighbour.
-        EnableAsConnected(form);
         const bool fromBelow = application > 0;
         app->setCurrentIndex(fromBelow ? application - 1 : application + 1);
         QTest::keyClick(app, fromBelow ? Qt::Key_Down : Qt::Key_Up);
@@ -407,13 +524,9 @@ private slots:
         QFETCH(int, rate);
         QFETCH(QString, command);
         QFETCH(QString, caption);
-        storeHex(hex);
-        ScriptedPrompter prompts;
-        TMainForm form({}, &prompts);
-        form.show();
-        auto* tab = Find<LightingTab>(form, "LightingTabSheet");
-        QVERIFY(tab);
-        EnableAsConnected(form);
+        Bench bench(hex);
+        auto* tab = bench.Lighting();
+        const QWidget& form = bench.host;
         for (QRadioButton* b : {tab->RampRadioButton, tab->OnRadioButton, tab->OffRadioButton})
             if (b->text() == kind)
                 b->click();
@@ -424,22 +537,20 @@ private slots:
         Find<QComboBox>(form, "RampRateComboBox")->setCurrentIndex(rate);
         QCOMPARE(QString::fromLatin1(tab->GetTarvinCommandString()), command);
         QCOMPARE(tab->GetTarvinCommandDescription(), caption);
-        QVERIFY(prompts.asked.isEmpty());
+        QVERIFY(bench.prompts.asked.isEmpty());
     }
 
     void refusedRemotePathGivesNoCommand()
     {
-        ScriptedPrompter prompts;
-        TMainForm form({}, &prompts);
-        form.show();
-        auto* tab = Find<LightingTab>(form, "LightingTabSheet");
-        form.RemoteNetworkCheckBox->click();
-        form.NetworkPathEdit->setText(QStringLiteral("0A1B"));
+        Bench bench(false);
+        auto* tab = bench.Lighting();
+        ScriptedPrompter& prompts = bench.prompts;
+        bench.session.setRemotePath(true, QStringLiteral("0A1B"));
         QCOMPARE(QString::fromLatin1(tab->GetTarvinCommandString()), QStringLiteral("\\030A121B38"
                                                                                     "020000"));
         for (const char* bad : {"0A1", "0G", ""}) {
             prompts.asked.clear();
-            form.NetworkPathEdit->setText(QLatin1String(bad));
+            bench.session.setRemotePath(true, QLatin1String(bad));
             QVERIFY2(tab->GetTarvinCommandString().isEmpty(), bad);
             QCOMPARE(prompts.messages(),
                      QStringList{QStringLiteral("Invalid Remote Network Path.")});
@@ -512,26 +623,23 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, button);
         QFETCH(QString, message);
-        ScriptedPrompter prompts;
-        TMainForm form({}, &prompts, nullptr);
-        form.show();
-        form.EnableDebugItemClick();
-        ShowPage(form, page.toLatin1().constData());
-        EnableAsConnected(form);
+        Bench bench(false);
+        bench.AllPages();
+        QWidget* sheet = bench.host.findChild<QWidget*>(page);
+        QVERIFY(sheet);
         // A path that would be refused: a validation message must come alone.
-        form.RemoteNetworkCheckBox->click();
-        form.NetworkPathEdit->setText(QStringLiteral("0"));
-        form.findChild<QLineEdit*>(field)->setText(text);
-        form.findChild<QPushButton*>(button)->click();
-        QCOMPARE(prompts.messages(), QStringList{message});
-        QCOMPARE(prompts.asked.first().icon, Prompter::Icon::Error);
+        bench.session.setRemotePath(true, QStringLiteral("0"));
+        sheet->findChild<QLineEdit*>(field)->setText(text);
+        sheet->findChild<QPushButton*>(button)->click();
+        QCOMPARE(bench.prompts.messages(), QStringList{message});
+        QCOMPARE(bench.prompts.asked.first().icon, Prompter::Icon::Error);
     }
 
     void controlLabelsFollowTheApplication()
     {
-        ScriptedPrompter prompts;
-        TMainForm form({}, &prompts);
-        form.show();
+        Bench bench(false);
+        bench.Control();
+        const QWidget& form = bench.host;
         auto* group = Find<RadioGroup>(form, "ControlAppRadioGroup");
         auto* groupLabel = Find<QLabel>(form, "ControlGroupLabel");
         auto* levelLabel = Find<QLabel>(form, "ControlLevelLabel");
@@ -540,7 +648,6 @@ private slots:
         QCOMPARE(group->title(), QStringLiteral("Control Application"));
         QCOMPARE(groupLabel->text(), QStringLiteral("Trigger Group"));
         QCOMPARE(levelLabel->text(), QStringLiteral("Action Selector"));
-        EnableAsConnected(form);
         group->button(1)->click();
         QCOMPARE(groupLabel->text(), QStringLiteral("Enable Group"));
         QCOMPARE(levelLabel->text(), QStringLiteral("Value"));
@@ -580,9 +687,10 @@ private slots:
 
     void toggleRandomAndSpeedSwitches()
     {
-        ScriptedPrompter prompts;
-        TMainForm form({}, &prompts);
-        form.show();
+        Bench bench(false);
+        bench.Lighting();
+        bench.host.show();
+        const QWidget& form = bench.host;
         auto* timer = Find<QTimer>(form, "Timer1");
         auto* toggle = Find<QCheckBox>(form, "ToggleCheckBox");
         auto* random = Find<QCheckBox>(form, "RandomCheckBox");
@@ -590,7 +698,6 @@ private slots:
         auto* send = Find<QPushButton>(form, "SendButton");
         auto* toggleSpeed = Find<QComboBox>(form, "ToggleSpeedComboBox");
         auto* speed = Find<QComboBox>(form, "SpeedComboBox");
-        EnableAsConnected(form);
 
         toggle->click();
         QVERIFY(timer->isActive());
@@ -627,10 +734,8 @@ private slots:
 
     void toggleTicksAlternateOnAndOff()
     {
-        ScriptedPrompter prompts;
-        TMainForm form({}, &prompts);
-        form.show();
-        auto* tab = Find<LightingTab>(form, "LightingTabSheet");
+        Bench bench(false);
+        auto* tab = bench.Lighting();
         tab->ToggleCheckBox->setChecked(true);
         // From "Ramp to" the first tick sends On, then Off, then On again.
         tab->Timer1Timer();
@@ -645,14 +750,12 @@ private slots:
 
     void measurementFieldsAreCutAtThePoint()
     {
-        ScriptedPrompter prompts;
-        TMainForm form({}, &prompts);
-        form.show();
-        ShowPage(form, "MeasurementTabSheet");
-        auto* exponent = Find<SpinEdit>(form, "ExponentSpinEdit");
-        auto* value = Find<SpinEdit>(form, "ValueSpinEdit");
-        auto* button = Find<QPushButton>(form, "MeasurementButton");
-        EnableAsConnected(form);
+        Bench bench(false);
+        auto* tab = bench.Measurement();
+        const ScriptedPrompter& prompts = bench.prompts;
+        auto* exponent = tab->ExponentSpinEdit;
+        auto* value = tab->ValueSpinEdit;
+        auto* button = tab->MeasurementButton;
         exponent->setText(QStringLiteral("2.7"));
         value->setText(QStringLiteral("-12.5"));
         button->click();
@@ -671,8 +774,9 @@ private slots:
 
     void spinFieldsWhenLeft()
     {
-        ScriptedPrompter prompts;
-        TMainForm form({}, &prompts);
+        Bench bench(false);
+        bench.Measurement();
+        QWidget& form = bench.host;
         auto* device = Find<SpinEdit>(form, "DeviceSpinEdit");
         // Out of range is pulled in; not a number reads as the minimum and is
         // kept as typed.
@@ -694,8 +798,6 @@ private slots:
 
         // Typed and left with the keyboard: the field keeps the text.
         form.show();
-        EnableAsConnected(form);
-        ShowPage(form, "MeasurementTabSheet");
         QVERIFY(QTest::qWaitForWindowActive(&form));
         exponent->setFocus();
         exponent->setText(QString());

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "gui/app/main_form.h"
+#include "gui/compose/number_combo.h"
 #include "scripted_prompter.h"
 #include "session/link_session.h"
 #include "test_support.h"
@@ -144,8 +145,7 @@ private slots:
         StoreSettings({{QStringLiteral("HexNumbers"), QStringLiteral("0")}});
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
-        QComboBox list;
-        form.addNumberedList(&list, 56);
+        NumberCombo list(form.session(), 56, nullptr);
         form.show();
         QCOMPARE(list.count(), 256);
         QCOMPARE(list.currentText(), QStringLiteral("56"));
