@@ -140,6 +140,17 @@ void Session::Log(int direction, const QString& text)
     }
 }
 
+void Session::Note(const QString& text)
+{
+    // An event of the link, neither sent nor received: no direction.
+    const QString line = m_settings.showTime ? TimeStampText() + QStringLiteral("  ") + text : text;
+    emit logged(0, line);
+    if (m_commandLog) {
+        m_commandLog->write(line.toLatin1() + "\r\n");
+        m_commandLog->flush();
+    }
+}
+
 void Session::ReceiveLine(const ReceivedLine& line)
 {
     if (!m_state.allMonitor && m_state.showDecodedMessage) {
@@ -279,7 +290,7 @@ void Session::LinkWentAway()
     const QString message =
         QStringLiteral("Link lost: %1 (%2)")
             .arg(linkName(), reason.isEmpty() ? QStringLiteral("the link closed") : reason);
-    Log(1, message);
+    Note(message);
     emit connectionChanged();
     emit linkLost(message);
 }

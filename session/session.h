@@ -59,6 +59,8 @@ public:
     // stamped as set, written to the command log while it is open, and
     // handed to the window through logged().
     void Log(int direction, const QString& text);
+    // A line about the link itself (direction 0), time stamped as set.
+    void Note(const QString& text);
     QString TimeStampText() const;
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
     // Where the program writes its own files (command log, execute.txt,
@@ -135,7 +137,7 @@ public:
     void cancel();
 
 signals:
-    // A line for the log panes, as it is shown.
+    // A line for the log panes, as it is shown (direction 0: a note).
     void logged(int direction, const QString& line);
     // Every completed received line, after the log and before reply waits.
     void received(const tarvin::ReceivedLine& line);

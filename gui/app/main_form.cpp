@@ -57,6 +57,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <array>
+
 static void InitHelpResources()
 {
     Q_INIT_RESOURCE(help);
@@ -121,7 +123,7 @@ TMainForm::TMainForm(const QStringList& arguments, Prompter* prompter, QWidget* 
     m_session = new Session(this);
     m_session->setObjectName(QStringLiteral("Session"));
     connect(m_session, &Session::logged, this, [this](int direction, const QString& line) {
-        AddToPane((direction == 1 || settings().combineLists) ? TransmitMemo : ReceiveMemo, line);
+        AddToPane((direction != 2 || settings().combineLists) ? TransmitMemo : ReceiveMemo, line);
     });
     connect(m_session, &Session::error, this, [this](const QString& text) {
         m_prompter->message(this, Prompter::Icon::Error, text);
@@ -135,7 +137,6 @@ TMainForm::TMainForm(const QStringList& arguments, Prompter* prompter, QWidget* 
     connect(m_session, &Session::commandFinished, this, &TMainForm::CommandFinished);
 
     m_diagnostics = new Diagnostics(*m_session, *m_prompter, this);
-    m_shellFiles = new ShellFiles(*this);
 
     setWindowTitle(kTitle);
     resize(800, 600);
@@ -531,14 +532,50 @@ void TMainForm::BuildMenus()
 
 void TMainForm::ConnectShell()
 {
-    m_userButtons = new UserButtonSlots(*this);
-    m_optionsForm = new TOptionsForm(*this);
+    // The shell's collaborators stand on the session; the window lends them
+    // its prompter, its widgets and its dialog runner, and hears back
+    // through their signals.
+    const auto runner = [this](QDialog& dialog) { return runDialog(dialog); };
+    m_userButtons = new UserButtonSlots(*m_session, UserButtons, this, runner);
+    m_optionsForm = new TOptionsForm(*m_session, *m_prompter, this, runner);
+    m_shellFiles = new ShellFiles(*m_session, *m_userButtons, {TransmitMemo, ReceiveMemo},
+                                  *m_prompter, this, runner);
     if (auto* lighting = qobject_cast<LightingTab*>(LightingTabSheet))
         m_userButtons->setLightingCommandSource(
             [lighting] { return lighting->GetTarvinCommandString(); },
             [lighting] { return lighting->GetTarvinCommandDescription(); });
 
+    UserButtonSlots* buttons = m_userButtons;
+    using Assign = void (UserButtonSlots::*)();
+    const std::array<Assign, 9> assign{
+        &UserButtonSlots::User1ItemClick, &UserButtonSlots::User2ItemClick,
+        &UserButtonSlots::User3ItemClick, &UserButtonSlots::User4ItemClick,
+        &UserButtonSlots::User5ItemClick, &UserButtonSlots::User6ItemClick,
+        &UserButtonSlots::User7ItemClick, &UserButtonSlots::User81Click,
+        &UserButtonSlots::User91Click};
+    for (std::size_t i = 0; i < assign.size(); ++i) {
+        if (i < AssignItems.size())
+            connect(AssignItems[i], &QAction::triggered, buttons, assign[i]);
+        if (i < PopupAssignItems.size())
+            connect(PopupAssignItems[i], &QAction::triggered, buttons, assign[i]);
+    }
+    connect(EditProperties1, &QAction::triggered, buttons,
+            &UserButtonSlots::EditUserButtonItemClick);
+    connect(UserButtonsItem, &QAction::triggered, buttons, &UserButtonSlots::UserButtonsItemClick);
+    connect(buttons, &UserButtonSlots::helpRequested, this, &TMainForm::ShowHelp);
+
+    connect(m_optionsForm, &TOptionsForm::helpRequested, this, &TMainForm::ShowHelp);
+    connect(m_optionsForm, &TOptionsForm::listsChanged, this, [this] {
+        SetLists();
+        ClearSpeedButtonClick();
+    });
+
     ShellFiles* files = m_shellFiles;
+    connect(files, &ShellFiles::helpRequested, this, &TMainForm::ShowHelp);
+    connect(files, &ShellFiles::statusMessage, this,
+            [this](const QString& text) { statusBar()->showMessage(text, 10000); });
+    connect(files, &ShellFiles::commandLogStopped, this,
+            [this] { LogCommandsItem->setChecked(false); });
     connect(FileNewItem, &QAction::triggered, files, &ShellFiles::FileNew);
     connect(FileOpenItem, &QAction::triggered, files, &ShellFiles::FileOpen);
     connect(FileSaveItem, &QAction::triggered, files, &ShellFiles::FileSave);
@@ -598,11 +635,6 @@ void TMainForm::WireInterfaceTools()
 void TMainForm::ProgramOptions1Click()
 {
     runDialog(*m_optionsForm);
-}
-
-void TMainForm::AssignToButton(int slot, const QByteArray& command, const QString& caption)
-{
-    m_userButtons->AssignToButton(slot, command, caption);
 }
 
 int TMainForm::runDialog(QDialog& dialog)
@@ -693,7 +725,7 @@ void TMainForm::FormDestroy()
     settings().showTime = ShowTimeItem->isChecked();
     settings().ackChar = UseAcknowledgementCharactersItem->isChecked();
     WriteSettingsStore(settings());
-    CloseComms();
+    m_session->Disconnect();
     m_session->closeCommandLog();
 }
 
@@ -721,31 +753,6 @@ void TMainForm::SetDecodeOptions()
     m_session->setDecodeOptions(settings().decodeOptions());
 }
 
-bool TMainForm::hexNumbers() const
-{
-    return m_session->hexNumbers();
-}
-
-DecodeContext TMainForm::decodeContext() const
-{
-    return m_session->decodeContext();
-}
-
-int TMainForm::decodeOptions() const
-{
-    return m_session->decodeOptions();
-}
-
-QString TMainForm::NumberString(long long n) const
-{
-    return m_session->NumberString(n);
-}
-
-long long TMainForm::StringToNumber(const QString& text) const
-{
-    return m_session->StringToNumber(text);
-}
-
 ProgramState& TMainForm::state()
 {
     return m_session->state();
@@ -759,16 +766,6 @@ Settings& TMainForm::settings()
 LinkSession& TMainForm::link()
 {
     return m_session->link();
-}
-
-Decoder& TMainForm::decoder()
-{
-    return m_session->decoder();
-}
-
-void TMainForm::setClock(std::function<QDateTime()> clock)
-{
-    m_session->setClock(std::move(clock));
 }
 
 void TMainForm::EnableItems()
@@ -806,9 +803,8 @@ void TMainForm::EnableItems()
 
 void TMainForm::EnableDebugItemClick()
 {
-    for (const char* name : {"Label18", "StoreDataEdit", "UnlockButton", "StoreButton"})
-        if (auto* w = findChild<QWidget*>(QLatin1String(name)))
-            w->setVisible(true);
+    if (auto* cal = qobject_cast<CALTab*>(CALTabSheet))
+        cal->ShowDebugControls();
     ShowASCIIItem->setVisible(true);
     AnalyserItem->setVisible(true);
     GetEEPROMDataItem->setVisible(true);
@@ -836,11 +832,6 @@ void TMainForm::ShowHelp(int context)
         m_help->setWindowModality(wanted);
     }
     m_help->showContext(context);
-}
-
-QString TMainForm::dataFolder() const
-{
-    return Session::dataFolder();
 }
 
 // ---------------------------------------------------------------------------
@@ -903,31 +894,6 @@ void TMainForm::CommandFinished(const QString& name, bool interrupted)
     ShowConnection();
 }
 
-bool TMainForm::CommsOpen() const
-{
-    return m_session->link().CommsOpen();
-}
-
-void TMainForm::CloseComms()
-{
-    m_session->Disconnect();
-}
-
-void TMainForm::SendString(const QByteArray& text)
-{
-    link().SendString(text);
-}
-
-void TMainForm::SetFlowControl(bool on)
-{
-    link().SetFlowControl(on);
-}
-
-void TMainForm::Delay(double seconds)
-{
-    m_session->Delay(seconds);
-}
-
 void TMainForm::ConnecttoPCIItemClick()
 {
     if (m_session->connected() || link().CommsOpen()) {
@@ -971,19 +937,19 @@ void TMainForm::SetDefaultMode()
 void TMainForm::DefaultModeButtonClick()
 {
     ResetPCI();
-    SetFlowControl(false);
+    link().SetFlowControl(false);
 }
 
 void TMainForm::SmartButtonClick()
 {
     SetSmartMode();
-    SetFlowControl(false);
+    link().SetFlowControl(false);
 }
 
 void TMainForm::StandardButtonClick()
 {
     SetDefaultMode();
-    SetFlowControl(false);
+    link().SetFlowControl(false);
 }
 
 void TMainForm::PCIDataButtonClick()
@@ -994,17 +960,14 @@ void TMainForm::PCIDataButtonClick()
 void TMainForm::ClientSocket1Error(int, const QString& text)
 {
     // Straight into the pane: no time stamp, not in the command log. What
-    // the user hears comes from the handshake or from the link's loss.
-    AddToPane(TransmitMemo, QStringLiteral("Socketbox Socket Error : ") + text);
+    // the user hears comes from the handshake or from the link's loss, which
+    // logs its own line.
+    if (!state().connected)
+        AddToPane(TransmitMemo, QStringLiteral("Socketbox Socket Error : ") + text);
 }
 
 // ---------------------------------------------------------------------------
 // Log
-
-QString TMainForm::TimeStampText() const
-{
-    return m_session->TimeStampText();
-}
 
 void TMainForm::AddToPane(QPlainTextEdit* pane, const QString& line)
 {
@@ -1013,15 +976,10 @@ void TMainForm::AddToPane(QPlainTextEdit* pane, const QString& line)
     pane->verticalScrollBar()->setValue(pane->verticalScrollBar()->maximum());
 }
 
-void TMainForm::DisplaySerialString(int direction, const QString& text)
-{
-    m_session->Log(direction, text);
-}
-
 void TMainForm::SendStringButtonClick()
 {
     const QString text = SendStringCombo->currentText();
-    SendTarvinCommand(text.toLatin1());
+    m_session->SendTarvinCommand(text.toLatin1());
     if (!text.isEmpty() && SendStringCombo->findText(text, Qt::MatchFixedString) < 0)
         SendStringCombo->insertItem(0, text);
     SendStringCombo->setEditText(text);
@@ -1030,43 +988,12 @@ void TMainForm::SendStringButtonClick()
 // ---------------------------------------------------------------------------
 // Framing
 
-void TMainForm::SendTarvinCommand(const QByteArray& text)
-{
-    m_session->SendTarvinCommand(text);
-}
-
-void TMainForm::SendTarvinString(const QByteArray& line, const QString& description)
-{
-    m_session->SendTarvinString(line, description);
-}
-
-QByteArray TMainForm::SALHeader(int application)
-{
-    return m_session->SALHeader(application);
-}
-
-QByteArray TMainForm::CALHeaderForUnit(int unit)
-{
-    return m_session->CALHeaderForUnit(unit);
-}
-
-int TMainForm::GetNetworkPathLength() const
-{
-    return m_session->GetNetworkPathLength();
-}
-
 void TMainForm::RemoteNetworkCheckBoxClick()
 {
     const bool on = RemoteNetworkCheckBox->isChecked();
     NetworkPathEdit->setEnabled(on);
     NetworkPathLabel->setEnabled(on);
     m_session->setRemotePath(on, NetworkPathEdit->text());
-}
-
-Reply TMainForm::SendCALGetResponse(const QByteArray& command, const QByteArray& pattern,
-                                    int seconds, int tries)
-{
-    return m_session->SendCALGetResponse(command, pattern, seconds, tries);
 }
 
 // ---------------------------------------------------------------------------
@@ -1079,8 +1006,8 @@ void TMainForm::InterpretCommand1Click()
                                                 QStringLiteral("Command :"), QString(), &ok);
     if (!ok)
         return;
-    const std::string text =
-        InterpretCommandText(typed.toLatin1().toStdString(), decodeContext(), decoder());
+    const std::string text = InterpretCommandText(typed.toLatin1().toStdString(),
+                                                  m_session->decodeContext(), m_session->decoder());
     if (!text.empty())
         m_prompter->message(this, Prompter::Icon::Information, Latin1(text));
 }
@@ -1088,7 +1015,7 @@ void TMainForm::InterpretCommand1Click()
 void TMainForm::ApplicationSupportItemClick()
 {
     m_prompter->message(this, Prompter::Icon::Information,
-                        Latin1(ApplicationSupportText(hexNumbers())));
+                        Latin1(ApplicationSupportText(m_session->hexNumbers())));
 }
 
 // ---------------------------------------------------------------------------
@@ -1098,39 +1025,18 @@ void TMainForm::LogCommandsItemClick()
 {
     LogCommandsItem->setChecked(!LogCommandsItem->isChecked());
     if (!LogCommandsItem->isChecked()) {
-        closeCommandLog();
+        m_session->closeCommandLog();
         return;
     }
-    if (!openCommandLog(false)) {
+    QString error;
+    if (!m_session->openCommandLog(false, &error)) {
+        m_prompter->message(this, Prompter::Icon::Error, error);
         LogCommandsItem->setChecked(false);
         return;
     }
-    statusBar()->showMessage(
-        QStringLiteral("Logging commands to ") + QDir::toNativeSeparators(commandLogPath()), 10000);
-}
-
-QString TMainForm::commandLogPath() const
-{
-    return m_session->commandLogPath();
-}
-
-bool TMainForm::openCommandLog(bool append)
-{
-    QString error;
-    if (m_session->openCommandLog(append, &error))
-        return true;
-    m_prompter->message(this, Prompter::Icon::Error, error);
-    return false;
-}
-
-void TMainForm::closeCommandLog()
-{
-    m_session->closeCommandLog();
-}
-
-bool TMainForm::commandLogOpen() const
-{
-    return m_session->commandLogOpen();
+    statusBar()->showMessage(QStringLiteral("Logging commands to ") +
+                                 QDir::toNativeSeparators(m_session->commandLogPath()),
+                             10000);
 }
 
 } // namespace tarvin

@@ -41,7 +41,6 @@ class TOptionsForm;
 class UserButtonSlots;
 class LinkSession;
 class Session;
-struct Reply;
 class Prompter;
 struct ReceivedLine;
 
@@ -62,15 +61,8 @@ public:
     void EnableItems();
     void EnableDebugItemClick();
     void ClearSpeedButtonClick();
-    QString NumberString(long long n) const;
-    long long StringToNumber(const QString& text) const;
 
     // --- Link ----------------------------------------------------------
-    bool CommsOpen() const;
-    void CloseComms();
-    void SendString(const QByteArray& text);
-    void SetFlowControl(bool on);
-    void Delay(double seconds);
     void ConnecttoPCIItemClick();
     void ResetPCI();
     void SetSmartMode();
@@ -81,20 +73,10 @@ public:
     void PCIDataButtonClick();
 
     // --- Log -----------------------------------------------------------
-    void DisplaySerialString(int direction, const QString& text);
-    QString TimeStampText() const;
     void SendStringButtonClick();
 
     // --- Framing -------------------------------------------------------
-    void SendTarvinCommand(const QByteArray& text);
-    void SendTarvinString(const QByteArray& line, const QString& description);
-    // Empty when the remote path is refused (the user has been told).
-    QByteArray SALHeader(int application);
-    QByteArray CALHeaderForUnit(int unit);
-    int GetNetworkPathLength() const;
     void RemoteNetworkCheckBoxClick();
-    Reply SendCALGetResponse(const QByteArray& command, const QByteArray& pattern, int seconds,
-                             int tries);
 
     // --- Decoder dialogs -------------------------------------------------
     void InterpretCommand1Click();
@@ -102,18 +84,9 @@ public:
 
     // --- Files -----------------------------------------------------------
     void LogCommandsItemClick();
-    // The command log "log.txt": opened afresh or for appending (the user
-    // is told when it cannot be), and closed.
-    QString commandLogPath() const;
-    bool openCommandLog(bool append);
-    void closeCommandLog();
-    bool commandLogOpen() const;
 
     // --- Options and user buttons -----------------------------------------
     void ProgramOptions1Click();
-    // Stores the command in a user button's slot, captions the button and
-    // marks the data as modified; slots outside 1..9 are ignored.
-    void AssignToButton(int slot, const QByteArray& command, const QString& caption);
 
     // Every modal dialog of the shell runs through here; tests replace the
     // runner so that nothing blocks (the default is QDialog::exec).
@@ -123,25 +96,19 @@ public:
         m_dialogRunner = std::move(runner);
     }
 
-    // --- State shared with the collaborators ----------------------------
+    // --- The session and the collaborators ------------------------------
+    // The collaborators stand on the session; state(), settings() and
+    // link() are the session's, kept for the window's own handlers.
     Session& session() { return *m_session; }
     ProgramState& state();
     Settings& settings();
     LinkSession& link();
     Prompter& prompter() { return *m_prompter; }
-    Decoder& decoder();
     Diagnostics& diagnostics() { return *m_diagnostics; }
     InterfaceTools& interfaceTools() { return *m_interfaceTools; }
     ShellFiles& shellFiles() { return *m_shellFiles; }
     TOptionsForm& optionsForm() { return *m_optionsForm; }
     UserButtonSlots& userButtonSlots() { return *m_userButtons; }
-    DecodeContext decodeContext() const;
-    int decodeOptions() const;
-    bool hexNumbers() const;
-    // The clock of time stamps; tests replace it.
-    void setClock(std::function<QDateTime()> clock);
-    // Where the program writes its own files (command log, reports).
-    QString dataFolder() const;
 
     // --- Components (names as the rest of the program knows them) -------
     // Tool bar

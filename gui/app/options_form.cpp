@@ -1,9 +1,9 @@
 #include "gui/app/options_form.h"
 
-#include "gui/app/main_form.h"
 #include "gui/app/prompter.h"
 #include "gui/app/serial_setup_dialog.h"
 #include "session/link_session.h"
+#include "session/session.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,7 +12,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -45,7 +44,9 @@ std::string Bytes(const QString& s)
 
 } // namespace
 
-TOptionsForm::TOptionsForm(TMainForm& form) : QDialog(&form), m_form(form)
+TOptionsForm::TOptionsForm(Session& session, Prompter& prompter, QWidget* window,
+                           std::function<int(QDialog&)> runDialog)
+    : QDialog(window), m_session(session), m_prompter(prompter), m_runDialog(std::move(runDialog))
 {
     setObjectName(QStringLiteral("OptionsForm"));
     setWindowTitle(QStringLiteral("Program Options"));
@@ -159,7 +160,7 @@ void TOptionsForm::showEvent(QShowEvent* event)
 
 void TOptionsForm::FormShow()
 {
-    const Settings& s = m_form.settings();
+    const Settings& s = m_session.settings();
     const QString port = Latin1(s.comPort);
     if (s.combineLists)
         CombinedListsRadioButton->setChecked(true);
@@ -180,7 +181,7 @@ void TOptionsForm::FormShow()
     IPAddressEdit->setText(Latin1(s.ipAddress));
     PortSpinEdit->setValue(s.port);
 
-    const bool free = !m_form.CommsOpen();
+    const bool free = !m_session.link().CommsOpen();
     for (QWidget* w :
          std::initializer_list<QWidget*>{ComComboBox1, SerialRadioButton, TCPIPRadioButton,
                                          IPAddressEdit, PortSpinEdit, SerialSetupButton})
@@ -221,7 +222,7 @@ void TOptionsForm::ShowSerialPorts(const QString& stored, bool serialChosen)
 
 QString TOptionsForm::ConnectionRefusal() const
 {
-    if (m_form.CommsOpen() || !TCPIPRadioButton->isChecked())
+    if (m_session.link().CommsOpen() || !TCPIPRadioButton->isChecked())
         return {};
     if (IPAddressEdit->text().trimmed().isEmpty())
         return QStringLiteral("Enter the IP address of the Socketbox.");
@@ -236,11 +237,11 @@ void TOptionsForm::OKBitBtnClick()
     // mended, rather than at connect time.
     const QString refusal = ConnectionRefusal();
     if (!refusal.isEmpty()) {
-        m_form.prompter().message(this, Prompter::Icon::Warning, refusal);
+        m_prompter.message(this, Prompter::Icon::Warning, refusal);
         return;
     }
-    Settings& s = m_form.settings();
-    if (!m_form.CommsOpen()) {
+    Settings& s = m_session.settings();
+    if (!m_session.link().CommsOpen()) {
         s.comPort = Bytes(ComComboBox1->currentText().trimmed());
         s.connectionType = SerialRadioButton->isChecked() ? 0 : 1;
         s.ipAddress = Bytes(IPAddressEdit->text().trimmed());
@@ -249,9 +250,7 @@ void TOptionsForm::OKBitBtnClick()
     const bool combined = CombinedListsRadioButton->isChecked();
     if (combined != s.combineLists) {
         s.combineLists = combined;
-        m_form.SetLists();
-        m_form.TransmitMemo->clear();
-        m_form.ReceiveMemo->clear();
+        emit listsChanged();
     }
     s.showUnit = ShowUnitCheckBox->isChecked();
     s.showNetwork = ShowNetworkCheckBox->isChecked();
@@ -259,20 +258,20 @@ void TOptionsForm::OKBitBtnClick()
     s.showMessage = ShowMessageCheckBox->isChecked();
     s.showDate = ShowDateCheckBox->isChecked();
     s.timeDP = TimeDecimalPlacesSpinEdit->value();
-    m_form.SetDecodeOptions();
+    m_session.setDecodeOptions(s.decodeOptions());
     accept();
 }
 
 void TOptionsForm::HelpBitBtnClick()
 {
-    m_form.ShowHelp(10);
+    emit helpRequested(10);
 }
 
 void TOptionsForm::SerialSetupButtonClick()
 {
-    SerialSetupDialog dialog(m_form.link().serial().port(), ComComboBox1->currentText().trimmed(),
-                             this);
-    if (m_form.runDialog(dialog) != QDialog::Accepted)
+    SerialSetupDialog dialog(m_session.link().serial().port(),
+                             ComComboBox1->currentText().trimmed(), this);
+    if (m_runDialog(dialog) != QDialog::Accepted)
         return;
     // The link opens the port named in the settings, so the name chosen in
     // the setup goes into the port list too, where OK stores it.

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -15,13 +17,17 @@ class QSpinBox;
 
 namespace tarvin {
 
-class TMainForm;
+class Prompter;
+class Session;
 
 class TOptionsForm : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TOptionsForm(TMainForm& form);
+    // Refusals go through `prompter`; `window` parents the dialog, and the
+    // serial setup runs through `runDialog` (tests replace it).
+    TOptionsForm(Session& session, Prompter& prompter, QWidget* window,
+                 std::function<int(QDialog&)> runDialog);
 
     void FormShow();
     void OKBitBtnClick();
@@ -52,6 +58,12 @@ public:
     QPushButton* CancelBitBtn = nullptr;
     QPushButton* HelpBitBtn = nullptr;
 
+signals:
+    void helpRequested(int context);
+    // OK switched between separate and combined lists: the panes are laid
+    // out again and emptied, as their lines no longer fit the choice.
+    void listsChanged();
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -61,7 +73,9 @@ private:
     // Why the connection settings cannot work, or empty when they can.
     QString ConnectionRefusal() const;
 
-    TMainForm& m_form;
+    Session& m_session;
+    Prompter& m_prompter;
+    std::function<int(QDialog&)> m_runDialog;
 };
 
 } // namespace tarvin

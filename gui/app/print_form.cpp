@@ -2,8 +2,8 @@
 
 #include "core/files/print_layout.h"
 #include "gui/app/fit_texts.h"
-#include "gui/app/main_form.h"
 #include "gui/app/prompter.h"
+#include "session/session.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -37,8 +37,10 @@ int MemoLineCount(const QPlainTextEdit* memo)
 
 } // namespace
 
-TPrintForm::TPrintForm(TMainForm& form, QPrinter& printer, const QString& heading)
-    : QDialog(&form), m_form(form), m_printer(printer), m_heading(heading)
+TPrintForm::TPrintForm(Session& session, LogPanes panes, QPrinter& printer, const QString& heading,
+                       Prompter& prompter, QWidget* parent)
+    : QDialog(parent), m_session(session), m_panes(panes), m_prompter(prompter), m_printer(printer),
+      m_heading(heading)
 {
     setObjectName(QStringLiteral("PrintForm"));
     setWindowTitle(QStringLiteral("Print"));
@@ -92,7 +94,7 @@ void TPrintForm::showEvent(QShowEvent* event)
 void TPrintForm::FormActivate()
 {
     // One pane holds both directions: there is nothing to choose.
-    if (m_form.settings().combineLists) {
+    if (m_session.settings().combineLists) {
         TxCheckBox->setChecked(true);
         RxCheckBox->setChecked(true);
         TxCheckBox->setEnabled(false);
@@ -103,7 +105,7 @@ void TPrintForm::FormActivate()
 void TPrintForm::TxCheckBoxClick()
 {
     PagesLabel->setText(QString::fromLatin1(
-        PageEstimateText(MemoLineCount(m_form.TransmitMemo), MemoLineCount(m_form.ReceiveMemo),
+        PageEstimateText(MemoLineCount(m_panes.transmit), MemoLineCount(m_panes.receive),
                          TxCheckBox->isChecked(), RxCheckBox->isChecked())));
 }
 
@@ -111,7 +113,7 @@ void TPrintForm::BitBtn1Click()
 {
     if (!PrintLog()) {
         // Nothing here can mend it: the printer is chosen in Print Setup.
-        m_form.prompter().message(
+        m_prompter.message(
             this, Prompter::Icon::Error,
             QStringLiteral("Cannot print: the printer could not be started.\rChoose a printer, "
                            "or Print to File (PDF), in File > Print Setup, then print again."));
@@ -123,7 +125,7 @@ void TPrintForm::BitBtn1Click()
 
 void TPrintForm::BitBtn3Click()
 {
-    m_form.ShowHelp(3);
+    emit helpRequested(3);
 }
 
 bool TPrintForm::PrintLog()
@@ -142,11 +144,11 @@ bool TPrintForm::PrintLog()
 
     PrintJob job;
     job.heading = m_heading.toStdString();
-    job.transmitLines = MemoLines(m_form.TransmitMemo);
-    job.receiveLines = MemoLines(m_form.ReceiveMemo);
+    job.transmitLines = MemoLines(m_panes.transmit);
+    job.receiveLines = MemoLines(m_panes.receive);
     job.printTransmit = TxCheckBox->isChecked();
     job.printReceive = RxCheckBox->isChecked();
-    job.combineLists = m_form.settings().combineLists;
+    job.combineLists = m_session.settings().combineLists;
     job.textHeight = std::max(1, metrics.boundingRect(QStringLiteral("Xy")).height());
     job.pageHeight = m_printer.height();
 

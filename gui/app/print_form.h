@@ -6,19 +6,31 @@
 
 class QCheckBox;
 class QLabel;
+class QPlainTextEdit;
 class QPrinter;
 class QPushButton;
 
 namespace tarvin {
 
-class TMainForm;
+class Prompter;
+class Session;
+
+// The window's log panes, whose lines are printed: the transmit pane holds
+// both directions while the lists are combined.
+struct LogPanes
+{
+    const QPlainTextEdit* transmit = nullptr;
+    const QPlainTextEdit* receive = nullptr;
+};
 
 class TPrintForm : public QDialog
 {
     Q_OBJECT
 public:
-    // `heading` is the current data file name (empty when there is none).
-    TPrintForm(TMainForm& form, QPrinter& printer, const QString& heading);
+    // `heading` is the current data file name (empty when there is none);
+    // a printer that cannot start is reported through `prompter`.
+    TPrintForm(Session& session, LogPanes panes, QPrinter& printer, const QString& heading,
+               Prompter& prompter, QWidget* parent);
 
     void FormActivate();
     void TxCheckBoxClick();
@@ -35,11 +47,16 @@ public:
     QPushButton* BitBtn2 = nullptr;
     QPushButton* BitBtn3 = nullptr;
 
+signals:
+    void helpRequested(int context);
+
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    TMainForm& m_form;
+    Session& m_session;
+    LogPanes m_panes;
+    Prompter& m_prompter;
     QPrinter& m_printer;
     QString m_heading;
 };

@@ -3,13 +3,12 @@
 #include "core/files/data_file.h"
 #include "core/files/log_processing.h"
 #include "core/files/text_lines.h"
-#include "gui/app/main_form.h"
 #include "gui/app/print_form.h"
 #include "gui/app/prompter.h"
 #include "gui/app/user_buttons.h"
 #include "session/link_session.h"
+#include "session/session.h"
 
-#include <QAction>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -18,13 +17,17 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QStatusBar>
+
+#include <algorithm>
 
 namespace tarvin {
 
 namespace {
 
 const QString kTitle = QStringLiteral("Tarvin Diagnostic Utility");
+const QString kExecuteFile = QStringLiteral("Execute File");
+// The pause after each command of a script, besides the send's own.
+constexpr int kScriptPauseMs = 1000;
 
 QString Latin1(const std::string& s)
 {
@@ -88,9 +91,13 @@ bool WriteWholeFile(const QString& path, const QByteArray& contents, QString& re
 
 } // namespace
 
-ShellFiles::ShellFiles(TMainForm& form) : QObject(&form), m_form(form)
+ShellFiles::ShellFiles(Session& session, UserButtonSlots& buttons, LogPanes panes,
+                       Prompter& prompter, QWidget* window, std::function<int(QDialog&)> runDialog)
+    : QObject(window), m_session(session), m_buttons(buttons), m_panes(panes), m_prompter(prompter),
+      m_window(window), m_runDialog(std::move(runDialog))
 {
     setObjectName(QStringLiteral("ShellFiles"));
+    connect(&m_buttons, &UserButtonSlots::changed, this, [this] { m_modified = true; });
 }
 
 ShellFiles::~ShellFiles() = default;
@@ -112,14 +119,14 @@ QString ShellFiles::dialogFolder() const
 
 QString ShellFiles::executeFilePath() const
 {
-    return QDir(m_form.dataFolder()).filePath(QStringLiteral("execute.txt"));
+    return QDir(Session::dataFolder()).filePath(QStringLiteral("execute.txt"));
 }
 
 void ShellFiles::ReportFileError(const QString& what, const QString& path, const QString& reason)
 {
-    m_form.prompter().message(&m_form, Prompter::Icon::Error,
-                              what + QLatin1Char(' ') + QDir::toNativeSeparators(path) +
-                                  QLatin1Char('\r') + reason);
+    m_prompter.message(m_window, Prompter::Icon::Error,
+                       what + QLatin1Char(' ') + QDir::toNativeSeparators(path) +
+                           QLatin1Char('\r') + reason);
 }
 
 // ---------------------------------------------------------------------------
@@ -128,8 +135,8 @@ void ShellFiles::ReportFileError(const QString& what, const QString& path, const
 bool ShellFiles::FormCloseQuery()
 {
     while (m_modified) {
-        const auto answer = m_form.prompter().ask(
-            &m_form, Prompter::Icon::Question,
+        const auto answer = m_prompter.ask(
+            m_window, Prompter::Icon::Question,
             kTitle + QStringLiteral(" data has changed.\rDo you want to save the data ?"),
             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         if (answer == QMessageBox::Yes)
@@ -149,7 +156,7 @@ void ShellFiles::Initialise()
 {
     m_fileName.clear();
     for (int n = 1; n <= kUserButtonCount; ++n)
-        m_form.AssignToButton(n, QByteArray(), Latin1(DefaultUserCaption(n)));
+        m_buttons.AssignToButton(n, QByteArray(), Latin1(DefaultUserCaption(n)));
     m_modified = false;
 }
 
@@ -158,15 +165,15 @@ void ShellFiles::FileNew()
     if (!FormCloseQuery())
         return;
     Initialise();
-    m_form.setWindowTitle(kTitle);
+    m_window->setWindowTitle(kTitle);
 }
 
 void ShellFiles::FileOpen()
 {
     if (!FormCloseQuery())
         return;
-    const QString name = m_form.prompter().openFileName(&m_form, dialogFolder(), openFilter(),
-                                                        QStringLiteral("Wirebench Data (*.wbd)"));
+    const QString name = m_prompter.openFileName(m_window, dialogFolder(), openFilter(),
+                                                 QStringLiteral("Wirebench Data (*.wbd)"));
     if (name.isEmpty())
         return;
     QByteArray contents;
@@ -177,11 +184,11 @@ void ShellFiles::FileOpen()
         return;
     }
     m_fileName = name;
-    m_form.setWindowTitle(DataFileTitle(name, 4));
+    m_window->setWindowTitle(DataFileTitle(name, 4));
     const UserButtonSet buttons = ParseDataFile(contents.toStdString());
     for (int n = 1; n <= kUserButtonCount; ++n) {
         const UserButtonData& b = buttons[static_cast<std::size_t>(n - 1)];
-        m_form.AssignToButton(n, QByteArray::fromStdString(b.command), Latin1(b.caption));
+        m_buttons.AssignToButton(n, QByteArray::fromStdString(b.command), Latin1(b.caption));
     }
     m_modified = false;
 }
@@ -197,16 +204,16 @@ bool ShellFiles::FileSaveAs()
 {
     QString name;
     for (;;) {
-        name = m_form.prompter().saveFileName(&m_form, dialogFolder(), saveFilter());
+        name = m_prompter.saveFileName(m_window, dialogFolder(), saveFilter());
         if (name.isEmpty())
             return false;
         name = Utf8(WithDataFileExtension(name.toStdString()));
         if (!QFileInfo::exists(name))
             break;
         const auto answer =
-            m_form.prompter().ask(&m_form, Prompter::Icon::Warning,
-                                  QStringLiteral("File Exists.\rDo you want to replace it ?"),
-                                  QMessageBox::Yes | QMessageBox::No);
+            m_prompter.ask(m_window, Prompter::Icon::Warning,
+                           QStringLiteral("File Exists.\rDo you want to replace it ?"),
+                           QMessageBox::Yes | QMessageBox::No);
         if (answer == QMessageBox::Yes)
             break;
     }
@@ -217,13 +224,13 @@ bool ShellFiles::FileSaveAs()
         m_fileName = previous;
         return false;
     }
-    m_form.setWindowTitle(DataFileTitle(name, 2));
+    m_window->setWindowTitle(DataFileTitle(name, 2));
     return true;
 }
 
 bool ShellFiles::Save()
 {
-    const std::string text = DataFileText(Bytes(kTitle), m_form.userButtonSlots().data());
+    const std::string text = DataFileText(Bytes(kTitle), m_buttons.data());
     QString reason;
     if (!WriteWholeFile(m_fileName, QByteArray::fromStdString(text), reason)) {
         // Still modified: the data exist only in the buttons.
@@ -239,11 +246,11 @@ bool ShellFiles::Save()
 
 void ShellFiles::ProcessLogFileItemClick()
 {
-    const bool logging = m_form.LogCommandsItem->isChecked();
+    const bool logging = m_session.commandLogOpen();
     if (logging)
-        m_form.closeCommandLog();
+        m_session.closeCommandLog();
 
-    const QString logPath = m_form.commandLogPath();
+    const QString logPath = m_session.commandLogPath();
     const QString scriptPath = executeFilePath();
     QByteArray log;
     QString reason;
@@ -256,28 +263,35 @@ void ShellFiles::ProcessLogFileItemClick()
         failed = scriptPath;
 
     // Logging goes on where it stopped, so no later line is lost.
-    if (logging && !m_form.openCommandLog(true))
-        m_form.LogCommandsItem->setChecked(false);
+    QString logError;
+    if (logging && !m_session.openCommandLog(true, &logError)) {
+        m_prompter.message(m_window, Prompter::Icon::Error, logError);
+        emit commandLogStopped();
+    }
 
     if (!failed.isEmpty()) {
-        m_form.prompter().message(&m_form, Prompter::Icon::Information,
-                                  QStringLiteral("Error processing Log file.\r") +
-                                      QDir::toNativeSeparators(failed) + QStringLiteral(": ") +
-                                      reason);
+        m_prompter.message(m_window, Prompter::Icon::Information,
+                           QStringLiteral("Error processing Log file.\r") +
+                               QDir::toNativeSeparators(failed) + QStringLiteral(": ") + reason);
         return;
     }
-    m_form.statusBar()->showMessage(
-        QStringLiteral("Commands written to ") + QDir::toNativeSeparators(scriptPath), 10000);
+    emit statusMessage(QStringLiteral("Commands written to ") +
+                       QDir::toNativeSeparators(scriptPath));
+}
+
+bool ShellFiles::executing() const
+{
+    return m_session.runningCommand() == kExecuteFile;
 }
 
 void ShellFiles::ExecuteFile1Click()
 {
-    // A script started from inside another one's pauses would interleave
-    // with it on the wire.
-    if (m_executing)
+    // A script started while another command waits would interleave with
+    // it on the wire.
+    if (m_session.busy())
         return;
-    const QString name = m_form.prompter().openFileName(&m_form, dialogFolder(), openFilter(),
-                                                        QStringLiteral("Text Files (*.txt)"));
+    const QString name = m_prompter.openFileName(m_window, dialogFolder(), openFilter(),
+                                                 QStringLiteral("Text Files (*.txt)"));
     if (name.isEmpty())
         return;
     QByteArray contents;
@@ -286,27 +300,36 @@ void ShellFiles::ExecuteFile1Click()
         ReportFileError(QStringLiteral("Cannot read the script"), name, reason);
         return;
     }
-    m_executing = true;
-    for (const std::string& line : SplitTextLines(contents.toStdString())) {
+    const std::vector<std::string> lines = SplitTextLines(contents.toStdString());
+    const auto total =
+        static_cast<int>(std::count_if(lines.begin(), lines.end(), [](const auto& l) {
+            return ClassifyScriptLine(l) == ScriptLineKind::Command;
+        }));
+    Session::Command command = m_session.begin(kExecuteFile);
+    if (!command)
+        return;
+    int done = 0;
+    for (const std::string& line : lines) {
+        // Cancel or a lost link ends the script instead of pausing through
+        // every remaining line.
+        if (command.interrupted())
+            return;
         switch (ClassifyScriptLine(line)) {
         case ScriptLineKind::Comment:
-            m_form.DisplaySerialString(1, Latin1(line));
+            m_session.Log(1, Latin1(line));
             break;
         case ScriptLineKind::Empty:
             break;
         case ScriptLineKind::Command:
-            // A link lost during the script ends it instead of pausing
-            // through every remaining line.
-            if (!m_form.state().connected) {
-                m_executing = false;
+            if (!m_session.connected())
                 return;
-            }
-            m_form.SendTarvinCommand(QByteArray::fromStdString(line));
-            m_form.Delay(1.0);
+            command.progress(++done, total);
+            m_session.SendTarvinCommand(QByteArray::fromStdString(line));
+            // A pause that a cancel ends at once, not a second later.
+            m_session.link().waitFor([] { return false; }, kScriptPauseMs);
             break;
         }
     }
-    m_executing = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -322,8 +345,9 @@ QPrinter& ShellFiles::printer()
 void ShellFiles::FilePrint()
 {
     {
-        TPrintForm dialog(m_form, printer(), m_fileName);
-        m_form.runDialog(dialog);
+        TPrintForm dialog(m_session, m_panes, printer(), m_fileName, m_prompter, m_window);
+        connect(&dialog, &TPrintForm::helpRequested, this, &ShellFiles::helpRequested);
+        m_runDialog(dialog);
     }
     // A print that could not start leaves Qt's printer active for good, and
     // an active printer can be neither changed nor used again: take a fresh
@@ -343,13 +367,13 @@ void ShellFiles::FilePrintSetup()
 {
     // Chooses the printer and its settings; it prints nothing, so its
     // button says so.
-    QPrintDialog dialog(&printer(), &m_form);
+    QPrintDialog dialog(&printer(), m_window);
     dialog.setObjectName(QStringLiteral("PrintSetupDialog"));
     dialog.setWindowTitle(QStringLiteral("Print Setup"));
     if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
         if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
             ok->setText(QStringLiteral("OK"));
-    m_form.runDialog(dialog);
+    m_runDialog(dialog);
 }
 
 } // namespace tarvin

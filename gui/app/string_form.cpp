@@ -1,7 +1,5 @@
 #include "gui/app/string_form.h"
 
-#include "gui/app/main_form.h"
-#include "gui/app/shell_files.h"
 #include "gui/app/user_buttons.h"
 
 #include <QHBoxLayout>
@@ -19,8 +17,8 @@ constexpr int kColumns = 3;
 
 } // namespace
 
-TStringForm::TStringForm(TMainForm& form, UserButtonSlots& buttons)
-    : QDialog(&form), m_form(form), m_buttons(buttons)
+TStringForm::TStringForm(UserButtonSlots& buttons, QWidget* parent)
+    : QDialog(parent), m_buttons(buttons)
 {
     setObjectName(QStringLiteral("StringForm"));
     setWindowTitle(QStringLiteral("Set User Key Strings"));
@@ -103,13 +101,13 @@ void TStringForm::OKBitBtnClick()
         m_buttons.setCommand(r, Cell(r, 2).toLatin1());
     for (int r = 1; r < kRows; ++r)
         m_buttons.setCaption(r, Cell(r, 1));
-    m_form.shellFiles().setModified(true);
+    // The buttons count the acceptance as a change to the data.
     accept();
 }
 
 void TStringForm::HelpBitBtnClick()
 {
-    m_form.ShowHelp(2);
+    emit helpRequested(2);
 }
 
 } // namespace tarvin

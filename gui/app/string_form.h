@@ -9,14 +9,13 @@ class QTableWidget;
 
 namespace tarvin {
 
-class TMainForm;
 class UserButtonSlots;
 
 class TStringForm : public QDialog
 {
     Q_OBJECT
 public:
-    TStringForm(TMainForm& form, UserButtonSlots& buttons);
+    TStringForm(UserButtonSlots& buttons, QWidget* parent);
 
     void FormShow();
     void OKBitBtnClick();
@@ -27,6 +26,9 @@ public:
     QPushButton* CancelBitBtn = nullptr;
     QPushButton* HelpBitBtn = nullptr;
 
+signals:
+    void helpRequested(int context);
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -34,7 +36,6 @@ private:
     void SetCell(int row, int column, const QString& text);
     QString Cell(int row, int column) const;
 
-    TMainForm& m_form;
     UserButtonSlots& m_buttons;
 };
 

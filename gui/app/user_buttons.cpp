@@ -1,10 +1,8 @@
 #include "gui/app/user_buttons.h"
 
-#include "gui/app/main_form.h"
-#include "gui/app/shell_files.h"
 #include "gui/app/string_form.h"
+#include "session/session.h"
 
-#include <QAction>
 #include <QPushButton>
 
 namespace tarvin {
@@ -23,33 +21,25 @@ std::size_t Index(int slot)
 
 } // namespace
 
-UserButtonSlots::UserButtonSlots(TMainForm& form) : QObject(&form), m_form(form)
+UserButtonSlots::UserButtonSlots(Session& session, std::vector<QPushButton*> buttons,
+                                 QWidget* window, std::function<int(QDialog&)> runDialog)
+    : QObject(window), m_session(session), m_buttons(std::move(buttons)),
+      m_runDialog(std::move(runDialog))
 {
     setObjectName(QStringLiteral("UserButtonSlots"));
-    m_stringForm = new TStringForm(form, *this);
+    // The captions live on the buttons: a window that gives fewer has no
+    // slot to keep them in.
+    Q_ASSERT(m_buttons.size() == static_cast<std::size_t>(kUserButtonCount));
+    m_stringForm = new TStringForm(*this, window);
+    // OK counts as a change even when nothing was edited.
+    connect(m_stringForm, &QDialog::accepted, this, &UserButtonSlots::changed);
+    connect(m_stringForm, &TStringForm::helpRequested, this, &UserButtonSlots::helpRequested);
 
     for (int slot = 1; slot <= kUserButtonCount; ++slot) {
-        QPushButton* button = form.UserButtons[Index(slot)];
+        QPushButton* button = m_buttons[Index(slot)];
         button->setToolTip(QStringLiteral("User Button %1").arg(slot));
         connect(button, &QPushButton::clicked, this, [this, slot] { UserButtonClick(slot); });
     }
-    using Handler = void (UserButtonSlots::*)();
-    const std::array<Handler, kUserButtonCount> handlers{
-        &UserButtonSlots::User1ItemClick, &UserButtonSlots::User2ItemClick,
-        &UserButtonSlots::User3ItemClick, &UserButtonSlots::User4ItemClick,
-        &UserButtonSlots::User5ItemClick, &UserButtonSlots::User6ItemClick,
-        &UserButtonSlots::User7ItemClick, &UserButtonSlots::User81Click,
-        &UserButtonSlots::User91Click};
-    for (std::size_t i = 0; i < handlers.size(); ++i) {
-        if (i < form.AssignItems.size())
-            connect(form.AssignItems[i], &QAction::triggered, this, handlers[i]);
-        if (i < form.PopupAssignItems.size())
-            connect(form.PopupAssignItems[i], &QAction::triggered, this, handlers[i]);
-    }
-    connect(form.EditProperties1, &QAction::triggered, this,
-            &UserButtonSlots::EditUserButtonItemClick);
-    connect(form.UserButtonsItem, &QAction::triggered, this,
-            &UserButtonSlots::UserButtonsItemClick);
 }
 
 void UserButtonSlots::AssignToButton(int slot, const QByteArray& command, const QString& caption)
@@ -58,7 +48,7 @@ void UserButtonSlots::AssignToButton(int slot, const QByteArray& command, const 
         return;
     setCommand(slot, command);
     setCaption(slot, caption);
-    m_form.shellFiles().setModified(true);
+    emit changed();
 }
 
 QByteArray UserButtonSlots::command(int slot) const
@@ -68,7 +58,7 @@ QByteArray UserButtonSlots::command(int slot) const
 
 QString UserButtonSlots::caption(int slot) const
 {
-    return ValidSlot(slot) ? m_form.UserButtons[Index(slot)]->text() : QString();
+    return ValidSlot(slot) ? m_buttons[Index(slot)]->text() : QString();
 }
 
 void UserButtonSlots::setCommand(int slot, const QByteArray& command)
@@ -80,7 +70,7 @@ void UserButtonSlots::setCommand(int slot, const QByteArray& command)
 void UserButtonSlots::setCaption(int slot, const QString& caption)
 {
     if (ValidSlot(slot))
-        m_form.UserButtons[Index(slot)]->setText(caption);
+        m_buttons[Index(slot)]->setText(caption);
 }
 
 UserButtonSet UserButtonSlots::data() const
@@ -98,7 +88,7 @@ void UserButtonSlots::UserButtonClick(int slot)
     // Copied: the pause after the send runs events, and a data file opened
     // meanwhile may reassign the slot.
     const QByteArray text = command(slot);
-    m_form.SendTarvinCommand(text);
+    m_session.SendTarvinCommand(text);
 }
 
 void UserButtonSlots::AssignLightingCommand(int slot)
@@ -116,12 +106,12 @@ void UserButtonSlots::AssignLightingCommand(int slot)
 
 void UserButtonSlots::EditUserButtonItemClick()
 {
-    m_form.runDialog(*m_stringForm);
+    m_runDialog(*m_stringForm);
 }
 
 void UserButtonSlots::UserButtonsItemClick()
 {
-    m_form.runDialog(*m_stringForm);
+    m_runDialog(*m_stringForm);
 }
 
 } // namespace tarvin

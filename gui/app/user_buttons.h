@@ -11,17 +11,26 @@
 
 #include <array>
 #include <functional>
+#include <vector>
+
+class QDialog;
+class QPushButton;
+class QWidget;
 
 namespace tarvin {
 
-class TMainForm;
+class Session;
 class TStringForm;
 
 class UserButtonSlots : public QObject
 {
     Q_OBJECT
 public:
-    explicit UserButtonSlots(TMainForm& form);
+    // `buttons` are the window's nine buttons, which show the captions and
+    // send on a click; `window` parents the dialog, which runs through
+    // `runDialog` (tests replace it).
+    UserButtonSlots(Session& session, std::vector<QPushButton*> buttons, QWidget* window,
+                    std::function<int(QDialog&)> runDialog);
 
     void AssignToButton(int slot, const QByteArray& command, const QString& caption);
     // Slots 1..9; outside that range an empty text.
@@ -61,8 +70,15 @@ public:
 
     TStringForm& stringForm() { return *m_stringForm; }
 
+signals:
+    // An assignment or the dialog's OK changed what a data file would hold.
+    void changed();
+    void helpRequested(int context);
+
 private:
-    TMainForm& m_form;
+    Session& m_session;
+    std::vector<QPushButton*> m_buttons;
+    std::function<int(QDialog&)> m_runDialog;
     std::array<QByteArray, kUserButtonCount> m_commands;
     TStringForm* m_stringForm = nullptr;
     std::function<QByteArray()> m_lightingCommand;

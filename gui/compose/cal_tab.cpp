@@ -125,4 +125,11 @@ void CALTab::StoreButtonClick()
         SendCAL(*body);
 }
 
+void CALTab::ShowDebugControls()
+{
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Label18, StoreDataEdit, UnlockButton, StoreButton})
+        w->setVisible(true);
+}
+
 } // namespace tarvin

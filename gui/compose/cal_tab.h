@@ -42,6 +42,8 @@ public:
     void IdentifyCommandButtonClick();
     void UnlockButtonClick();
     void StoreButtonClick();
+    // The parameter store controls, for debugging only.
+    void ShowDebugControls();
 
     QRadioButton* LocalPCIRadioButton = nullptr;
     QRadioButton* OtherUnitRadioButton = nullptr;

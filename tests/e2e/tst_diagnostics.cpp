@@ -10,6 +10,7 @@
 #include "session/link_session.h"
 #include "sim_process.h"
 #include "test_support.h"
+#include "workbench_bench.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -30,36 +31,9 @@ QString S(const char* text)
     return QString::fromLatin1(text);
 }
 
-// The simulator, the main window connected to it over loopback TCP, and
-// the scripted prompts. The handshake's own "Get PCI Data" box is kept in
-// `handshake` and the prompt record starts empty.
-struct Bench
+// The connected workbench, with the diagnostics' results window at hand.
+struct Bench : WorkbenchBench
 {
-    SimProcess sim;
-    ScriptedPrompter prompts;
-    std::unique_ptr<TMainForm> form;
-    QStringList handshake;
-    int wireMark = 0;
-
-    bool start(const QStringList& args = {}, const QStringList& controls = {})
-    {
-        if (!sim.start(args))
-            return false;
-        for (const QString& c : controls)
-            if (!sim.control(c))
-                return false;
-        StoreTcp(sim.tcpPort());
-        form = std::make_unique<TMainForm>(QStringList{}, &prompts);
-        form->show();
-        form->ConnecttoPCIItem->trigger();
-        handshake = prompts.messages();
-        prompts.asked.clear();
-        markWire();
-        return form->state().connected;
-    }
-    // Lines the program sent since the last mark.
-    QStringList sentSinceMark() const { return NonEmpty(sim.receivedLines()).mid(wireMark); }
-    void markWire() { wireMark = static_cast<int>(NonEmpty(sim.receivedLines()).size()); }
     Diagnostics& diag() { return form->diagnostics(); }
     TMMIResultsForm* results() const { return form->findChild<TMMIResultsForm*>(); }
     void closeResults()

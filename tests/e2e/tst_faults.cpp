@@ -6,16 +6,20 @@
 
 #include "gui/app/main_form.h"
 #include "gui/diagnostics/diagnostics.h"
+#include "gui/diagnostics/interface_tools.h"
 #include "gui/diagnostics/mmi_results_form.h"
 #include "scripted_prompter.h"
 #include "session/session.h"
 #include "sim_process.h"
 #include "test_support.h"
+#include "workbench_bench.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
+#include <QSplitter>
 #include <QStatusBar>
+#include <QTabWidget>
 
 using namespace tarvin;
 using namespace tarvin::test;
@@ -29,29 +33,8 @@ QString S(const char* text)
 
 const QString kAllUnits = S("Unit 1 : PCI\rUnit 5 : DIMMER\rUnit 10 : RELAY\rUnit 32 : SENSOR\r");
 
-// The simulator and the window connected to it over loopback TCP; the
-// handshake's own messages are set aside.
-struct Bench
+struct Bench : WorkbenchBench
 {
-    SimProcess sim;
-    ScriptedPrompter prompts;
-    std::unique_ptr<TMainForm> form;
-    int wireMark = 0;
-
-    bool start(const QStringList& args = {})
-    {
-        if (!sim.start(args))
-            return false;
-        StoreTcp(sim.tcpPort());
-        form = std::make_unique<TMainForm>(QStringList{}, &prompts);
-        form->show();
-        form->ConnecttoPCIItem->trigger();
-        prompts.asked.clear();
-        mark();
-        return form->state().connected;
-    }
-    void mark() { wireMark = static_cast<int>(NonEmpty(sim.receivedLines()).size()); }
-    QStringList sentSinceMark() const { return NonEmpty(sim.receivedLines()).mid(wireMark); }
     TMMIResultsForm* takeResults()
     {
         auto* window = form->findChild<TMMIResultsForm*>();
@@ -117,7 +100,7 @@ private slots:
         QVERIFY(results->NoteLabel->isVisibleTo(results.get()));
 
         QVERIFY(bench.sim.control(S("silent 05")));
-        bench.mark();
+        bench.markWire();
         bench.prompts.inputs << S("05");
         bench.form->SetModeofOtherPCIItem->trigger();
         QCOMPARE(bench.prompts.messages(),
@@ -128,6 +111,50 @@ private slots:
         bench.form->ReadUnitTypeItem->trigger();
         QCOMPARE(bench.prompts.messages().value(1),
                  S("No reply from the PCI: its unit type is unknown."));
+    }
+
+    // A PCI that never answered has no known firmware: the analyser says it
+    // cannot switch it to monitoring, and sends no monitoring command.
+    void analyserSaysWhenItCannotMonitor()
+    {
+        Bench bench;
+        QVERIFY2(bench.start({}, {S("silent pci")}), qPrintable(bench.sim.errorString()));
+        QCOMPARE(bench.form->state().firmwareVersion, 0);
+        const auto before = bench.prompts.messages().size();
+        bench.form->interfaceTools().setUnitTypeSource([] { return UnitTypeTable{}; });
+        bench.form->setDialogRunner([](QDialog&) { return int(QDialog::Rejected); });
+        bench.markWire();
+        bench.form->EnableDebugItemClick();
+        bench.form->AnalyserItem->trigger();
+        QCOMPARE(bench.prompts.messages().mid(before),
+                 QStringList{S("The PCI's firmware version is unknown (it did not answer Get "
+                               "PCI Data), so it cannot be put in its monitoring mode. The "
+                               "analyser counts only the messages the PCI passes on in its "
+                               "current mode.")});
+        QVERIFY(!bench.sentSinceMark().contains(S("@A3400048")));
+    }
+
+    // The connection field is permanent: switching the command log on (its
+    // note goes to the status bar) does not move anything in the window.
+    void logCommandsDoesNotMoveTheLayout()
+    {
+        QTemporaryDir data;
+        QVERIFY(qputenv("TARVIN_DATA_DIR", data.path().toLocal8Bit()));
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QRect log = form.Splitter1->geometry();
+        const QRect pages = form.PageControl1->geometry();
+        form.LogCommandsItem->trigger();
+        QVERIFY(form.LogCommandsItem->isChecked());
+        QVERIFY(!form.statusBar()->currentMessage().isEmpty());
+        QCoreApplication::processEvents();
+        QCOMPARE(form.Splitter1->geometry(), log);
+        QCOMPARE(form.PageControl1->geometry(), pages);
+        QCOMPARE(form.ConnectionStatusLabel->text(), S("Not connected"));
+        form.LogCommandsItem->trigger();
+        qunsetenv("TARVIN_DATA_DIR");
     }
 
     // The link drops after the MMI's three reports and two unit replies:

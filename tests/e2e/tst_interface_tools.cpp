@@ -10,6 +10,7 @@
 #include "gui/diagnostics/unit_type_form.h"
 #include "scripted_prompter.h"
 #include "session/link_session.h"
+#include "session/session.h"
 #include "sim_process.h"
 #include "test_support.h"
 
@@ -276,10 +277,10 @@ private slots:
         if (options & 0x08) {
             // The stores took: read them back, with checksums of course.
             const QByteArray powerUp =
-                w.form->SendCALGetResponse("1A4101", "86????008241*", 1, 2).line;
+                w.form->session().SendCALGetResponse("1A4101", "86????008241*", 1, 2).line;
             QVERIFY2(powerUp.startsWith("86010000824159"), powerUp.constData());
             const QByteArray options3 =
-                w.form->SendCALGetResponse("1A4201", "86????008242*", 1, 2).line;
+                w.form->session().SendCALGetResponse("1A4201", "86????008242*", 1, 2).line;
             QVERIFY2(options3.startsWith("8601000082420F"), options3.constData());
         }
     }
@@ -326,11 +327,12 @@ private slots:
         QCOMPARE(w.sim.options(), 0x51);
         // The stores reached the other unit.
         const QByteArray reply =
-            w.form->SendCALGetResponse("\\0610001A4101", "86??????8241*", 1, 2).line;
+            w.form->session().SendCALGetResponse("\\0610001A4101", "86??????8241*", 1, 2).line;
         QVERIFY2(reply.startsWith("86100000824155"), reply.constData());
         // Without its unlock another PCI keeps its options.
-        w.form->SendTarvinCommand("\\061000A3410077");
-        QVERIFY(w.form->SendCALGetResponse("\\0610001A4101", "86??????8241*", 1, 2)
+        w.form->session().SendTarvinCommand("\\061000A3410077");
+        QVERIFY(w.form->session()
+                    .SendCALGetResponse("\\0610001A4101", "86??????8241*", 1, 2)
                     .line.startsWith("86100000824155"));
 
         // Cancel: nothing stored, and our version comes back all the same.

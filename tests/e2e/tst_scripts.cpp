@@ -1,20 +1,27 @@
 // A script run against the simulated interface: comments go to the log and
 // not to the wire, commands go out as they stand, paced 1.2 s apart, and a
-// rejected command does not stop the script; user buttons send theirs.
+// rejected command does not stop the script, while Cancel or a lost link
+// does; user buttons send theirs.
 #include <QtTest>
 
 #include "gui/app/main_form.h"
 #include "gui/app/shell_files.h"
+#include "gui/app/user_buttons.h"
 #include "scripted_prompter.h"
 #include "session/link_session.h"
+#include "session/session.h"
 #include "sim_process.h"
+#include "test_support.h"
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using namespace tarvin;
 using tarvin::test::SimProcess;
@@ -118,7 +125,7 @@ private slots:
         // A user button sends its command as typed; an empty one sends nothing.
         const int before = sim.receivedLines().size();
         form.UserButtons[1]->click();
-        form.AssignToButton(1, "\\05380079AA", QStringLiteral("AA on"));
+        form.userButtonSlots().AssignToButton(1, "\\05380079AA", QStringLiteral("AA on"));
         QVERIFY(form.UserButtons[0]->isEnabled());
         form.UserButtons[0]->click();
         QVERIFY(sim.waitForReceived(
@@ -128,6 +135,71 @@ private slots:
         QCOMPARE(after, QStringList{QStringLiteral("\\05380079AA")});
         form.shellFiles().setModified(false);
         form.ConnecttoPCIItem->trigger();
+    }
+
+    // Once the first command is out, the script is ended by the status
+    // bar's command (cancel) or by the interface going away: the status bar
+    // counted its commands, and nothing after the first is sent or logged.
+    void interruptedScriptSendsNoMore_data()
+    {
+        QTest::addColumn<bool>("drop");
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("cancelled") << false << QStringLiteral("Execute File cancelled");
+        QTest::newRow("link lost") << true << QStringLiteral("Execute File: link lost");
+    }
+    void interruptedScriptSendsNoMore()
+    {
+        QFETCH(bool, drop);
+        QFETCH(QString, ending);
+        SimProcess sim;
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        QVERIFY2(test::ConnectOverTcp(form, sim.tcpPort()),
+                 qPrintable(prompts.messages().join(u'|')));
+        const QString script = m_data.filePath(QStringLiteral("five.txt"));
+        QStringList commands;
+        {
+            QFile f(script);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            for (int n = 1; n <= 5; ++n) {
+                commands << QStringLiteral("\\053800790%1").arg(n);
+                f.write(commands.last().toLatin1() + "\r\n");
+            }
+            f.write("# the end\r\n");
+        }
+
+        int sent = 0;
+        QString shown;
+        bool cancelOffered = false;
+        bool dropped = !drop;
+        connect(&form.session().link(), &LinkSession::lineSent, this, [&] {
+            if (++sent != 1)
+                return;
+            QTimer::singleShot(300, &form, [&] {
+                shown = form.CommandStatusLabel->text();
+                cancelOffered = form.CancelCommandButton->isVisible();
+                if (drop)
+                    dropped = sim.control(QStringLiteral("drop"));
+                else
+                    form.session().cancel();
+            });
+        });
+        prompts.fileNames.enqueue(script);
+        form.ExecuteFile1->trigger();
+
+        QVERIFY(dropped);
+        QCOMPARE(shown, QStringLiteral("Execute File: 1 of 5"));
+        QVERIFY(cancelOffered);
+        QCOMPARE(sent, 1);
+        QVERIFY(!form.shellFiles().executing());
+        QVERIFY(!form.CancelCommandButton->isVisible());
+        QCOMPARE(form.statusBar()->currentMessage(), ending);
+        QVERIFY(!form.TransmitMemo->toPlainText().contains(QLatin1String("# the end")));
+        QVERIFY(sim.waitForReceived(
+            [&](const QStringList& rx) { return rx.contains(commands.first()); }));
+        for (const QString& line : sim.receivedLines())
+            QVERIFY2(!commands.mid(1).contains(line), qPrintable(line));
     }
 
     void unreadableScriptIsReported()

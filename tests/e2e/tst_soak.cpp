@@ -11,6 +11,7 @@
 #include "gui/app/main_form.h"
 #include "scripted_prompter.h"
 #include "session/link_session.h"
+#include "session/session.h"
 #include "sim_process.h"
 #include "test_support.h"
 
@@ -260,7 +261,7 @@ private slots:
                 // The interface goes away; one click connects again.
                 const QString answer = sim.command(QStringLiteral("drop"));
                 QVERIFY2(answer.startsWith(QLatin1String("OK")), qPrintable(answer));
-                QTRY_VERIFY_WITH_TIMEOUT(!form.CommsOpen(), 5000);
+                QTRY_VERIFY_WITH_TIMEOUT(!form.session().link().CommsOpen(), 5000);
                 QVERIFY(!form.ConnecttoPCIItem->isChecked());
                 form.ConnecttoPCIItem->trigger();
                 QVERIFY(form.state().connected);

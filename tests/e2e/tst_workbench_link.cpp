@@ -6,6 +6,7 @@
 #include "gui/app/main_form.h"
 #include "scripted_prompter.h"
 #include "session/link_session.h"
+#include "session/session.h"
 #include "sim_process.h"
 #include "test_support.h"
 
@@ -73,14 +74,14 @@ private slots:
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         form.show();
-        form.DisplaySerialString(2, QStringLiteral("old line"));
+        form.session().Log(2, QStringLiteral("old line"));
         form.ConnecttoPCIItem->trigger();
         // The interface answered: its details are read and shown.
         QCOMPARE(prompts.messages().size(), 1);
         QVERIFY(prompts.messages().first().startsWith(QLatin1String("PC Interface Details :")));
         QVERIFY(form.state().connected);
         QVERIFY(form.ConnecttoPCIItem->isChecked());
-        QVERIFY(form.CommsOpen());
+        QVERIFY(form.session().link().CommsOpen());
         QVERIFY(form.IdentifyItem->isEnabled());
         // Reset, then the default mode; every line ends in two carriage returns.
         QVERIFY(sim.waitForReceived(
@@ -97,7 +98,7 @@ private slots:
         const int before = sim.receivedLines().size();
         form.ConnecttoPCIItem->trigger();
         QVERIFY(!form.ConnecttoPCIItem->isChecked());
-        QVERIFY(!form.CommsOpen());
+        QVERIFY(!form.session().link().CommsOpen());
         QVERIFY(!form.IdentifyItem->isEnabled());
         QTest::qWait(100);
         QCOMPARE(sim.receivedLines().size(), before);
@@ -119,7 +120,7 @@ private slots:
         QVERIFY(sim.waitForReceived(
             [](const QStringList& rx) { return rx.contains(QStringLiteral("A3300051")); }));
         form.ConnecttoPCIItem->trigger();
-        QVERIFY(!form.CommsOpen());
+        QVERIFY(!form.session().link().CommsOpen());
     }
 
     void silentPeersAreNotFound()
@@ -142,7 +143,7 @@ private slots:
                                      .arg(silent.serverPort())});
             QCOMPARE(prompts.asked.first().icon, Prompter::Icon::Error);
             QVERIFY(!form.ConnecttoPCIItem->isChecked());
-            QVERIFY(!form.CommsOpen());
+            QVERIFY(!form.session().link().CommsOpen());
             QVERIFY(!form.IdentifyItem->isEnabled());
         }
         // A pseudo-terminal nobody answers on.
@@ -156,7 +157,7 @@ private slots:
         QCOMPARE(prompts.messages(),
                  QStringList{QStringLiteral("PCI Not Found on Serial Port ") + pty.path()});
         QVERIFY(!form.ConnecttoPCIItem->isChecked());
-        QVERIFY(!form.CommsOpen());
+        QVERIFY(!form.session().link().CommsOpen());
     }
 
     void refusedAndMissingLinks()
@@ -201,7 +202,7 @@ private slots:
                              .arg(badPort)),
                      qPrintable(prompts.messages().first()));
             QVERIFY(!form.ConnecttoPCIItem->isChecked());
-            QVERIFY(!form.CommsOpen());
+            QVERIFY(!form.session().link().CommsOpen());
         }
         // A serial port that does not exist: a clear message, nothing checked.
         StoreSettings({{QStringLiteral("COMPort"), QStringLiteral("/dev/tarvin-no-such-port")}});
@@ -264,7 +265,7 @@ private slots:
         QVERIFY(ConnectOverTcp(form, sim.tcpPort()));
 
         // Checksums on, at the interface and in the program's copy.
-        form.SendTarvinString("A3300059", QString());
+        form.session().SendTarvinString("A3300059", QString());
         form.state().interfaceOptions = 0x59;
         QTRY_COMPARE_WITH_TIMEOUT(sim.options(), 0x59, 3000);
         form.ClearSpeedButtonClick();
@@ -293,14 +294,14 @@ private slots:
                                   3, 3000);
         // A text that ends in a letter keeps it and uses none (checksums off,
         // or the checksum would come after the letter).
-        form.SendTarvinString("A3300051", QString());
+        form.session().SendTarvinString("A3300051", QString());
         form.state().interfaceOptions = 0x51;
         form.SendStringCombo->setEditText(QStringLiteral("\\0538000A01k"));
         form.SendStringButtonClick();
         QCOMPARE(form.link().ack().next(), 'j');
 
         // A wrong checksum is refused by the interface.
-        form.SendTarvinString("\\0538000A0100", QString());
+        form.session().SendTarvinString("\\0538000A0100", QString());
         QTRY_VERIFY_WITH_TIMEOUT(
             form.TransmitMemo->toPlainText().contains(QLatin1String("Rx : Checksum Error")), 3000);
     }
@@ -335,12 +336,13 @@ private slots:
         // In basic mode the interface echoes the line: the echo is the reply.
         const int before = NonEmpty(sim.receivedLines()).count(QStringLiteral("2101"));
         form.ResetPCI();
-        QCOMPARE(form.SendCALGetResponse("2101", "X101*", 1, 2).line, QByteArray("2101<CR>"));
+        QCOMPARE(form.session().SendCALGetResponse("2101", "X101*", 1, 2).line,
+                 QByteArray("2101<CR>"));
         // In smart mode nothing answers: two tries of a second, then nothing.
         form.SetSmartMode();
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(form.SendCALGetResponse("2101", "X101*", 1, 2).line, QByteArray());
+        QCOMPARE(form.session().SendCALGetResponse("2101", "X101*", 1, 2).line, QByteArray());
         QVERIFY(clock.elapsed() >= 2000);
         const QStringList rx = NonEmpty(sim.receivedLines());
         QCOMPARE(rx.count(QStringLiteral("2101")) - before, 3);
@@ -361,7 +363,7 @@ private slots:
         const auto before = prompts.messages().size();
         QVERIFY(sim.control(QStringLiteral("send 0501380079")));
         QVERIFY(sim.control(QStringLiteral("drop")));
-        QTRY_VERIFY_WITH_TIMEOUT(!form.CommsOpen(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(!form.session().link().CommsOpen(), 3000);
         // At once the workbench says so: the state, the controls, one log
         // line and one message that names the link and the reason.
         const QString lost = QStringLiteral("Link lost: Socketbox 127.0.0.1:%1 (The remote host "

@@ -9,6 +9,7 @@
 #include "gui/diagnostics/interface_tools.h"
 #include "scripted_prompter.h"
 #include "session/link_session.h"
+#include "session/session.h"
 
 #include <QAreaSeries>
 #include <QChart>
@@ -333,7 +334,7 @@ private slots:
             table[5] = "DIMMER";
             return table;
         });
-        b.form.DisplaySerialString(2, QStringLiteral("old line"));
+        b.form.session().Log(2, QStringLiteral("old line"));
         b.tools.statistics().calCount = 99;
         TAnalyserForm* shown = nullptr;
         bool monitoring = false;

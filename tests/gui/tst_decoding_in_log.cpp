@@ -4,6 +4,7 @@
 #include "gui/app/main_form.h"
 #include "scripted_prompter.h"
 #include "session/link_session.h"
+#include "session/session.h"
 
 #include <QAction>
 #include <QPlainTextEdit>
@@ -66,8 +67,9 @@ private slots:
         TMainForm form({}, &prompts);
         form.show();
         // The description of an outbound command, as the send path asks for it.
-        const std::string described = form.decoder().DecodeMessage(
-            "\\0538007905", form.decodeOptions() + SentCommand, form.decodeContext());
+        const std::string described = form.session().decoder().DecodeMessage(
+            "\\0538007905", form.session().decodeOptions() + SentCommand,
+            form.session().decodeContext());
         QCOMPARE(QString::fromStdString(described), QStringLiteral("GA 5 On"));
     }
 

@@ -87,12 +87,15 @@ private slots:
         QPrinter printer;
         QSerialPort port;
         std::unique_ptr<QDialog> d;
+        const auto run = [](QDialog&) { return int(QDialog::Rejected); };
         if (dialog == QLatin1String("options"))
-            d = std::make_unique<TOptionsForm>(form);
+            d = std::make_unique<TOptionsForm>(form.session(), prompts, &form, run);
         else if (dialog == QLatin1String("print"))
-            d = std::make_unique<TPrintForm>(form, printer, QString());
+            d = std::make_unique<TPrintForm>(form.session(),
+                                             LogPanes{form.TransmitMemo, form.ReceiveMemo}, printer,
+                                             QString(), prompts, &form);
         else if (dialog == QLatin1String("strings"))
-            d = std::make_unique<TStringForm>(form, form.userButtonSlots());
+            d = std::make_unique<TStringForm>(form.userButtonSlots(), &form);
         else if (dialog == QLatin1String("mode"))
             d = std::make_unique<TModeForm>(&form);
         else if (dialog == QLatin1String("unit type"))

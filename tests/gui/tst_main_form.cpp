@@ -6,6 +6,7 @@
 #include "gui/compose/number_combo.h"
 #include "scripted_prompter.h"
 #include "session/link_session.h"
+#include "session/session.h"
 #include "test_support.h"
 
 #include <QAction>
@@ -100,7 +101,7 @@ private slots:
             ScriptedPrompter prompts;
             TMainForm form({}, &prompts);
             form.show();
-            QCOMPARE(form.decodeOptions(), 8);
+            QCOMPARE(form.session().decodeOptions(), 8);
             QVERIFY(!form.HexadecimalNumbersItem->isChecked());
             QVERIFY(!form.ShowTimeItem->isChecked());
             QVERIFY(!form.UseAcknowledgementCharactersItem->isChecked());
@@ -134,10 +135,10 @@ private slots:
         QVERIFY(form.settings().usesTcp());
         QCOMPARE(form.settings().port, 14000);
         QCOMPARE(form.settings().timeDP, 0);
-        QCOMPARE(form.decodeOptions(), 1 + 4 + 8);
+        QCOMPARE(form.session().decodeOptions(), 1 + 4 + 8);
         QVERIFY(form.HexadecimalNumbersItem->isChecked());
         QVERIFY(form.UseAcknowledgementCharactersItem->isChecked());
-        QCOMPARE(form.NumberString(0x38), QStringLiteral("38"));
+        QCOMPARE(form.session().NumberString(0x38), QStringLiteral("38"));
     }
 
     void hexSwitchKeepsSelections()
@@ -153,11 +154,11 @@ private slots:
         QCOMPARE(list.currentIndex(), 56);
         QCOMPARE(list.currentText(), QStringLiteral("38"));
         QCOMPARE(list.itemText(5), QStringLiteral("05"));
-        QCOMPARE(form.StringToNumber(QStringLiteral("FF")), 255LL);
+        QCOMPARE(form.session().StringToNumber(QStringLiteral("FF")), 255LL);
         form.HexadecimalNumbersItem->trigger();
         QCOMPARE(list.currentText(), QStringLiteral("56"));
-        QCOMPARE(form.StringToNumber(QStringLiteral("FF")), 0LL);
-        QCOMPARE(form.StringToNumber(QStringLiteral("-3")), -3LL);
+        QCOMPARE(form.session().StringToNumber(QStringLiteral("FF")), 0LL);
+        QCOMPARE(form.session().StringToNumber(QStringLiteral("-3")), -3LL);
     }
 
     void debugModeFromArgumentOrShortcut()
@@ -222,21 +223,21 @@ private slots:
         StoreSettings({});
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
-        form.setClock([] { return QDateTime(QDate(2026, 12, 8), QTime(7, 5, 9, 378)); });
+        form.session().setClock([] { return QDateTime(QDate(2026, 12, 8), QTime(7, 5, 9, 378)); });
         form.show();
-        form.DisplaySerialString(1, QStringLiteral("GA 05 On"));
-        form.DisplaySerialString(2, QStringLiteral("OK"));
-        form.DisplaySerialString(2, QStringLiteral("# comment"));
+        form.session().Log(1, QStringLiteral("GA 05 On"));
+        form.session().Log(2, QStringLiteral("OK"));
+        form.session().Log(2, QStringLiteral("# comment"));
         QCOMPARE(form.TransmitMemo->toPlainText(),
                  QStringLiteral("Tx : GA 05 On\nRx : OK\n# comment"));
         form.settings().timeDP = 1;
         form.ShowTimeItem->trigger();
-        form.DisplaySerialString(1, QStringLiteral("x"));
+        form.session().Log(1, QStringLiteral("x"));
         QCOMPARE(form.TransmitMemo->document()->lastBlock().text(),
                  QStringLiteral("07:05:09.3  Tx : x"));
         form.ClearSpeedButtonClick();
         for (int i = 1; i <= 201; ++i)
-            form.DisplaySerialString(2, QString::number(i));
+            form.session().Log(2, QString::number(i));
         QCOMPARE(form.TransmitMemo->blockCount(), 200);
         QVERIFY(form.TransmitMemo->document()->firstBlock().text().endsWith(QLatin1String(": 2")));
         QVERIFY(form.TransmitMemo->document()->lastBlock().text().endsWith(QLatin1String(": 201")));
@@ -245,7 +246,7 @@ private slots:
         QCOMPARE(bar->value(), bar->maximum());
         // While the display switch is off nothing is shown.
         form.state().logDisplay = false;
-        form.DisplaySerialString(2, QStringLiteral("hidden"));
+        form.session().Log(2, QStringLiteral("hidden"));
         QVERIFY(!form.TransmitMemo->toPlainText().contains(QLatin1String("hidden")));
     }
 
@@ -261,8 +262,8 @@ private slots:
         QCOMPARE(form.TransmitHeaderPanel->text(), QStringLiteral("Transmit Data"));
         QVERIFY(form.ReceivePanel->isVisible());
         QTRY_COMPARE_WITH_TIMEOUT(form.ReceivePanel->width(), 600, 2000);
-        form.DisplaySerialString(2, QStringLiteral("OK"));
-        form.DisplaySerialString(1, QStringLiteral("GA 05 On"));
+        form.session().Log(2, QStringLiteral("OK"));
+        form.session().Log(1, QStringLiteral("GA 05 On"));
         QCOMPARE(form.ReceiveMemo->toPlainText(), QStringLiteral("OK"));
         QCOMPARE(form.TransmitMemo->toPlainText(), QStringLiteral("GA 05 On"));
     }
@@ -278,15 +279,15 @@ private slots:
         QVERIFY(form.NetworkPathEdit->isEnabled());
         QVERIFY(form.NetworkPathLabel->isEnabled());
         form.NetworkPathEdit->setText(QStringLiteral("0A1B"));
-        QCOMPARE(form.SALHeader(0x38), QByteArray("\\030A121B38"));
-        QCOMPARE(form.GetNetworkPathLength(), 4);
+        QCOMPARE(form.session().SALHeader(0x38), QByteArray("\\030A121B38"));
+        QCOMPARE(form.session().GetNetworkPathLength(), 4);
         form.NetworkPathEdit->setText(QStringLiteral("0A1"));
-        QVERIFY(form.SALHeader(0x38).isEmpty());
-        QCOMPARE(form.GetNetworkPathLength(), 0);
+        QVERIFY(form.session().SALHeader(0x38).isEmpty());
+        QCOMPARE(form.session().GetNetworkPathLength(), 0);
         QCOMPARE(prompts.messages(), QStringList{QStringLiteral("Invalid Remote Network Path.")});
         QCOMPARE(prompts.asked.first().icon, Prompter::Icon::Error);
         form.RemoteNetworkCheckBox->click();
-        QCOMPARE(form.CALHeaderForUnit(0x0A), QByteArray("\\060A00"));
+        QCOMPARE(form.session().CALHeaderForUnit(0x0A), QByteArray("\\060A00"));
     }
 };
 

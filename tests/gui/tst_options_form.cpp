@@ -7,6 +7,7 @@
 #include "gui/app/serial_setup_dialog.h"
 #include "scripted_prompter.h"
 #include "session/link_session.h"
+#include "session/session.h"
 #include "session/transports.h"
 
 #include <QAction>
@@ -106,7 +107,7 @@ private slots:
         QCOMPARE(form.settings().connectionType, 1);
         QCOMPARE(QString::fromStdString(form.settings().ipAddress), QStringLiteral("127.0.0.1"));
         QCOMPARE(form.settings().port, 14001);
-        QCOMPARE(form.decodeOptions(), 1 + 2);
+        QCOMPARE(form.session().decodeOptions(), 1 + 2);
         QVERIFY(form.settings().showDate);
         QCOMPARE(form.settings().timeDP, 2);
         QVERIFY(form.settings().combineLists); // the hidden choice follows the setting
@@ -120,7 +121,7 @@ private slots:
             o.TimeDecimalPlacesSpinEdit->setValue(0);
             o.CancelBitBtn->click();
         });
-        QCOMPARE(form.decodeOptions(), 1 + 2);
+        QCOMPARE(form.session().decodeOptions(), 1 + 2);
         QCOMPARE(form.settings().connectionType, 1);
         QCOMPARE(form.settings().timeDP, 2);
     }
@@ -197,7 +198,7 @@ private slots:
         form.settings().ipAddress = "127.0.0.1";
         form.settings().port = server.serverPort();
         QVERIFY(form.link().OpenComms());
-        QTRY_VERIFY_WITH_TIMEOUT(form.CommsOpen(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(form.session().link().CommsOpen(), 5000);
 
         RunOptions(form, [](TOptionsForm& o) {
             for (QWidget* w : std::initializer_list<QWidget*>{o.ComComboBox1, o.SerialRadioButton,
@@ -217,9 +218,9 @@ private slots:
         QCOMPARE(QString::fromStdString(form.settings().ipAddress), QStringLiteral("127.0.0.1"));
         QCOMPARE(form.settings().port, int(server.serverPort()));
         QCOMPARE(QString::fromStdString(form.settings().comPort), QStringLiteral("COM1"));
-        QCOMPARE(form.decodeOptions(), 4 + 8); // the display options still apply
-        QVERIFY(form.CommsOpen());
-        form.CloseComms();
+        QCOMPARE(form.session().decodeOptions(), 4 + 8); // the display options still apply
+        QVERIFY(form.session().link().CommsOpen());
+        form.session().Disconnect();
 
         RunOptions(form, [](TOptionsForm& o) {
             QVERIFY(o.IPAddressEdit->isEnabled());

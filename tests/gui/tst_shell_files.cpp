@@ -11,6 +11,7 @@
 #include "gui/app/user_buttons.h"
 #include "gui/compose/lighting_tab.h"
 #include "scripted_prompter.h"
+#include "session/session.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -96,8 +97,8 @@ private slots:
         form.findChild<QAction*>(QStringLiteral("AssignCommandto9Item"))->trigger();
         QCOMPARE(form.userButtonSlots().command(9), command);
 
-        form.AssignToButton(10, "\\05", QStringLiteral("ten"));
-        form.AssignToButton(0, "\\05", QStringLiteral("zero"));
+        form.userButtonSlots().AssignToButton(10, "\\05", QStringLiteral("ten"));
+        form.userButtonSlots().AssignToButton(0, "\\05", QStringLiteral("zero"));
         QCOMPARE(form.UserButtons[0]->text(), QStringLiteral("User 1"));
         form.shellFiles().setModified(false);
     }
@@ -107,7 +108,7 @@ private slots:
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         form.show();
-        form.AssignToButton(2, "\\0538007902", QStringLiteral("Two"));
+        form.userButtonSlots().AssignToButton(2, "\\0538007902", QStringLiteral("Two"));
         form.shellFiles().setModified(false);
         std::function<void(TStringForm&)> act;
         form.setDialogRunner([&](QDialog& d) {
@@ -173,10 +174,10 @@ private slots:
             TMainForm form({}, &prompts);
             form.show();
             for (int n = 1; n <= 9; ++n)
-                form.AssignToButton(
+                form.userButtonSlots().AssignToButton(
                     n, QStringLiteral("\\05380079%1").arg(n, 2, 10, QLatin1Char('0')).toLatin1(),
                     QStringLiteral("Button %1").arg(n));
-            form.AssignToButton(6, QByteArray(), QStringLiteral("No command"));
+            form.userButtonSlots().AssignToButton(6, QByteArray(), QStringLiteral("No command"));
             prompts.fileNames.enqueue(base);
             QVERIFY(form.shellFiles().FileSaveAs());
             QCOMPARE(prompts.asked.first().text,
@@ -192,7 +193,7 @@ private slots:
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         form.show();
-        form.AssignToButton(1, "\\05", QStringLiteral("unsaved"));
+        form.userButtonSlots().AssignToButton(1, "\\05", QStringLiteral("unsaved"));
         // Opening over unsaved data asks first; "No" drops them.
         prompts.answers.enqueue(QMessageBox::No);
         prompts.fileNames.enqueue(base + QStringLiteral(".wbd"));
@@ -227,7 +228,7 @@ private slots:
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         form.show();
-        form.AssignToButton(1, "\\05", QStringLiteral("new"));
+        form.userButtonSlots().AssignToButton(1, "\\05", QStringLiteral("new"));
         // No: the dialog comes again; cancelling it saves nothing.
         prompts.fileNames.enqueue(name);
         prompts.answers.enqueue(QMessageBox::No);
@@ -284,7 +285,7 @@ private slots:
         prompts.fileNames.enqueue(name);
         form.shellFiles().FileOpen();
         QCOMPARE(form.UserButtons[0]->text(), QStringLiteral("Old"));
-        form.AssignToButton(1, "\\05NEW", QStringLiteral("New"));
+        form.userButtonSlots().AssignToButton(1, "\\05NEW", QStringLiteral("New"));
         QVERIFY(!form.shellFiles().FileSave());
         QCOMPARE(ReadFile(name), QByteArray("t\r\nv\r\nOld\r\n\\05OLD\r\n"));
         QVERIFY(form.shellFiles().modified());
@@ -304,7 +305,7 @@ private slots:
         QVERIFY(form.shellFiles().FormCloseQuery()); // unmodified: no question
         QVERIFY(prompts.asked.isEmpty());
 
-        form.AssignToButton(1, "\\05", QStringLiteral("x"));
+        form.userButtonSlots().AssignToButton(1, "\\05", QStringLiteral("x"));
         prompts.answers.enqueue(QMessageBox::Cancel);
         QVERIFY(!form.close());
         QVERIFY(form.isVisible());
@@ -337,7 +338,7 @@ private slots:
         QVERIFY(!form.shellFiles().modified());
 
         // No closes without saving.
-        form.AssignToButton(1, "\\05", QStringLiteral("y"));
+        form.userButtonSlots().AssignToButton(1, "\\05", QStringLiteral("y"));
         prompts.answers.enqueue(QMessageBox::No);
         QVERIFY(form.close());
         QVERIFY(!ReadFile(name).contains("\r\ny\r\n"));
@@ -348,35 +349,35 @@ private slots:
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         form.show();
-        QCOMPARE(QFileInfo(form.commandLogPath()).absolutePath(),
+        QCOMPARE(QFileInfo(form.session().commandLogPath()).absolutePath(),
                  QFileInfo(m_data.path()).absoluteFilePath());
         form.LogCommandsItem->trigger();
-        QVERIFY(form.commandLogOpen());
-        form.DisplaySerialString(1, QStringLiteral("\\0538000A01<CR>"));
-        form.DisplaySerialString(2, QStringLiteral("OK"));
-        form.DisplaySerialString(1, QStringLiteral("# a note"));
-        form.DisplaySerialString(1, QStringLiteral("\\05FF00"));
+        QVERIFY(form.session().commandLogOpen());
+        form.session().Log(1, QStringLiteral("\\0538000A01<CR>"));
+        form.session().Log(2, QStringLiteral("OK"));
+        form.session().Log(1, QStringLiteral("# a note"));
+        form.session().Log(1, QStringLiteral("\\05FF00"));
 
         form.ProcessLogFileItem->trigger();
         QVERIFY2(prompts.messages().isEmpty(), qPrintable(prompts.messages().join(u'|')));
         QCOMPARE(ReadFile(form.shellFiles().executeFilePath()), QByteArray("\\0538000A01\r\n\r\n"));
         // Logging goes on, appending.
         QVERIFY(form.LogCommandsItem->isChecked());
-        QVERIFY(form.commandLogOpen());
-        form.DisplaySerialString(1, QStringLiteral("\\0538 after<CR>"));
-        const QByteArray log = ReadFile(form.commandLogPath());
+        QVERIFY(form.session().commandLogOpen());
+        form.session().Log(1, QStringLiteral("\\0538 after<CR>"));
+        const QByteArray log = ReadFile(form.session().commandLogPath());
         QVERIFY(log.startsWith("Tx : \\0538000A01<CR>\r\nRx : OK\r\n# a note\r\n"));
         QVERIFY(log.endsWith("Tx : \\0538 after<CR>\r\n"));
 
         // Switching logging on again starts the log afresh.
         form.LogCommandsItem->trigger();
-        QVERIFY(!form.commandLogOpen());
+        QVERIFY(!form.session().commandLogOpen());
         form.LogCommandsItem->trigger();
-        QCOMPARE(ReadFile(form.commandLogPath()), QByteArray());
+        QCOMPARE(ReadFile(form.session().commandLogPath()), QByteArray());
         form.LogCommandsItem->trigger();
 
         // No log at all: the fixed message, with the file named.
-        QVERIFY(QFile::remove(form.commandLogPath()));
+        QVERIFY(QFile::remove(form.session().commandLogPath()));
         form.ProcessLogFileItem->trigger();
         QCOMPARE(prompts.messages().size(), 1);
         QVERIFY(prompts.messages().first().startsWith(QLatin1String("Error processing Log file.")));
@@ -401,7 +402,7 @@ private slots:
         prompts.fileNames.enqueue(name);
         QVERIFY(form.shellFiles().FileSaveAs());
         for (int i = 0; i < 120; ++i)
-            form.DisplaySerialString(i % 2 ? 2 : 1, QStringLiteral("Line number %1").arg(i));
+            form.session().Log(i % 2 ? 2 : 1, QStringLiteral("Line number %1").arg(i));
 
         QString title;
         QString pages;
@@ -441,8 +442,9 @@ private slots:
         form.settings().combineLists = false;
         form.ClearSpeedButtonClick();
         for (int i = 0; i < 60; ++i)
-            form.DisplaySerialString(2, QStringLiteral("r"));
-        TPrintForm dialog(form, printer, QString());
+            form.session().Log(2, QStringLiteral("r"));
+        TPrintForm dialog(form.session(), {form.TransmitMemo, form.ReceiveMemo}, printer, QString(),
+                          prompts, &form);
         dialog.show();
         QCOMPARE(dialog.PagesLabel->text(), QStringLiteral("2 Pages"));
         QVERIFY(dialog.RxCheckBox->isEnabled());
@@ -465,7 +467,7 @@ private slots:
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         form.show();
-        form.DisplaySerialString(1, QStringLiteral("Line"));
+        form.session().Log(1, QStringLiteral("Line"));
         // What a machine without a printer gives: a PDF printer with no file.
         QPrinter& printer = form.shellFiles().printer();
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -598,8 +600,14 @@ private slots:
         QCOMPARE(browser->documentTitle(), QStringLiteral("Program Options"));
         form.UserButtonsItem->trigger();
         QCOMPARE(browser->documentTitle(), QStringLiteral("User Buttons"));
-        TPrintForm print(form, form.shellFiles().printer(), QString());
-        print.BitBtn3->click();
+        form.setDialogRunner([](QDialog& d) {
+            d.show();
+            if (auto* print = qobject_cast<TPrintForm*>(&d))
+                print->BitBtn3->click();
+            d.reject();
+            return int(QDialog::Rejected);
+        });
+        form.FilePrintItem->trigger();
         QCOMPARE(browser->documentTitle(), QStringLiteral("Printing the Log"));
     }
 };
