@@ -53,6 +53,8 @@ public:
     explicit TMainForm(const QStringList& arguments = {}, Prompter* prompter = nullptr,
                        QWidget* parent = nullptr);
     ~TMainForm() override;
+    // The program's title, as the window and the About box show it.
+    static QString Title();
 
     // --- Shell ---------------------------------------------------------
     void FormShow();
