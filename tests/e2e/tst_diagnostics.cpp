@@ -239,12 +239,9 @@ private slots:
     {
         SimProcess sim;
         QVERIFY2(sim.start({}, false, true), qPrintable(sim.errorString()));
-        StoreSettings({{S("ConnectionType"), S("0")}, {S("COMPort"), sim.ptyPath()}});
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
-        form.show();
-        form.ConnecttoPCIItem->trigger();
-        QVERIFY(form.state().connected);
+        QVERIFY(ConnectOverSerial(form, sim.ptyPath()));
         QVERIFY(prompts.messages().value(0).startsWith(S("PC Interface Details :\r  Location : ") +
                                                        sim.ptyPath() + S("\r")));
     }

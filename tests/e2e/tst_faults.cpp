@@ -182,12 +182,9 @@ private slots:
     {
         SimProcess sim;
         QVERIFY2(sim.start({}, false, true), qPrintable(sim.errorString()));
-        StoreSettings({{S("ConnectionType"), S("0")}, {S("COMPort"), sim.ptyPath()}});
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
-        form.show();
-        form.ConnecttoPCIItem->trigger();
-        QVERIFY(form.state().connected);
+        QVERIFY(ConnectOverSerial(form, sim.ptyPath()));
         const auto before = prompts.messages().size();
         sim.stop();
         QTRY_VERIFY_WITH_TIMEOUT(!form.state().connected, 10000);
@@ -199,11 +196,22 @@ private slots:
     }
 
     // While a command waits, the status bar says what runs and how far it
-    // is, the other waiting commands are off, and Cancel ends it cleanly.
+    // is, the other waiting commands are off, and Cancel or Esc ends it
+    // cleanly.
+    void cancelEndsTheRunningCommand_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Cancel button") << false;
+        QTest::newRow("Esc") << true;
+    }
+
     void cancelEndsTheRunningCommand()
     {
+        QFETCH(bool, escape);
         Bench bench;
         QVERIFY2(bench.start(), qPrintable(bench.sim.errorString()));
+        bench.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(bench.form.get()));
         QVERIFY(bench.sim.control(S("silent 05")));
         QVERIFY(bench.sim.control(S("silent 0A")));
         QString progress;
@@ -219,8 +227,12 @@ private slots:
                                          !bench.form->GetPCIDataItem->isEnabled() &&
                                          !bench.form->InstallationMMIItem->isEnabled();
                              cancelShown = bench.form->CancelCommandButton->isVisible();
-                             QTimer::singleShot(300, bench.form->CancelCommandButton,
-                                                &QPushButton::click);
+                             QTimer::singleShot(300, bench.form.get(), [&] {
+                                 if (escape)
+                                     QTest::keyClick(bench.form.get(), Qt::Key_Escape);
+                                 else
+                                     bench.form->CancelCommandButton->click();
+                             });
                          });
         QElapsedTimer clock;
         clock.start();

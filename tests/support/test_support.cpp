@@ -35,6 +35,15 @@ bool ConnectOverTcp(TMainForm& form, quint16 port)
     return form.state().connected;
 }
 
+bool ConnectOverSerial(TMainForm& form, const QString& port)
+{
+    StoreSettings({{QStringLiteral("ConnectionType"), QStringLiteral("0")},
+                   {QStringLiteral("COMPort"), port}});
+    form.show();
+    form.ConnecttoPCIItem->trigger();
+    return form.state().connected;
+}
+
 QStringList NonEmpty(const QStringList& lines)
 {
     QStringList out;

@@ -20,6 +20,8 @@ void StoreTcp(quint16 port, QMap<QString, QString> more = {});
 // Points a main window that has not been shown yet at 127.0.0.1:port,
 // shows it and connects; true when the interface answered.
 bool ConnectOverTcp(TMainForm& form, quint16 port);
+// The same over a serial port (a pseudo-terminal's path).
+bool ConnectOverSerial(TMainForm& form, const QString& port);
 // The lines without the empty ones (the second carriage return of each
 // command shows as an empty line on the wire).
 QStringList NonEmpty(const QStringList& lines);
