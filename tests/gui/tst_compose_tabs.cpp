@@ -728,8 +728,15 @@ private slots:
         random->setChecked(false);
         QVERIFY(Find<QWidget>(form, "RandomPanel")->isHidden());
         QVERIFY(timer->isActive());
-        run->setChecked(false);
+        // A lost link stops the generator, and a running toggle.
+        emit bench.session.linkLost(QStringLiteral("Link lost"));
         QVERIFY(!timer->isActive());
+        QVERIFY(!run->isChecked());
+        toggle->click();
+        QVERIFY(timer->isActive());
+        emit bench.session.linkLost(QStringLiteral("Link lost"));
+        QVERIFY(!timer->isActive());
+        QVERIFY(!toggle->isChecked());
     }
 
     void toggleTicksAlternateOnAndOff()
