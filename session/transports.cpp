@@ -35,8 +35,11 @@ SerialTransport::SerialTransport(QObject* parent) : Transport(parent)
     connect(&m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
         // Only a port that went away matters here: errors while opening are
         // reported by open(), and line-control requests that a device does
-        // not support (DTR on a pseudo-terminal) change nothing.
-        if (e == QSerialPort::ResourceError && m_port.isOpen())
+        // not support (DTR on a pseudo-terminal) change nothing. A device
+        // that hung up reads as an I/O error or, once the hang-up has gone
+        // through, as an end of file that QSerialPort calls a read error; it
+        // keeps signalling until the port is closed.
+        if ((e == QSerialPort::ResourceError || e == QSerialPort::ReadError) && m_port.isOpen())
             emit failed(static_cast<int>(e), m_port.errorString());
     });
 }
