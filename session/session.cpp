@@ -299,9 +299,8 @@ QString Session::connectionText() const
 {
     if (connected()) {
         const int v = m_state.firmwareVersion;
-        const QString firmware =
-            v > 0 ? QStringLiteral("PCI firmware %1.%2").arg(v >> 8).arg(v & 0xFF)
-                  : QStringLiteral("PCI firmware unknown");
+        const QString firmware = v > 0 ? QStringLiteral("PCI firmware ") + Latin1(VersionText(v))
+                                       : QStringLiteral("PCI firmware unknown");
         return QStringLiteral("Connected: %1, %2").arg(linkName(), firmware);
     }
     if (m_lostAt.isValid())

@@ -2,6 +2,8 @@
 
 #include "core/decode/hex.h"
 
+#include <cstdio>
+
 namespace tarvin {
 
 std::string HexChecksum(std::string_view text)
@@ -133,6 +135,13 @@ bool StringsMatch(std::string_view pattern, std::string_view text)
         if (pattern[i] != '?' && pattern[i] != text[i])
             return false;
     return true;
+}
+
+std::string VersionText(int version)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%X.%X", (version >> 8) & 0xFFFF, version & 0xFF);
+    return text;
 }
 
 int ExtractVersion(std::string_view text)

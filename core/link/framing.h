@@ -81,5 +81,7 @@ extern const ModeSequence kDefaultMode; // "~~~", "A3300051"
 bool StringsMatch(std::string_view pattern, std::string_view text);
 // "4.2" -> 0x402, "3.10" -> 0x310, "4" -> 0x400.
 int ExtractVersion(std::string_view text);
+// The text ExtractVersion reads back: 0x402 -> "4.2", 0x310 -> "3.10".
+std::string VersionText(int version);
 
 } // namespace tarvin

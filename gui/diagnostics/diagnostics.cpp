@@ -106,8 +106,7 @@ void Diagnostics::PCIDataButtonClick()
         text = PCIDetailsText(details, answered ? state.firmwareVersion : 0, location);
         if (!answered && state.firmwareVersion != 0)
             text += "\rThe PCI did not answer: the firmware version it last gave (" +
-                    std::to_string(state.firmwareVersion >> 8) + "." +
-                    std::to_string(state.firmwareVersion & 0xFF) + ") still applies.";
+                    VersionText(state.firmwareVersion) + ") still applies.";
     }
     showMessage(text);
 }
