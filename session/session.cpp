@@ -134,10 +134,15 @@ void Session::Log(int direction, const QString& text)
         m_settings.showTime ? TimeStampText().toLatin1().toStdString() : std::string();
     const std::string body = text.toLatin1().toStdString();
     emit logged(direction, Latin1(PaneLine(dir, body, m_settings.combineLists, stamp)));
-    if (m_commandLog) {
-        m_commandLog->write(QByteArray::fromStdString(CommandLogLine(dir, body, stamp)) + "\r\n");
-        m_commandLog->flush();
-    }
+    WriteCommandLog(QByteArray::fromStdString(CommandLogLine(dir, body, stamp)));
+}
+
+void Session::WriteCommandLog(const QByteArray& line)
+{
+    if (!m_commandLog)
+        return;
+    m_commandLog->write(line + "\r\n");
+    m_commandLog->flush();
 }
 
 void Session::Note(const QString& text)
@@ -145,10 +150,7 @@ void Session::Note(const QString& text)
     // An event of the link, neither sent nor received: no direction.
     const QString line = m_settings.showTime ? TimeStampText() + QStringLiteral("  ") + text : text;
     emit logged(0, line);
-    if (m_commandLog) {
-        m_commandLog->write(line.toLatin1() + "\r\n");
-        m_commandLog->flush();
-    }
+    WriteCommandLog(line.toLatin1());
 }
 
 void Session::ReceiveLine(const ReceivedLine& line)

@@ -154,6 +154,7 @@ signals:
 
 private:
     void ReceiveLine(const ReceivedLine& line);
+    void WriteCommandLog(const QByteArray& line);
     void LinkWentAway();
     QByteArray HeaderOrRefusal(const std::optional<std::string>& header);
 

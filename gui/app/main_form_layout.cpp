@@ -18,6 +18,7 @@
 #include "gui/compose/measurement_tab.h"
 #include "gui/compose/security_master_tab.h"
 #include "gui/compose/security_slave_tab.h"
+#include "gui/compose/tab_support.h"
 #include "gui/compose/telephony_master_tab.h"
 #include "gui/compose/telephony_slave_tab.h"
 #include "gui/compose/time_tab.h"
@@ -67,11 +68,7 @@ namespace {
 
 constexpr int kPaneLines = 200;
 
-template <typename T> T* Named(T* object, const char* name)
-{
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
+using tabs::Named;
 
 // Enter in the send line sends it, as the button does.
 class EnterFilter : public QObject

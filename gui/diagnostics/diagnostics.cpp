@@ -34,6 +34,15 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
+// A unit list, then a paragraph on what it lacks.
+std::string UnitListText(const UnitTypeTable& values, const std::string& missing, bool hexNumbers)
+{
+    std::string text = UnitTypeListText(values, hexNumbers);
+    if (!missing.empty())
+        text += (text.empty() ? "" : "\r") + missing;
+    return text;
+}
+
 } // namespace
 
 Diagnostics::Diagnostics(Session& session, Prompter& prompter, QWidget* window)
@@ -255,10 +264,7 @@ void Diagnostics::IdentifyAllItemClick()
     std::string missing;
     if (!GetAllUnitTypes(&missing))
         return;
-    std::string text = UnitTypeListText(m_unitTypes, m_session.hexNumbers());
-    if (!missing.empty())
-        text += (text.empty() ? "" : "\r") + missing;
-    showMessage(text);
+    showMessage(UnitListText(m_unitTypes, missing, m_session.hexNumbers()));
 }
 
 void Diagnostics::GetUnitVoltagesItemClick()
@@ -273,9 +279,7 @@ void Diagnostics::GetUnitVoltagesItemClick()
         std::string missing;
         if (!listUnits(command, true, voltages, missing))
             return;
-        text = UnitTypeListText(voltages, m_session.hexNumbers());
-        if (!missing.empty())
-            text += (text.empty() ? "" : "\r") + missing;
+        text = UnitListText(voltages, missing, m_session.hexNumbers());
     }
     showMessage(text);
 }
