@@ -3,6 +3,7 @@
 #include "core/decode/hex.h"
 #include "core/link/framing.h"
 #include "core/link/log_text.h"
+#include "session/settings_store.h"
 #include "session/transports.h"
 
 #include <QCoreApplication>
@@ -145,6 +146,23 @@ void Session::WriteCommandLog(const QByteArray& line)
     m_commandLog->flush();
 }
 
+void Session::setSettings(const Settings& chosen)
+{
+    m_settings = chosen;
+    setDecodeOptions(m_settings.decodeOptions());
+}
+
+void Session::readSettings()
+{
+    ReadSettingsStore(m_settings);
+    setDecodeOptions(m_settings.decodeOptions());
+}
+
+void Session::writeSettings() const
+{
+    WriteSettingsStore(m_settings);
+}
+
 void Session::Note(const QString& text)
 {
     // An event of the link, neither sent nor received: no direction.
@@ -160,6 +178,13 @@ void Session::ReceiveLine(const ReceivedLine& line)
             m_decoder.DecodeMessage(line.part, m_decodeOptions, decodeContext());
         if (!description.empty())
             Log(2, Latin1(description));
+    }
+    if (m_state.allMonitor)
+        CountAnalyserMessage(m_statistics, line.part);
+    if (m_state.mmiMode != 0) {
+        // The program state owns the mode; follow it whoever set it.
+        m_mmi.setMode(m_state.mmiMode);
+        m_mmi.CollectMMIReply(line.part);
     }
     emit received(line);
 }

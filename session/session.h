@@ -5,6 +5,8 @@
 // runs through. The workbench window and tarvin-monitor both stand on it.
 
 #include "core/decode/decode.h"
+#include "core/diagnostics/mmi_results.h"
+#include "core/diagnostics/traffic_analyser.h"
 #include "core/files/settings.h"
 #include "core/link/program_state.h"
 #include "session/link_session.h"
@@ -35,6 +37,16 @@ public:
     const Settings& settings() const { return m_settings; }
     LinkSession& link() { return m_link; }
     Decoder& decoder() { return m_decoder; }
+    // Options chosen by the user; the decode options follow them.
+    void setSettings(const Settings& chosen);
+    // The settings kept between runs, read at start and written at exit.
+    void readSettings();
+    void writeSettings() const;
+    // What the received lines feed: the analyser's count (while all traffic
+    // is monitored) and the MMI collector (while an MMI is awaited).
+    TrafficStatistics& statistics() { return m_statistics; }
+    MMIResults& mmi() { return m_mmi; }
+    const MMIResults& mmi() const { return m_mmi; }
 
     // --- Numbers and decoding ----------------------------------------------
     bool hexNumbers() const { return m_hexNumbers; }
@@ -139,7 +151,8 @@ public:
 signals:
     // A line for the log panes, as it is shown (direction 0: a note).
     void logged(int direction, const QString& line);
-    // Every completed received line, after the log and before reply waits.
+    // Every completed received line, after the log, the analyser's count and
+    // the MMI collector, and before reply waits.
     void received(const tarvin::ReceivedLine& line);
     // The connection came, went, or changed what it knows.
     void connectionChanged();
@@ -162,6 +175,8 @@ private:
     Settings m_settings;
     LinkSession m_link;
     Decoder m_decoder;
+    TrafficStatistics m_statistics;
+    MMIResults m_mmi;
     int m_decodeOptions = 8;
     bool m_hexNumbers = true;
     bool m_remote = false;

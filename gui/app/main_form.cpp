@@ -23,7 +23,6 @@
 #include "gui/diagnostics/interface_tools.h"
 #include "session/link_session.h"
 #include "session/session.h"
-#include "session/settings_store.h"
 
 #include <QAction>
 #include <QApplication>
@@ -130,14 +129,6 @@ TMainForm::TMainForm(const QStringList& arguments, Prompter* prompter, QWidget* 
     m_interfaceTools = new InterfaceTools(*m_session, *m_diagnostics, *m_prompter, this,
                                           [this](QDialog& dialog) { return runDialog(dialog); });
     WireInterfaceTools();
-    // After the log: the analyser's count and the MMI collector; reply waits
-    // see the line last.
-    connect(m_session, &Session::received, this, [this](const ReceivedLine& line) {
-        if (state().allMonitor)
-            m_interfaceTools->CountAnalyserMessage(line.part);
-        if (state().mmiMode != 0)
-            m_diagnostics->CollectMMIReply(line.part);
-    });
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -155,7 +146,16 @@ TMainForm::~TMainForm()
 
 void TMainForm::ProgramOptions1Click()
 {
-    runDialog(*m_optionsForm);
+    if (runDialog(*m_optionsForm) != QDialog::Accepted)
+        return;
+    const Settings& chosen = m_optionsForm->chosen();
+    const bool listsChanged = chosen.combineLists != settings().combineLists;
+    m_session->setSettings(chosen);
+    // The panes are laid out again and emptied: their lines no longer fit.
+    if (listsChanged) {
+        SetLists();
+        ClearSpeedButtonClick();
+    }
 }
 
 int TMainForm::runDialog(QDialog& dialog)
@@ -226,14 +226,13 @@ void TMainForm::resizeEvent(QResizeEvent* event)
 
 void TMainForm::FormShow()
 {
-    ReadSettingsStore(settings());
+    m_session->readSettings();
     // The check marks carry these switches; setting them runs their handlers.
     HexadecimalNumbersItem->setChecked(settings().hexNumbers);
     ShowTimeItem->setChecked(settings().showTime);
     UseAcknowledgementCharactersItem->setChecked(settings().ackChar);
     link().setUseAcknowledgement(settings().ackChar);
     SetLists();
-    SetDecodeOptions();
     if (!m_arguments.isEmpty() && m_arguments.first() == QLatin1String("/enabledebug"))
         EnableDebugItemClick();
 }
@@ -245,7 +244,7 @@ void TMainForm::FormDestroy()
     settings().hexNumbers = HexadecimalNumbersItem->isChecked();
     settings().showTime = ShowTimeItem->isChecked();
     settings().ackChar = UseAcknowledgementCharactersItem->isChecked();
-    WriteSettingsStore(settings());
+    m_session->writeSettings();
     m_session->Disconnect();
     m_session->closeCommandLog();
 }
@@ -267,11 +266,6 @@ void TMainForm::SetLists()
         const int receiveWidth = width() * 2 / 3;
         Splitter1->setSizes({std::max(1, Splitter1->width() - receiveWidth - 3), receiveWidth});
     }
-}
-
-void TMainForm::SetDecodeOptions()
-{
-    m_session->setDecodeOptions(settings().decodeOptions());
 }
 
 ProgramState& TMainForm::state()

@@ -59,7 +59,6 @@ public:
     // --- Shell ---------------------------------------------------------
     void FormShow();
     void SetLists();
-    void SetDecodeOptions();
     void EnableItems();
     void EnableDebugItemClick();
     void ClearSpeedButtonClick();

@@ -26,7 +26,6 @@
 #include "gui/diagnostics/interface_tools.h"
 #include "session/link_session.h"
 #include "session/session.h"
-#include "session/settings_store.h"
 
 #include <QAction>
 #include <QApplication>

@@ -26,7 +26,6 @@
 #include "gui/diagnostics/interface_tools.h"
 #include "session/link_session.h"
 #include "session/session.h"
-#include "session/settings_store.h"
 
 #include <QAction>
 #include <QApplication>
@@ -99,10 +98,6 @@ void TMainForm::ConnectShell()
     connect(buttons, &UserButtonSlots::helpRequested, this, &TMainForm::ShowHelp);
 
     connect(m_optionsForm, &TOptionsForm::helpRequested, this, &TMainForm::ShowHelp);
-    connect(m_optionsForm, &TOptionsForm::listsChanged, this, [this] {
-        SetLists();
-        ClearSpeedButtonClick();
-    });
 
     ShellFiles* files = m_shellFiles;
     connect(files, &ShellFiles::helpRequested, this, &TMainForm::ShowHelp);

@@ -240,25 +240,22 @@ void TOptionsForm::OKBitBtnClick()
         m_prompter.message(this, Prompter::Icon::Warning, refusal);
         return;
     }
-    Settings& s = m_session.settings();
+    // The connection stays as it is while the link is open.
+    Settings& s = m_chosen;
+    s = m_session.settings();
     if (!m_session.link().CommsOpen()) {
         s.comPort = Bytes(ComComboBox1->currentText().trimmed());
         s.connectionType = SerialRadioButton->isChecked() ? 0 : 1;
         s.ipAddress = Bytes(IPAddressEdit->text().trimmed());
         s.port = PortSpinEdit->value();
     }
-    const bool combined = CombinedListsRadioButton->isChecked();
-    if (combined != s.combineLists) {
-        s.combineLists = combined;
-        emit listsChanged();
-    }
+    s.combineLists = CombinedListsRadioButton->isChecked();
     s.showUnit = ShowUnitCheckBox->isChecked();
     s.showNetwork = ShowNetworkCheckBox->isChecked();
     s.showApplication = ShowApplicationCheckBox->isChecked();
     s.showMessage = ShowMessageCheckBox->isChecked();
     s.showDate = ShowDateCheckBox->isChecked();
     s.timeDP = TimeDecimalPlacesSpinEdit->value();
-    m_session.setDecodeOptions(s.decodeOptions());
     accept();
 }
 

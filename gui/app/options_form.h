@@ -1,6 +1,9 @@
 #pragma once
 // "Program Options": connection, decode options and time stamps. Created
-// once and reused; every showing reloads it from the live settings.
+// once and reused; every showing reloads it from the live settings, and OK
+// leaves the options chosen in chosen() for the caller to apply.
+
+#include "core/files/settings.h"
 
 #include <QDialog>
 
@@ -33,6 +36,8 @@ public:
     void OKBitBtnClick();
     void HelpBitBtnClick();
     void SerialSetupButtonClick();
+    // The settings as shown with the dialog's choices in them; valid after OK.
+    const Settings& chosen() const { return m_chosen; }
 
     QGroupBox* ConnectionGroupBox = nullptr;
     QRadioButton* SerialRadioButton = nullptr;
@@ -60,9 +65,6 @@ public:
 
 signals:
     void helpRequested(int context);
-    // OK switched between separate and combined lists: the panes are laid
-    // out again and emptied, as their lines no longer fit the choice.
-    void listsChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -76,6 +78,7 @@ private:
     Session& m_session;
     Prompter& m_prompter;
     std::function<int(QDialog&)> m_runDialog;
+    Settings m_chosen;
 };
 
 } // namespace tarvin

@@ -223,7 +223,7 @@ bool Diagnostics::listUnits(Session::Command& command, bool voltage, UnitTypeTab
         return false;
     // Reports that straggle in during the questions below must not change
     // which addresses are asked.
-    const auto states = m_mmi.table();
+    const auto states = m_session.mmi().table();
     std::vector<int> present;
     for (int unit = 0; unit < MMIResults::kSize; ++unit)
         if (states[static_cast<std::size_t>(unit)] != 0)
@@ -327,14 +327,7 @@ void Diagnostics::GetEEPROMDataItemClick()
 void Diagnostics::setMMIMode(int mode)
 {
     m_session.state().mmiMode = mode;
-    m_mmi.setMode(mode);
-}
-
-void Diagnostics::CollectMMIReply(const std::string& part)
-{
-    // The program state owns the mode; follow it whoever set it.
-    m_mmi.setMode(m_session.state().mmiMode);
-    m_mmi.CollectMMIReply(part);
+    m_session.mmi().setMode(mode);
 }
 
 void Diagnostics::waitForLastIndex(int index, const QElapsedTimer& since)
@@ -342,14 +335,14 @@ void Diagnostics::waitForLastIndex(int index, const QElapsedTimer& since)
     // The receive path pokes the waiter after every line it has collected,
     // so the wait ends on the report that fills `index`.
     const int left = kMMIWaitMs - static_cast<int>(since.elapsed());
-    m_session.link().waitFor([this, index] { return m_mmi.lastIndex() == index; },
+    m_session.link().waitFor([this, index] { return m_session.mmi().lastIndex() == index; },
                              std::max(0, left));
 }
 
 void Diagnostics::initiateMMI(const QByteArray& command, int mode)
 {
     WaitCursor wait;
-    m_mmi.ClearMMIResults();
+    m_session.mmi().ClearMMIResults();
     setMMIMode(mode);
     QElapsedTimer since;
     since.start();
@@ -398,7 +391,7 @@ QString Diagnostics::mmiNote(const Session::Command& command) const
     if (command.interrupted())
         return m_session.link().lost() ? QStringLiteral("Incomplete: the link was lost.")
                                        : QStringLiteral("Incomplete: the command was cancelled.");
-    if (m_mmi.mode() != kMMINone && m_mmi.reports() == 0)
+    if (m_session.mmi().mode() != kMMINone && m_session.mmi().reports() == 0)
         return QStringLiteral("No unit answered: no status report came.");
     return {};
 }
@@ -439,7 +432,7 @@ void Diagnostics::LevelMMIButtonClick()
     const auto& [application, header] = *inquiry;
     {
         WaitCursor wait;
-        m_mmi.ClearMMIResults();
+        m_session.mmi().ClearMMIResults();
         setMMIMode(kMMILevel);
         for (int block = 1; block <= 8 && !command.interrupted(); ++block) {
             command.progress(block, 8);
@@ -458,8 +451,9 @@ void Diagnostics::showResults(const QString& note)
     // does not block on it, so the waits above have all ended by now.
     if (m_results)
         m_results->close();
-    const MMIResultsLayout layout = LayoutMMIResults(m_session.state().mmiMode, m_mmi.table(),
-                                                     m_unitData.bytes(), m_session.hexNumbers());
+    const MMIResultsLayout layout =
+        LayoutMMIResults(m_session.state().mmiMode, m_session.mmi().table(), m_unitData.bytes(),
+                         m_session.hexNumbers());
     auto* window = new TMMIResultsForm(layout, m_window);
     window->setNote(note);
     window->setAttribute(Qt::WA_DeleteOnClose);

@@ -59,11 +59,8 @@ public:
     // when the report for address 255 comes; false when it could not run.
     bool InitiateMMI(const QByteArray& command, int mode);
 
-    // Every completed line while an MMI is running.
-    void CollectMMIReply(const std::string& part);
-
     const UnitTypeTable& unitTypeTable() const { return m_unitTypes; }
-    const MMIResults& mmiResults() const { return m_mmi; }
+    const MMIResults& mmiResults() const { return m_session.mmi(); }
     const UnitDataImage& unitDataImage() const { return m_unitData; }
     // The open results window, if any.
     TMMIResultsForm* resultsForm() const { return m_results.data(); }
@@ -100,7 +97,6 @@ private:
     Prompter& m_prompter;
     QWidget* m_window;
     std::function<int()> m_selectedApplication;
-    MMIResults m_mmi;
     UnitTypeTable m_unitTypes;
     UnitDataImage m_unitData;
     QPointer<TMMIResultsForm> m_results;

@@ -85,12 +85,17 @@ void InterfaceTools::AnalyserItemClick()
     StartMonitoring();
     emit clearLogRequested();
     {
-        TAnalyserForm analyser(m_session, m_prompter, m_statistics, m_unitTypes, m_clock, m_window);
+        TAnalyserForm analyser(m_session, m_prompter, statistics(), m_unitTypes, m_clock, m_window);
         connect(&analyser, &TAnalyserForm::helpRequested, this, &InterfaceTools::helpRequested);
         m_runDialog(analyser);
     }
     m_session.SetDefaultMode(); // also ends the all-monitor flag
     emit clearLogRequested();
+}
+
+TrafficStatistics& InterfaceTools::statistics()
+{
+    return m_session.statistics();
 }
 
 void InterfaceTools::StartMonitoring()
@@ -99,12 +104,7 @@ void InterfaceTools::StartMonitoring()
     if (!command.empty())
         m_session.SendTarvinCommand(Bytes(command));
     m_session.state().allMonitor = true;
-    m_statistics.startTime = static_cast<double>(m_clock().toMSecsSinceEpoch()) / 1000.0;
-}
-
-void InterfaceTools::CountAnalyserMessage(const std::string& part)
-{
-    tarvin::CountAnalyserMessage(m_statistics, part);
+    statistics().startTime = static_cast<double>(m_clock().toMSecsSinceEpoch()) / 1000.0;
 }
 
 // ---------------------------------------------------------------------------
@@ -265,13 +265,15 @@ void InterfaceTools::SetUnitTypeItemClick()
                            QStringLiteral("Can not set Unit Type on this unit"));
         return;
     }
-    TUnitTypeForm dialog(m_window);
-    dialog.setHelp([this] { emit helpRequested(5); });
-    if (m_runDialog(dialog) != QDialog::Accepted)
-        return;
-    const std::string newName =
-        NewUnitTypeName(dialog.UnitTypeEdit->text().toLatin1().toStdString());
-    const bool multiple = dialog.MultipleUnitsCheckBox->isChecked();
+    UnitTypeChoice choice;
+    {
+        TUnitTypeForm dialog(m_window);
+        dialog.setHelp([this] { emit helpRequested(5); });
+        if (m_runDialog(dialog) != QDialog::Accepted)
+            return;
+        choice = dialog.choice();
+    }
+    const std::string newName = NewUnitTypeName(choice.text);
 
     ProgramState& state = m_session.state();
     for (;;) {
@@ -288,7 +290,7 @@ void InterfaceTools::SetUnitTypeItemClick()
         if (!UnitTypeWritten(ReadUnitType(), newName))
             m_prompter.message(m_window, Prompter::Icon::Warning,
                                QStringLiteral("Set Unit Type failed"));
-        if (!multiple)
+        if (!choice.multipleUnits)
             break;
         const auto answer = m_prompter.ask(m_window, Prompter::Icon::Question,
                                            QStringLiteral("Program another unit ?"),
@@ -297,7 +299,7 @@ void InterfaceTools::SetUnitTypeItemClick()
             break;
     }
 
-    if (dialog.UpdateINICheckBox->isChecked())
+    if (choice.updateIni)
         UpdateIniFile(newName);
 }
 

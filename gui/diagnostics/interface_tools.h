@@ -35,10 +35,8 @@ public:
     void AnalyserItemClick();
     // Asks the PCI for all traffic (when its firmware can) and starts the clock.
     void StartMonitoring();
-    // One completed received line (the text before its first "<"), while the
-    // all-monitor flag is set.
-    void CountAnalyserMessage(const std::string& part);
-    TrafficStatistics& statistics() { return m_statistics; }
+    // The session counts every received line while all traffic is monitored.
+    TrafficStatistics& statistics();
 
     // Runs "Identify All Units" and returns the unit type table (by default
     // the diagnostics' own; tests may replace it).
@@ -75,7 +73,6 @@ private:
     Prompter& m_prompter;
     QWidget* m_window;
     std::function<int(QDialog&)> m_runDialog;
-    TrafficStatistics m_statistics;
     UnitTypeTable m_unitTypes;
     std::function<UnitTypeTable()> m_unitTypeSource;
     std::function<QDateTime()> m_clock;

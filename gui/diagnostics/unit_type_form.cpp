@@ -80,6 +80,12 @@ void TUnitTypeForm::OKBitBtnClick()
     accept();
 }
 
+UnitTypeChoice TUnitTypeForm::choice() const
+{
+    return {UnitTypeEdit->text().toLatin1().toStdString(), MultipleUnitsCheckBox->isChecked(),
+            UpdateINICheckBox->isChecked()};
+}
+
 void TUnitTypeForm::UnitTypeEditChange()
 {
     UnitTypeLabel->setText(QLatin1String(kUnitTypePrefix) + UnitTypeEdit->text());

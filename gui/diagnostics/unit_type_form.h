@@ -4,6 +4,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <string>
 
 class QCheckBox;
 class QLabel;
@@ -12,11 +13,21 @@ class QPushButton;
 
 namespace tarvin {
 
+// What the dialog closed with.
+struct UnitTypeChoice
+{
+    std::string text; // the four characters after the prefix, blank padded
+    bool multipleUnits = false;
+    bool updateIni = false;
+};
+
 class TUnitTypeForm : public QDialog
 {
     Q_OBJECT
 public:
     explicit TUnitTypeForm(QWidget* parent = nullptr);
+    // Valid after OK.
+    UnitTypeChoice choice() const;
 
     // Pads the text with blanks to four characters and closes with OK.
     void OKBitBtnClick();

@@ -1,4 +1,4 @@
-// The traffic analyser window on a real main window (offscreen): lines from
+// The traffic analyser window on the session (offscreen): lines from
 // the receive path counted into the grids, the chart's histories and axis,
 // the report page and picture, and a report that cannot be written.
 #include <QtTest>
@@ -6,6 +6,7 @@
 #include "core/decode/applications.h"
 #include "gui/app/main_form.h"
 #include "gui/diagnostics/analyser_form.h"
+#include "gui/diagnostics/diagnostics.h"
 #include "gui/diagnostics/interface_tools.h"
 #include "scripted_prompter.h"
 #include "session/link_session.h"
@@ -31,22 +32,25 @@ using namespace tarvin;
 
 namespace {
 
-// The main window with the tools wired as the program wires them, a clock
-// the test moves, and received lines fed through the real receive path.
+// The session and the interface tools without a window, a clock the test
+// moves, and received lines fed through the real receive path.
 struct Bench
 {
     ScriptedPrompter prompts;
-    TMainForm form{{}, &prompts};
-    InterfaceTools& tools = form.interfaceTools();
+    Session session;
+    QWidget window;
+    Diagnostics diagnostics{session, prompts, &window};
+    InterfaceTools tools{session, diagnostics, prompts, &window,
+                         [](QDialog& dialog) { return dialog.exec(); }};
     QDateTime clock = QDateTime(QDate(2024, 3, 1), QTime(10, 0, 0));
     UnitTypeTable unitTypes{};
 
     Bench()
     {
-        form.HexadecimalNumbersItem->setChecked(false);
+        session.setHexNumbers(false);
         tools.setClock([this] { return clock; });
     }
-    void receive(const QByteArray& lines) { form.link().ProcessReceivedText(lines); }
+    void receive(const QByteArray& lines) { session.link().ProcessReceivedText(lines); }
     void tick(TAnalyserForm& analyser, int seconds = 1)
     {
         for (int i = 0; i < seconds; ++i) {
@@ -112,7 +116,7 @@ private slots:
         b.unitTypes[5] = "DIMMER";
         b.unitTypes[0x0A] = "RELAY";
         b.tools.StartMonitoring();
-        TAnalyserForm analyser(b.form.session(), b.prompts, b.tools.statistics(), b.unitTypes,
+        TAnalyserForm analyser(b.session, b.prompts, b.tools.statistics(), b.unitTypes,
                                [&b] { return b.clock; });
         QCOMPARE(analyser.windowTitle(), QStringLiteral("Traffic Analyser"));
         QVERIFY(analyser.Timer1->isActive());
@@ -123,11 +127,12 @@ private slots:
         QCOMPARE(analyser.TypeStringGrid->rowCount(), 1);
         QCOMPARE(Row(analyser.TypeStringGrid, 0), QStringList(4, QString()));
 
+        QSignalSpy logged(&b.session, &Session::logged);
         b.receive(kBurst);
         QCOMPARE(b.tools.statistics().messagesThisTick, 7);
         QCOMPARE(b.tools.statistics().errorsThisTick, 3);
         // Counted, not described in the log.
-        QVERIFY(b.form.TransmitMemo->toPlainText().isEmpty());
+        QCOMPARE(logged.count(), 0);
         b.tick(analyser);
 
         QCOMPARE(Row(analyser.SummaryStringGrid, 0),
@@ -167,7 +172,7 @@ private slots:
         QCOMPARE(analyser.ElapsedTimeLabel->text(), QStringLiteral("Elapsed Time = 0:00:01"));
 
         // Hexadecimal numbers follow the option.
-        b.form.HexadecimalNumbersItem->setChecked(true);
+        b.session.setHexNumbers(true);
         b.tick(analyser);
         QCOMPARE(Cell(analyser.MessageSourceStringGrid, 1, 0), QStringLiteral("0A"));
         QCOMPARE(Cell(analyser.MMIStringGrid, 0, 3), QStringLiteral("20"));
@@ -185,7 +190,7 @@ private slots:
     {
         Bench b;
         b.tools.StartMonitoring();
-        TAnalyserForm analyser(b.form.session(), b.prompts, b.tools.statistics(), b.unitTypes,
+        TAnalyserForm analyser(b.session, b.prompts, b.tools.statistics(), b.unitTypes,
                                [&b] { return b.clock; });
         QChart* chart = analyser.chart();
         QCOMPARE(chart->series().size(), 2);
@@ -249,7 +254,7 @@ private slots:
         qputenv("TARVIN_DATA_DIR", data.path().toLocal8Bit());
         Bench b;
         b.tools.StartMonitoring();
-        TAnalyserForm analyser(b.form.session(), b.prompts, b.tools.statistics(), b.unitTypes,
+        TAnalyserForm analyser(b.session, b.prompts, b.tools.statistics(), b.unitTypes,
                                [&b] { return b.clock; });
         analyser.show();
         b.receive(kBurst);
@@ -307,7 +312,7 @@ private slots:
         qputenv("TARVIN_DATA_DIR", data.filePath(QStringLiteral("file/reports")).toLocal8Bit());
         Bench b;
         b.tools.StartMonitoring();
-        TAnalyserForm analyser(b.form.session(), b.prompts, b.tools.statistics(), b.unitTypes,
+        TAnalyserForm analyser(b.session, b.prompts, b.tools.statistics(), b.unitTypes,
                                [&b] { return b.clock; });
         analyser.show();
         QVERIFY(!analyser.ReportButtonClick());
@@ -324,9 +329,25 @@ private slots:
         QCOMPARE(Cell(analyser.SummaryStringGrid, 1, 1), QStringLiteral("7"));
     }
 
+    // The menu item in the window: the unit types first, the log cleared
+    // around the analyser, monitoring for as long as it is open.
     void analyserItemRunsItsSequence()
     {
-        Bench b;
+        struct
+        {
+            ScriptedPrompter prompts;
+            TMainForm form{{}, &prompts};
+            InterfaceTools& tools = form.interfaceTools();
+            QDateTime clock = QDateTime(QDate(2024, 3, 1), QTime(10, 0, 0));
+            void receive(const QByteArray& lines) { form.link().ProcessReceivedText(lines); }
+            void tick(TAnalyserForm& analyser)
+            {
+                clock = clock.addSecs(1);
+                emit analyser.Timer1->timeout({});
+            }
+        } b;
+        b.form.HexadecimalNumbersItem->setChecked(false);
+        b.tools.setClock([&b] { return b.clock; });
         int unitTypeRuns = 0;
         b.tools.setUnitTypeSource([&] {
             ++unitTypeRuns;

@@ -46,9 +46,10 @@ private slots:
         QCOMPARE(form.TransmitMemo->toPlainText(), QStringLiteral("Rx : GA 5 On\nRx : OK"));
 
         // The decode options apply from the next line on.
-        form.settings().showUnit = true;
-        form.settings().showApplication = true;
-        form.SetDecodeOptions();
+        Settings chosen = form.settings();
+        chosen.showUnit = true;
+        chosen.showApplication = true;
+        form.session().setSettings(chosen);
         form.HexadecimalNumbersItem->trigger();
         form.ClearSpeedButtonClick();
         form.link().ProcessReceivedText("05013800790544\r\n");

@@ -4,11 +4,11 @@
 
 #include "core/diagnostics/mmi_layout.h"
 #include "core/diagnostics/mmi_results.h"
-#include "gui/app/main_form.h"
 #include "gui/diagnostics/diagnostics.h"
 #include "gui/diagnostics/mmi_results_form.h"
 #include "scripted_prompter.h"
 #include "session/link_session.h"
+#include "session/session.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -308,19 +308,21 @@ private slots:
     void collectionThroughTheReceivePath()
     {
         ScriptedPrompter prompts;
-        TMainForm form({}, &prompts);
-        Diagnostics& diag = form.diagnostics();
-        LinkSession& link = form.link();
+        // The session and the diagnostics alone: no window.
+        Session session;
+        QWidget window;
+        Diagnostics diag(session, prompts, &window);
+        LinkSession& link = session.link();
 
         // Mode 0: nothing is collected.
-        form.state().mmiMode = 0;
+        session.state().mmiMode = 0;
         link.ProcessReceivedText(StandardReport(0, 22, 1));
         QCOMPARE(diag.mmiResults().at(0), 0);
 
         // Not connected, so the request itself goes nowhere; the reports are
         // fed during the wait, and the one that reaches 255 ends it.
         bool nestedRan = true;
-        QTimer::singleShot(50, &form, [&] {
+        QTimer::singleShot(50, &window, [&] {
             // A second MMI during the wait is refused and leaves this one be.
             nestedRan = diag.InitiateMMI("\\05FF007AFF00", 2);
             link.ProcessReceivedText(StandardReport(0, 22, 1) + StandardReport(88, 22, 2));
@@ -328,7 +330,7 @@ private slots:
         });
         QVERIFY(diag.InitiateMMI("\\05FF007AFF00", 1));
         QVERIFY(!nestedRan);
-        QCOMPARE(form.state().mmiMode, 1);
+        QCOMPARE(session.state().mmiMode, 1);
         QCOMPARE(diag.mmiResults().lastIndex(), 255);
         QCOMPARE(diag.mmiResults().at(87), 1);
         QCOMPARE(diag.mmiResults().at(88), 2);

@@ -3,11 +3,12 @@
 // program's state, and the unit type edit's key filter.
 #include <QtTest>
 
-#include "gui/app/main_form.h"
+#include "gui/diagnostics/diagnostics.h"
 #include "gui/diagnostics/interface_tools.h"
 #include "gui/diagnostics/mode_form.h"
 #include "gui/diagnostics/unit_type_form.h"
 #include "scripted_prompter.h"
+#include "session/session.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -18,6 +19,23 @@
 #include <QTemporaryDir>
 
 using namespace tarvin;
+
+namespace {
+
+// The session and the interface tools without a window; `run` shows the
+// dialogs.
+struct Tools
+{
+    ScriptedPrompter prompts;
+    Session session;
+    QWidget window;
+    Diagnostics diagnostics{session, prompts, &window};
+    std::function<int(QDialog&)> run = [](QDialog&) { return int(QDialog::Rejected); };
+    InterfaceTools tools{session, diagnostics, prompts, &window,
+                         [this](QDialog& dialog) { return run(dialog); }};
+};
+
+} // namespace
 
 class TestModeForm : public QObject
 {
@@ -96,18 +114,16 @@ private slots:
 
     void setModeStoresTheNewOptions()
     {
-        ScriptedPrompter prompts;
-        TMainForm form({}, &prompts);
-        form.state().connected = true; // enables the button; sends still go nowhere
-        form.state().firmwareVersion = 0x402;
-        form.EnableItems();
-        form.state().interfaceOptions = 0x51;
-        form.state().pciOptionByte = 0x0E;
-        form.state().allMonitor = true;
+        Tools t;
+        ProgramState& state = t.session.state();
+        state.firmwareVersion = 0x402; // no link: sends go nowhere
+        state.interfaceOptions = 0x51;
+        state.pciOptionByte = 0x0E;
+        state.allMonitor = true;
 
         // Cancel changes nothing.
         int shown = 0;
-        form.setDialogRunner([&](QDialog& dialog) {
+        t.run = [&](QDialog& dialog) {
             ++shown;
             auto* mode = qobject_cast<TModeForm*>(&dialog);
             if (!mode)
@@ -115,16 +131,16 @@ private slots:
             mode->ChecksumCheckBox->setChecked(true);
             mode->CancelBitBtn->click();
             return dialog.result();
-        });
-        form.ModeButton->click();
+        };
+        t.tools.ModeButtonClick();
         QCOMPARE(shown, 1);
-        QCOMPARE(form.state().interfaceOptions, 0x51);
-        QCOMPARE(form.state().pciOptionByte, 0x0E);
-        QVERIFY(form.state().allMonitor);
+        QCOMPARE(state.interfaceOptions, 0x51);
+        QCOMPARE(state.pciOptionByte, 0x0E);
+        QVERIFY(state.allMonitor);
 
-        // OK stores both bytes and ends monitoring; the menu item does the same.
+        // OK stores both bytes and ends monitoring.
         bool filled = false;
-        form.setDialogRunner([&](QDialog& dialog) {
+        t.run = [&](QDialog& dialog) {
             auto* mode = qobject_cast<TModeForm*>(&dialog);
             if (!mode)
                 return int(QDialog::Rejected);
@@ -133,36 +149,34 @@ private slots:
             mode->PCNCheckBox->setChecked(true);
             mode->OKBitBtn->click();
             return dialog.result();
-        });
-        form.SetMode1->trigger();
+        };
+        t.tools.ModeButtonClick();
         QVERIFY(filled);
-        QCOMPARE(form.state().interfaceOptions, 0x11);
-        QCOMPARE(form.state().pciOptionByte, 0x0F);
-        QVERIFY(!form.state().allMonitor);
+        QCOMPARE(state.interfaceOptions, 0x11);
+        QCOMPARE(state.pciOptionByte, 0x0F);
+        QVERIFY(!state.allMonitor);
 
         // In debug mode a checked "All Monitor (Tavro)" starts monitoring.
-        form.state().debugMode = true;
-        form.setDialogRunner([&](QDialog& dialog) {
+        state.debugMode = true;
+        t.run = [&](QDialog& dialog) {
             auto* mode = qobject_cast<TModeForm*>(&dialog);
             if (!mode)
                 return int(QDialog::Rejected);
             mode->AllMonitorCheckBox->setChecked(true);
             mode->OKBitBtn->click();
             return dialog.result();
-        });
-        form.ModeButton->click();
-        QVERIFY(form.state().allMonitor);
+        };
+        t.tools.ModeButtonClick();
+        QVERIFY(state.allMonitor);
     }
 
     void otherPCICancelledAtTheAddress()
     {
-        ScriptedPrompter prompts;
-        TMainForm form({}, &prompts);
-        form.SetModeofOtherPCIItem->setEnabled(true);
-        form.SetModeofOtherPCIItem->trigger();
-        QCOMPARE(prompts.asked.size(), 1);
-        QCOMPARE(prompts.asked[0].kind, QStringLiteral("input"));
-        QCOMPARE(prompts.asked[0].text, QStringLiteral("Enter PCI Unit Address (hex) :"));
+        Tools t;
+        t.tools.SetModeofOtherPCIItemClick();
+        QCOMPARE(t.prompts.asked.size(), 1);
+        QCOMPARE(t.prompts.asked[0].kind, QStringLiteral("input"));
+        QCOMPARE(t.prompts.asked[0].text, QStringLiteral("Enter PCI Unit Address (hex) :"));
     }
 
     void unitTypeEditTakesLettersAndDigits()

@@ -1,5 +1,6 @@
-// "Program Options": loading from the live settings on every showing, OK
-// and Cancel, the lock while a link is open, and the serial setup.
+// "Program Options" on the session: loading from the live settings on every
+// showing, what OK chooses and Cancel leaves, the lock while a link is open,
+// and the serial setup; and the window applying what the dialog chose.
 #include <QtTest>
 
 #include "gui/app/main_form.h"
@@ -26,27 +27,40 @@
 
 using namespace tarvin;
 
+namespace {
+
+// The dialog on a session, without the window. show() runs `act` while the
+// dialog is shown and, on OK, applies its choice as the window does.
+struct Options
+{
+    ScriptedPrompter prompts;
+    Session session;
+    QWidget window;
+    std::function<int(QDialog&)> run = [](QDialog&) { return int(QDialog::Rejected); };
+    TOptionsForm dialog{session, prompts, &window, [this](QDialog& d) { return run(d); }};
+    Settings& settings() { return session.settings(); }
+
+    bool show(const std::function<void(TOptionsForm&)>& act)
+    {
+        dialog.setResult(QDialog::Rejected);
+        dialog.show();
+        act(dialog);
+        const bool accepted = dialog.result() == QDialog::Accepted;
+        dialog.hide();
+        if (accepted)
+            session.setSettings(dialog.chosen());
+        return accepted;
+    }
+};
+
+} // namespace
+
 class TestOptionsForm : public QObject
 {
     Q_OBJECT
 
 private:
     QTemporaryDir m_config;
-
-    // Opens the dialog from the menu; `act` runs while it is shown.
-    static void RunOptions(TMainForm& form, const std::function<void(TOptionsForm&)>& act)
-    {
-        form.setDialogRunner([&](QDialog& d) {
-            d.show();
-            if (auto* options = qobject_cast<TOptionsForm*>(&d))
-                act(*options);
-            const int result = d.result();
-            d.hide();
-            return result;
-        });
-        form.ProgramOptions1->trigger();
-        form.setDialogRunner({});
-    }
 
 private slots:
     void initTestCase()
@@ -65,15 +79,11 @@ private slots:
         s.sync();
     }
 
-    void loadsAndAppliesOnOk()
+    void loadsAndChoosesOnOk()
     {
-        ScriptedPrompter prompts;
-        TMainForm form({}, &prompts);
-        form.show();
+        Options form;
         form.settings().comPort = "/dev/ptmx"; // there, but not listed by the system
-        TOptionsForm* seen = nullptr;
-        RunOptions(form, [&](TOptionsForm& o) {
-            seen = &o;
+        QVERIFY(form.show([&](TOptionsForm& o) {
             QCOMPARE(o.windowTitle(), QStringLiteral("Program Options"));
             QCOMPARE(o.size(), QSize(271, 468));
             QVERIFY(!o.findChild<QGroupBox*>(QStringLiteral("RadioGroup1"))->isVisible());
@@ -88,12 +98,11 @@ private slots:
             QVERIFY(o.SerialSetupButton->isEnabled());
             // OK without changes keeps the typed port name.
             o.OKBitBtn->click();
-        });
-        QVERIFY(seen == &form.optionsForm());
+        }));
         QCOMPARE(QString::fromStdString(form.settings().comPort), QStringLiteral("/dev/ptmx"));
         QCOMPARE(form.settings().connectionType, 0);
 
-        RunOptions(form, [](TOptionsForm& o) {
+        form.show([&form](TOptionsForm& o) {
             o.TCPIPRadioButton->setChecked(true);
             o.IPAddressEdit->setText(QStringLiteral("127.0.0.1"));
             o.PortSpinEdit->setValue(14001);
@@ -103,25 +112,29 @@ private slots:
             o.ShowDateCheckBox->setChecked(true);
             o.TimeDecimalPlacesSpinEdit->setValue(2);
             o.OKBitBtn->click();
+            // The dialog only chooses; the caller applies.
+            QCOMPARE(o.chosen().port, 14001);
+            QCOMPARE(o.chosen().timeDP, 2);
+            QCOMPARE(form.settings().port, 14000);
         });
         QCOMPARE(form.settings().connectionType, 1);
         QCOMPARE(QString::fromStdString(form.settings().ipAddress), QStringLiteral("127.0.0.1"));
         QCOMPARE(form.settings().port, 14001);
-        QCOMPARE(form.session().decodeOptions(), 1 + 2);
+        QCOMPARE(form.session.decodeOptions(), 1 + 2);
         QVERIFY(form.settings().showDate);
         QCOMPARE(form.settings().timeDP, 2);
         QVERIFY(form.settings().combineLists); // the hidden choice follows the setting
 
         // The next showing reloads from the settings; Cancel changes nothing.
-        RunOptions(form, [](TOptionsForm& o) {
+        QVERIFY(!form.show([](TOptionsForm& o) {
             QVERIFY(o.TCPIPRadioButton->isChecked());
             QCOMPARE(o.TimeDecimalPlacesSpinEdit->value(), 2);
             o.ShowMessageCheckBox->setChecked(true);
             o.SerialRadioButton->setChecked(true);
             o.TimeDecimalPlacesSpinEdit->setValue(0);
             o.CancelBitBtn->click();
-        });
-        QCOMPARE(form.session().decodeOptions(), 1 + 2);
+        }));
+        QCOMPARE(form.session.decodeOptions(), 1 + 2);
         QCOMPARE(form.settings().connectionType, 1);
         QCOMPARE(form.settings().timeDP, 2);
     }
@@ -147,18 +160,16 @@ private slots:
         QFETCH(QString, address);
         QFETCH(int, port);
         QFETCH(QString, refusal);
-        ScriptedPrompter prompts;
-        TMainForm form({}, &prompts);
-        form.show();
+        Options form;
         bool stillOpen = false;
-        RunOptions(form, [&](TOptionsForm& o) {
+        form.show([&](TOptionsForm& o) {
             o.TCPIPRadioButton->setChecked(true);
             o.IPAddressEdit->setText(address);
             o.PortSpinEdit->setValue(port);
             o.OKBitBtn->click();
             stillOpen = o.isVisible();
         });
-        QCOMPARE(prompts.messages(), refusal.isEmpty() ? QStringList() : QStringList{refusal});
+        QCOMPARE(form.prompts.messages(), refusal.isEmpty() ? QStringList() : QStringList{refusal});
         QCOMPARE(stillOpen, !refusal.isEmpty());
         // A refusal keeps every setting as it was.
         QCOMPARE(form.settings().connectionType, refusal.isEmpty() ? 1 : 0);
@@ -167,12 +178,10 @@ private slots:
 
     void storedPortThatIsNotThere()
     {
-        ScriptedPrompter prompts;
-        TMainForm form({}, &prompts);
-        form.show();
+        Options form;
         form.settings().comPort = "COM1";
         const QStringList listed = ListedSerialPorts();
-        RunOptions(form, [&](TOptionsForm& o) {
+        form.show([&](TOptionsForm& o) {
             QCOMPARE(o.ComComboBox1->currentText(), listed.value(0));
             QVERIFY(o.PortNoteLabel->isVisible());
             QVERIFY(
@@ -184,23 +193,21 @@ private slots:
         form.settings().comPort = "COM1";
         form.settings().connectionType = 1;
         form.settings().ipAddress = "127.0.0.1";
-        RunOptions(form, [&](TOptionsForm& o) { QVERIFY(!o.PortNoteLabel->isVisible()); });
+        form.show([&](TOptionsForm& o) { QVERIFY(!o.PortNoteLabel->isVisible()); });
     }
 
     void lockedWhileConnected()
     {
         QTcpServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost));
-        ScriptedPrompter prompts;
-        TMainForm form({}, &prompts);
-        form.show();
+        Options form;
         form.settings().connectionType = 1;
         form.settings().ipAddress = "127.0.0.1";
         form.settings().port = server.serverPort();
-        QVERIFY(form.link().OpenComms());
-        QTRY_VERIFY_WITH_TIMEOUT(form.session().link().CommsOpen(), 5000);
+        QVERIFY(form.session.link().OpenComms());
+        QTRY_VERIFY_WITH_TIMEOUT(form.session.link().CommsOpen(), 5000);
 
-        RunOptions(form, [](TOptionsForm& o) {
+        form.show([](TOptionsForm& o) {
             for (QWidget* w : std::initializer_list<QWidget*>{o.ComComboBox1, o.SerialRadioButton,
                                                               o.TCPIPRadioButton, o.IPAddressEdit,
                                                               o.PortSpinEdit, o.SerialSetupButton})
@@ -218,11 +225,11 @@ private slots:
         QCOMPARE(QString::fromStdString(form.settings().ipAddress), QStringLiteral("127.0.0.1"));
         QCOMPARE(form.settings().port, int(server.serverPort()));
         QCOMPARE(QString::fromStdString(form.settings().comPort), QStringLiteral("COM1"));
-        QCOMPARE(form.session().decodeOptions(), 4 + 8); // the display options still apply
-        QVERIFY(form.session().link().CommsOpen());
-        form.session().Disconnect();
+        QCOMPARE(form.session.decodeOptions(), 4 + 8); // the display options still apply
+        QVERIFY(form.session.link().CommsOpen());
+        form.session.Disconnect();
 
-        RunOptions(form, [](TOptionsForm& o) {
+        form.show([](TOptionsForm& o) {
             QVERIFY(o.IPAddressEdit->isEnabled());
             o.CancelBitBtn->click();
         });

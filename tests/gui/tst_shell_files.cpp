@@ -50,6 +50,38 @@ void WriteFile(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
+// The data files on a session without the window: nine user buttons and the
+// two log panes of their own, the caption on a plain widget.
+struct Files
+{
+    explicit Files(Prompter& prompter)
+        : buttons(MakeButtons()), userButtons(session, buttons, &window, Refuse),
+          files(session, userButtons, {&transmit, &receive}, prompter, &window, Refuse)
+    {
+    }
+    static int Refuse(QDialog&) { return QDialog::Rejected; }
+    std::vector<QPushButton*> MakeButtons()
+    {
+        std::vector<QPushButton*> made;
+        for (int n = 1; n <= 9; ++n)
+            made.push_back(new QPushButton(QStringLiteral("User %1").arg(n), &window));
+        return made;
+    }
+    // Named as the window names them.
+    QPushButton* UserButton(int index) const { return buttons[std::size_t(index)]; }
+    UserButtonSlots& userButtonSlots() { return userButtons; }
+    ShellFiles& shellFiles() { return files; }
+    QString windowTitle() const { return window.windowTitle(); }
+
+    Session session;
+    QWidget window;
+    QPlainTextEdit transmit;
+    QPlainTextEdit receive;
+    std::vector<QPushButton*> buttons;
+    UserButtonSlots userButtons;
+    ShellFiles files;
+};
+
 } // namespace
 
 class TestShellFiles : public QObject
@@ -171,8 +203,7 @@ private slots:
         QFile::remove(base + QStringLiteral(".wbd"));
         {
             ScriptedPrompter prompts;
-            TMainForm form({}, &prompts);
-            form.show();
+            Files form(prompts);
             for (int n = 1; n <= 9; ++n)
                 form.userButtonSlots().AssignToButton(
                     n, QStringLiteral("\\05380079%1").arg(n, 2, 10, QLatin1Char('0')).toLatin1(),
@@ -191,13 +222,12 @@ private slots:
             QCOMPARE(text.count("\r\n"), 20);
         }
         ScriptedPrompter prompts;
-        TMainForm form({}, &prompts);
-        form.show();
+        Files form(prompts);
         form.userButtonSlots().AssignToButton(1, "\\05", QStringLiteral("unsaved"));
         // Opening over unsaved data asks first; "No" drops them.
         prompts.answers.enqueue(QMessageBox::No);
         prompts.fileNames.enqueue(base + QStringLiteral(".wbd"));
-        form.FileOpenItem->trigger();
+        form.shellFiles().FileOpen();
         QCOMPARE(prompts.asked.first().kind, QStringLiteral("ask"));
         QCOMPARE(prompts.asked.at(1).text,
                  QStringLiteral("Wirebench Data (*.wbd);;Text Files (*.txt);;All Files (*.*)"));
@@ -205,7 +235,7 @@ private slots:
         for (int n = 1; n <= 9; ++n) {
             const QString caption =
                 n == 6 ? QStringLiteral("No command") : QStringLiteral("Button %1").arg(n);
-            QCOMPARE(form.UserButtons[std::size_t(n - 1)]->text(), caption);
+            QCOMPARE(form.UserButton(std::size_t(n - 1))->text(), caption);
             const QByteArray command =
                 n == 6 ? QByteArray()
                        : QStringLiteral("\\05380079%1").arg(n, 2, 10, QLatin1Char('0')).toLatin1();
@@ -214,9 +244,9 @@ private slots:
         QVERIFY(!form.shellFiles().modified());
 
         // New empties the document and the caption.
-        form.SpeedButton1->click();
+        form.shellFiles().FileNew();
         QCOMPARE(form.windowTitle(), QStringLiteral("Tarvin Diagnostic Utility"));
-        QCOMPARE(form.UserButtons[0]->text(), QStringLiteral("User 1"));
+        QCOMPARE(form.UserButton(0)->text(), QStringLiteral("User 1"));
         QVERIFY(form.shellFiles().fileName().isEmpty());
         QVERIFY(!form.shellFiles().modified());
     }
@@ -226,8 +256,7 @@ private slots:
         const QString name = data(QStringLiteral("exists.wbd"));
         WriteFile(name, "old");
         ScriptedPrompter prompts;
-        TMainForm form({}, &prompts);
-        form.show();
+        Files form(prompts);
         form.userButtonSlots().AssignToButton(1, "\\05", QStringLiteral("new"));
         // No: the dialog comes again; cancelling it saves nothing.
         prompts.fileNames.enqueue(name);
@@ -251,17 +280,15 @@ private slots:
         const QString name = data(QStringLiteral("short.wbd"));
         WriteFile(name, "anything\nat all\nFirst\n\\0538\nSecond");
         ScriptedPrompter prompts;
-        TMainForm form({}, &prompts);
-        form.show();
+        Files form(prompts);
         prompts.fileNames.enqueue(name);
         form.shellFiles().FileOpen();
-        QCOMPARE(form.UserButtons[0]->text(), QStringLiteral("First"));
+        QCOMPARE(form.UserButton(0)->text(), QStringLiteral("First"));
         QCOMPARE(form.userButtonSlots().command(1), QByteArray("\\0538"));
-        QCOMPARE(form.UserButtons[1]->text(), QStringLiteral("Second"));
+        QCOMPARE(form.UserButton(1)->text(), QStringLiteral("Second"));
         QVERIFY(form.userButtonSlots().command(2).isEmpty());
         for (int n = 3; n <= 9; ++n)
-            QCOMPARE(form.UserButtons[std::size_t(n - 1)]->text(),
-                     QStringLiteral("User %1").arg(n));
+            QCOMPARE(form.UserButton(std::size_t(n - 1))->text(), QStringLiteral("User %1").arg(n));
 
         // A file that is not there: named in the message, nothing changes.
         prompts.fileNames.enqueue(data(QStringLiteral("gone.wbd")));
@@ -269,7 +296,7 @@ private slots:
         QCOMPARE(prompts.messages().size(), 1);
         QVERIFY(prompts.messages().first().contains(QLatin1String("gone.wbd")));
         QCOMPARE(prompts.asked.last().icon, Prompter::Icon::Error);
-        QCOMPARE(form.UserButtons[0]->text(), QStringLiteral("First"));
+        QCOMPARE(form.UserButton(0)->text(), QStringLiteral("First"));
         QCOMPARE(form.shellFiles().fileName(), name);
     }
 
@@ -280,11 +307,10 @@ private slots:
         const QString name = data(QString(248, QLatin1Char('k')) + QStringLiteral(".wbd"));
         WriteFile(name, "t\r\nv\r\nOld\r\n\\05OLD\r\n");
         ScriptedPrompter prompts;
-        TMainForm form({}, &prompts);
-        form.show();
+        Files form(prompts);
         prompts.fileNames.enqueue(name);
         form.shellFiles().FileOpen();
-        QCOMPARE(form.UserButtons[0]->text(), QStringLiteral("Old"));
+        QCOMPARE(form.UserButton(0)->text(), QStringLiteral("Old"));
         form.userButtonSlots().AssignToButton(1, "\\05NEW", QStringLiteral("New"));
         QVERIFY(!form.shellFiles().FileSave());
         QCOMPARE(ReadFile(name), QByteArray("t\r\nv\r\nOld\r\n\\05OLD\r\n"));
@@ -293,7 +319,7 @@ private slots:
         QVERIFY(prompts.messages().first().startsWith(QLatin1String("Cannot save the data file")));
         QVERIFY(prompts.messages().first().contains(QLatin1String("kkkk.wbd")));
         // Nothing assigned is lost.
-        QCOMPARE(form.UserButtons[0]->text(), QStringLiteral("New"));
+        QCOMPARE(form.UserButton(0)->text(), QStringLiteral("New"));
         form.shellFiles().setModified(false);
     }
 
