@@ -63,7 +63,18 @@ inline std::int32_t SaturatingAdd(std::int32_t a, std::int32_t b)
 
 } // namespace
 
-void CountAnalyserMessage(TrafficStatistics& s, std::string_view line)
+namespace {
+
+// Whether the bytes of a line of hexadecimal digits add up to zero.
+bool ChecksumHolds(std::string_view line, int bytes)
+{
+    int sum = 0;
+    for (int k = 1; k <= bytes; ++k)
+        sum += ByteAt(line, k);
+    return (sum & 0xFF) == 0;
+}
+
+void Count(TrafficStatistics& s, std::string_view line, CountingMode mode)
 {
     const std::size_t marker = line.find('<');
     if (marker != std::string_view::npos)
@@ -77,13 +88,17 @@ void CountAnalyserMessage(TrafficStatistics& s, std::string_view line)
     const int n = std::min(static_cast<int>(line.size() / 2), kMaxBytes);
     if (!Increment(s.messagesThisTick))
         return;
+    const bool byChecksum = mode == CountingMode::Default;
+    if (byChecksum && !ChecksumHolds(line, static_cast<int>(line.size() / 2)))
+        if (!Increment(s.errorsThisTick))
+            return;
 
     const int b1 = ByteAt(line, 1);
     const int type = b1 & 7;
     if (type == 5) { // SAL
         const int b4 = n >= 4 ? ByteAt(line, 4) : 0;
         const int last = ByteAt(line, n);
-        if (n <= 4 || (b4 != 0x90 && last != 0x35))
+        if (!byChecksum && (n <= 4 || (b4 != 0x90 && last != 0x35)))
             if (!Increment(s.errorsThisTick))
                 return;
         if (n > 4) {
@@ -100,12 +115,38 @@ void CountAnalyserMessage(TrafficStatistics& s, std::string_view line)
     } else if (type == 6) { // CAL
         if (!Increment(s.calCount))
             return;
-        if (n > 4 && ByteAt(line, n) != 0x9A)
+        if (!byChecksum && n > 4 && ByteAt(line, n) != 0x9A)
             if (!Increment(s.errorsThisTick))
                 return;
         if (n > 1)
             Increment(s.sourceCounts[static_cast<std::size_t>(ByteAt(line, 2))]);
     }
+}
+
+} // namespace
+
+void CountAnalyserMessage(TrafficStatistics& s, std::string_view line)
+{
+    Count(s, line, CountingMode::AllMonitor);
+}
+
+void CountCapturedMessage(TrafficStatistics& s, std::string_view line, CountingMode mode)
+{
+    Count(s, line, mode);
+}
+
+std::optional<CountingMode> ParseCountingMode(std::string_view text)
+{
+    if (text == "all-monitor")
+        return CountingMode::AllMonitor;
+    if (text == "default")
+        return CountingMode::Default;
+    return std::nullopt;
+}
+
+const char* CountingModeName(CountingMode mode)
+{
+    return mode == CountingMode::Default ? "default" : "all-monitor";
 }
 
 std::string FormatRate(double value)

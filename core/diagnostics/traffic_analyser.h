@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +48,23 @@ struct TrafficStatistics
 // Counts one received line (the text before its first "<"). Lines that are
 // empty, of odd length or not all hexadecimal are not counted at all.
 void CountAnalyserMessage(TrafficStatistics& statistics, std::string_view line);
+
+// How the interface passed the lines on: in the analyser's monitoring mode
+// a line ends in its own mark (35 / 9A); in the default mode in a checksum.
+enum class CountingMode
+{
+    AllMonitor,
+    Default
+};
+
+// "all-monitor" or "default"; nothing for any other text.
+std::optional<CountingMode> ParseCountingMode(std::string_view text);
+const char* CountingModeName(CountingMode mode);
+
+// Counts one received line (the text before its first "<"). In the default
+// mode a line whose bytes do not add up to zero is an error; otherwise the
+// lines are sorted as the live analyser sorts them.
+void CountCapturedMessage(TrafficStatistics& statistics, std::string_view line, CountingMode mode);
 
 // Rates with one decimal: 1 ÷ 3 gives "0.3".
 std::string FormatRate(double value);

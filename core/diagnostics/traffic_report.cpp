@@ -105,8 +105,10 @@ std::string TrafficReport(const TrafficReportInput& input)
     out += HtmlTable(input.mmis);
     line(HtmlHeading(2, "Message Source"));
     out += HtmlTable(input.sources);
-    line(HtmlHeading(2, "Traffic"));
-    line(std::string("<p><img src=\"") + kReportImageName + "\"></p>");
+    if (input.picture) {
+        line(HtmlHeading(2, "Traffic"));
+        line(std::string("<p><img src=\"") + kReportImageName + "\"></p>");
+    }
     line("</body>");
     line("</html>");
     return out;

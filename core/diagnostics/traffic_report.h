@@ -31,6 +31,9 @@ struct TrafficReportInput
     GridTable types;
     GridTable mmis;
     GridTable sources;
+    // The chart picture beside the page; without it the page has no
+    // "Traffic" section.
+    bool picture = true;
 };
 
 // The whole page, lines ending in CR LF.

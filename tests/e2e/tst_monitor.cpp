@@ -5,6 +5,8 @@
 #include "sim_process.h"
 
 #include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -187,6 +189,56 @@ private slots:
         // A described line in CSV: the description after the raw text.
         const QStringList first = CsvFields(lines.filter(injected.first()).first());
         QCOMPARE(first[3], QStringLiteral("GA 0 On"));
+    }
+
+    // --all-monitor asks for all traffic as the analyser does, and the
+    // capture's header lets tarvin-decode count it the same way.
+    void allMonitorCaptureIsCountedAsTheAnalyserCounts()
+    {
+        SimProcess sim;
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        QTemporaryDir out;
+        const QString capture = out.filePath(QStringLiteral("capture.txt"));
+        QProcess monitor;
+        QVERIFY(startMonitor(monitor, {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1"),
+                                       QStringLiteral("--port"), QString::number(sim.tcpPort()),
+                                       QStringLiteral("--all-monitor"), QStringLiteral("--output"),
+                                       capture}));
+        // The analyser's own sequence: the default mode, then monitoring.
+        QVERIFY(sim.waitForReceived(
+            [](const QStringList& rx) {
+                const int mode = rx.indexOf(QStringLiteral("A3300051"));
+                return mode >= 0 && rx.indexOf(QStringLiteral("@A3400048"), mode) > mode;
+            },
+            10000));
+        QStringList injected;
+        for (int n = 0; n < 12; ++n) {
+            // Ten good lines and two without their end mark.
+            injected << QStringLiteral("0501380079%1%2")
+                            .arg(n, 2, 16, QLatin1Char('0'))
+                            .arg(n < 10 ? QStringLiteral("35") : QStringLiteral("34"))
+                            .toUpper();
+            QVERIFY(sim.control(QStringLiteral("monitor ") + injected.last()));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(ReadLines(capture).join(u'\n').contains(injected.last()), 5000);
+        ::kill(monitor.processId(), SIGTERM);
+        QVERIFY(monitor.waitForFinished(5000));
+
+        const QStringList lines = ReadLines(capture);
+        QVERIFY(
+            lines.first().contains(QLatin1String("# Tarvin capture 1; program=tarvin-monitor")));
+        QVERIFY(lines.first().contains(QLatin1String("; mode=all-monitor")));
+        QProcess decode;
+        decode.start(qEnvironmentVariable("TARVIN_DECODE"),
+                     {QStringLiteral("--statistics"), QStringLiteral("--json"), capture});
+        QVERIFY(decode.waitForFinished(10000));
+        QCOMPARE(decode.exitCode(), 0);
+        const QJsonObject totals = QJsonDocument::fromJson(decode.readAllStandardOutput()).object();
+        // The lighting lines are the injected ones; the rest of the
+        // traffic is the interface's own replies.
+        QCOMPARE(totals[QStringLiteral("applications")].toObject(),
+                 QJsonObject({{QStringLiteral("56"), 12}}));
+        QVERIFY(totals[QStringLiteral("errors")].toInt() >= 2);
     }
 };
 

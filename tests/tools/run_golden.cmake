@@ -4,10 +4,15 @@
 #   -DEXIT=n          instead: the exit status must be n, with a message on
 #                     standard error and nothing on standard output
 #   -DUPDATE=ON       rewrite EXPECTED from the output (after a reviewed change)
+#   -DSTDERR=text     standard error must hold this text
+#   -DFILE=path -DFILE_HOLDS=text   the tool must have written FILE holding text
 separate_arguments(args UNIX_COMMAND "${ARGS}")
 set(input)
 if(INPUT)
   set(input INPUT_FILE ${INPUT})
+endif()
+if(DEFINED FILE)
+  file(REMOVE ${FILE})
 endif()
 execute_process(COMMAND ${TOOL} ${args} ${input}
   OUTPUT_FILE ${OUTPUT} ERROR_VARIABLE err RESULT_VARIABLE rc)
@@ -25,6 +30,15 @@ endif()
 
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "tarvin-decode ${ARGS} failed (${rc}): ${err}")
+endif()
+if(DEFINED STDERR AND NOT err MATCHES "${STDERR}")
+  message(FATAL_ERROR "standard error '${err}' does not hold '${STDERR}'")
+endif()
+if(DEFINED FILE)
+  file(READ ${FILE} written)
+  if(NOT written MATCHES "${FILE_HOLDS}")
+    message(FATAL_ERROR "${FILE} does not hold '${FILE_HOLDS}'")
+  endif()
 endif()
 if(UPDATE)
   file(COPY_FILE ${OUTPUT} ${EXPECTED})

@@ -1,9 +1,12 @@
 // tarvin-decode: describes bus lines read from standard input, one output
-// line per input line, with the same decoder the workbench uses.
+// line per input line, with the same decoder the workbench uses; and counts
+// a capture's traffic as the analyser does.
 
 #include "core/decode/decode.h"
 #include "core/decode/hex.h"
 #include "core/decode/interpret.h"
+#include "line_reader.h"
+#include "statistics.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +23,8 @@ const char kHelp[] =
     "Usage: tarvin-decode [--options N] [--hex] [--interface-options HH] [--escape]\n"
     "       tarvin-decode --interpret [--hex] [--interface-options HH] [--escape]\n"
     "       tarvin-decode --application-support [--hex]\n"
+    "       tarvin-decode --statistics [--json] [--mode all-monitor|default]\n"
+    "                     [--report FILE.htm] [FILE]\n"
     "\n"
     "Reads bus lines from standard input and writes one line per input line:\n"
     "the description of the line, or an empty line when it has none. Input\n"
@@ -43,6 +48,19 @@ const char kHelp[] =
     "                          ...\" or \"Message could not be decoded\"); a line that\n"
     "                          is blank prints an empty line; --options is ignored\n"
     "  --application-support   print the list of supported applications and exit\n"
+    "  --statistics            read a capture (FILE, or standard input) in any of\n"
+    "                          its forms, text, CSV or plain wire lines, and print\n"
+    "                          the traffic analyser's totals for its received\n"
+    "                          lines; sent lines and markers are never counted,\n"
+    "                          and lines that cannot be read are counted on\n"
+    "                          standard error\n"
+    "  --json                  print the totals as one JSON object\n"
+    "  --mode MODE             all-monitor: count as the analyser does while the\n"
+    "                          interface passes all traffic on; default: a line\n"
+    "                          whose checksum fails is an error. Without it the\n"
+    "                          capture's header says which, else all-monitor\n"
+    "  --report FILE.htm       also write the analyser's HTML report (without\n"
+    "                          the chart picture)\n"
     "  -h, --help              show this help and exit\n"
     "\n"
     "Exit status: 0 on success, 1 on a read or write error, 2 on a bad option.\n";
@@ -54,6 +72,8 @@ struct Settings
     bool escape = false;
     bool interpret = false;
     bool applicationSupport = false;
+    bool statistics = false;
+    tarvin::StatisticsOptions counting;
 };
 
 int UsageError(const std::string& message)
@@ -156,6 +176,7 @@ int Run(const Settings& settings)
 
     tarvin::Decoder decoder;
     std::string description;
+    // Output is buffered: one write per megabyte.
     auto handle = [&](std::string_view line) {
         while (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
@@ -167,38 +188,11 @@ int Run(const Settings& settings)
         }
     };
 
-    std::string chunk(kChunk, '\0');
-    std::string carry; // a line that runs over the end of a chunk
-    for (;;) {
-        const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), stdin);
-        if (got == 0)
-            break;
-        std::string_view data(chunk.data(), got);
-        std::size_t start = 0;
-        for (;;) {
-            const void* hit = std::memchr(data.data() + start, '\n', data.size() - start);
-            if (!hit)
-                break;
-            const std::size_t end =
-                static_cast<std::size_t>(static_cast<const char*>(hit) - data.data());
-            if (carry.empty()) {
-                handle(data.substr(start, end - start));
-            } else {
-                carry.append(data.substr(start, end - start));
-                handle(carry);
-                carry.clear();
-            }
-            start = end + 1;
-        }
-        carry.append(data.substr(start));
-    }
-    if (std::ferror(stdin)) {
+    if (!tarvin::ForEachLine(stdin, handle)) {
         output.Finish();
         std::fprintf(stderr, "tarvin-decode: error reading standard input\n");
         return 1;
     }
-    if (!carry.empty())
-        handle(carry);
     if (!output.Finish()) {
         std::fprintf(stderr, "tarvin-decode: error writing standard output\n");
         return 1;
@@ -249,6 +243,17 @@ int main(int argc, char** argv)
                                   "': expected two hexadecimal digits");
             settings.context.interfaceOptions =
                 static_cast<std::uint8_t>(tarvin::HexToNumber(value));
+        } else if (arg == "--mode") {
+            if (!takeValue())
+                return UsageError("option '--mode' needs a value");
+            settings.counting.mode = tarvin::ParseCountingMode(value);
+            if (!settings.counting.mode)
+                return UsageError("bad mode '" + std::string(value) +
+                                  "': expected all-monitor or default");
+        } else if (arg == "--report") {
+            if (!takeValue() || value.empty())
+                return UsageError("option '--report' needs a file name");
+            settings.counting.report = std::string(value);
         } else if (hasValue) {
             return UsageError("option '" + std::string(arg) + "' takes no value");
         } else if (arg == "--hex") {
@@ -259,11 +264,27 @@ int main(int argc, char** argv)
             settings.interpret = true;
         } else if (arg == "--application-support") {
             settings.applicationSupport = true;
+        } else if (arg == "--statistics") {
+            settings.statistics = true;
+        } else if (arg == "--json") {
+            settings.counting.json = true;
+        } else if (arg.substr(0, 1) != "-" && settings.counting.input.empty()) {
+            settings.counting.input = std::string(arg);
         } else {
             return UsageError("unknown argument '" + std::string(arg) + "'");
         }
     }
     if (settings.interpret && settings.applicationSupport)
         return UsageError("--interpret and --application-support exclude each other");
+    if (settings.statistics) {
+        if (settings.interpret || settings.applicationSupport)
+            return UsageError("--statistics excludes --interpret and --application-support");
+        return tarvin::RunStatistics(settings.counting);
+    }
+    if (settings.counting.json || settings.counting.mode || !settings.counting.report.empty())
+        return UsageError("--json, --mode and --report go with --statistics");
+    if (!settings.counting.input.empty())
+        return UsageError("unknown argument '" + settings.counting.input +
+                          "' (a file is read only with --statistics)");
     return Run(settings);
 }

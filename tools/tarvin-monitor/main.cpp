@@ -34,6 +34,10 @@ const char kHelp[] =
     "  --port N               the Socketbox's TCP port (default 14000)\n"
     "  --default-mode         put the interface in the workbench's default mode\n"
     "                         (options 51: CONNECT, SMART, IDMON) once it answers\n"
+    "  --all-monitor          the default mode, then all traffic, as the traffic\n"
+    "                         analyser asks for it, so that tarvin-decode\n"
+    "                         --statistics counts the capture as the analyser\n"
+    "                         would have\n"
     "\n"
     "What to write:\n"
     "  --output FILE          append to FILE (default: standard output)\n"
@@ -132,6 +136,8 @@ int main(int argc, char* argv[])
             options.link.port = port;
         } else if (arg == QLatin1String("--default-mode")) {
             options.defaultMode = true;
+        } else if (arg == QLatin1String("--all-monitor")) {
+            options.allMonitor = true;
         } else if (arg == QLatin1String("--output")) {
             if (!value(v) || v.isEmpty())
                 return Usage(QStringLiteral("--output needs a file name"));

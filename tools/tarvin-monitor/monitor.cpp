@@ -1,5 +1,11 @@
 #include "monitor.h"
 
+#include "core/diagnostics/diagnostics_support.h"
+#include "core/diagnostics/interface_mode.h"
+#include "core/diagnostics/reply_fields.h"
+#include "core/files/capture_format.h"
+#include "core/link/framing.h"
+
 #include <QDateTime>
 
 namespace tarvin {
@@ -47,6 +53,15 @@ std::string Monitor::stamp() const
 
 void Monitor::start()
 {
+    // The header: what a reader needs to count the lines as they were taken.
+    CaptureHeader header;
+    header.program = std::string("tarvin-monitor ") + PROJECT_VERSION;
+    header.link = Latin1(m_session.linkName());
+    header.mode = m_options.allMonitor    ? "all-monitor"
+                  : m_options.defaultMode ? "default"
+                                          : "basic";
+    header.decodeOptions = m_options.decodeOptions;
+    marker(QString::fromLatin1(CaptureHeaderText(header).c_str()));
     marker(QStringLiteral("capture started, connecting to %1").arg(Where(m_options.link)));
     attempt();
 }
@@ -85,8 +100,10 @@ void Monitor::attempt()
         scheduleRetry(failure.replace(QLatin1Char('\r'), QLatin1Char(' ')));
         return;
     }
-    if (m_options.defaultMode)
+    if (m_options.defaultMode || m_options.allMonitor)
         m_session.SetDefaultMode();
+    if (m_options.allMonitor)
+        startMonitoring();
     m_attempting = false;
     if (!m_session.link().CommsOpen()) {
         scheduleRetry(QStringLiteral("link lost while setting the mode"));
@@ -103,6 +120,33 @@ void Monitor::attempt()
     } else {
         marker(QStringLiteral("connected to %1").arg(Where(m_options.link)));
     }
+}
+
+bool Monitor::startMonitoring()
+{
+    // The monitoring command depends on the firmware: ask for its version.
+    const PCIRequest& request = kPCIRequests[kPCIFirmwareVersion];
+    const Reply reply = m_session.SendCALGetResponse(QByteArray(request.command),
+                                                     QByteArray(request.pattern), 1, 2);
+    if (!m_session.link().CommsOpen())
+        return false;
+    const int version = ExtractVersion(
+        DecodePCIField(kPCIFirmwareVersion, StripReplyMarkers(reply.line.toStdString())));
+    if (version > 0)
+        m_session.state().firmwareVersion = version;
+    const std::string command = StartMonitoringCommand(m_session.state().firmwareVersion);
+    if (command.empty()) {
+        marker(m_session.state().firmwareVersion == 0
+                   ? QStringLiteral("the PCI did not give its firmware version, so it cannot be "
+                                    "put in its monitoring mode: capturing what it passes on")
+                   : QStringLiteral("PCI firmware %1 has no monitoring mode: capturing what it "
+                                    "passes on")
+                         .arg(QString::fromLatin1(VersionText(version).c_str())));
+        return true;
+    }
+    m_session.SendTarvinCommand(QByteArray::fromStdString(command));
+    m_session.state().allMonitor = true;
+    return m_session.link().CommsOpen();
 }
 
 void Monitor::linkDown(const QString& why)

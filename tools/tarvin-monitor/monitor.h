@@ -20,6 +20,8 @@ public:
     {
         Settings link;            // connection type, port name, address, port
         bool defaultMode = false; // put the interface in the default mode
+        // then ask it for all traffic, as the traffic analyser does
+        bool allMonitor = false;
         int decodeOptions = ShowMessage;
         bool hexNumbers = false;
         int retryMaxSeconds = 30;
@@ -38,6 +40,9 @@ signals:
 
 private:
     void attempt();
+    // The analyser's monitoring mode, when the firmware can; false when the
+    // link went away meanwhile.
+    bool startMonitoring();
     void linkDown(const QString& why);
     void scheduleRetry(const QString& why);
     void received(const ReceivedLine& line);
