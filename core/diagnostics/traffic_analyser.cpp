@@ -74,52 +74,78 @@ bool ChecksumHolds(std::string_view line, int bytes)
     return (sum & 0xFF) == 0;
 }
 
-void Count(TrafficStatistics& s, std::string_view line, CountingMode mode)
+} // namespace
+
+CapturedLineClass ClassifyCapturedLine(std::string_view line, CountingMode mode)
 {
+    CapturedLineClass c;
     const std::size_t marker = line.find('<');
     if (marker != std::string_view::npos)
         line = line.substr(0, marker);
     if (line.empty() || line.size() % 2 != 0)
-        return;
+        return c;
     for (char ch : line)
         if (Digit(ch) < 0)
-            return;
+            return c;
+    c.counted = true;
 
     const int n = std::min(static_cast<int>(line.size() / 2), kMaxBytes);
-    if (!Increment(s.messagesThisTick))
-        return;
-    const bool byChecksum = mode == CountingMode::Default;
-    if (byChecksum && !ChecksumHolds(line, static_cast<int>(line.size() / 2)))
-        if (!Increment(s.errorsThisTick))
-            return;
-
-    const int b1 = ByteAt(line, 1);
-    const int type = b1 & 7;
-    if (type == 5) { // SAL
+    c.bytes = n;
+    if (mode == CountingMode::Default)
+        c.error = !ChecksumHolds(line, static_cast<int>(line.size() / 2));
+    const int type = ByteAt(line, 1) & 7;
+    if (type == 5) {
+        c.kind = CapturedLineClass::Sal;
         const int b4 = n >= 4 ? ByteAt(line, 4) : 0;
         const int last = ByteAt(line, n);
-        if (!byChecksum && (n <= 4 || (b4 != 0x90 && last != 0x35)))
-            if (!Increment(s.errorsThisTick))
-                return;
+        if (mode == CountingMode::AllMonitor)
+            c.error = n <= 4 || (b4 != 0x90 && last != 0x35);
         if (n > 4) {
-            const std::size_t source = static_cast<std::size_t>(ByteAt(line, 2));
-            const std::size_t application = static_cast<std::size_t>(ByteAt(line, 3));
-            if (b4 != 0x90) {
-                if (!Increment(s.sourceCounts[source]))
-                    return;
-                Increment(s.applicationCounts[application]);
-            } else if (Increment(s.mmiCounts[application])) {
-                s.mmiSources[application] = static_cast<std::int32_t>(source);
-            }
+            c.source = ByteAt(line, 2);
+            c.application = ByteAt(line, 3);
+            c.mmi = b4 == 0x90;
         }
-    } else if (type == 6) { // CAL
+    } else if (type == 6) {
+        c.kind = CapturedLineClass::Cal;
+        if (mode == CountingMode::AllMonitor)
+            c.error = n > 4 && ByteAt(line, n) != 0x9A;
+        if (n > 1)
+            c.source = ByteAt(line, 2);
+    }
+    return c;
+}
+
+namespace {
+
+void Count(TrafficStatistics& s, std::string_view line, CountingMode mode)
+{
+    const CapturedLineClass c = ClassifyCapturedLine(line, mode);
+    if (!c.counted || !Increment(s.messagesThisTick))
+        return;
+    // A checksum error is known before the line's kind; the monitoring
+    // mode's end marks are judged with it.
+    const bool byChecksum = mode == CountingMode::Default;
+    if (byChecksum && c.error && !Increment(s.errorsThisTick))
+        return;
+    const auto at = [](int index) { return static_cast<std::size_t>(index); };
+    if (c.kind == CapturedLineClass::Sal) {
+        if (!byChecksum && c.error && !Increment(s.errorsThisTick))
+            return;
+        if (c.source < 0)
+            return;
+        if (!c.mmi) {
+            if (Increment(s.sourceCounts[at(c.source)]))
+                Increment(s.applicationCounts[at(c.application)]);
+        } else if (Increment(s.mmiCounts[at(c.application)])) {
+            s.mmiSources[at(c.application)] = static_cast<std::int32_t>(c.source);
+        }
+    } else if (c.kind == CapturedLineClass::Cal) {
         if (!Increment(s.calCount))
             return;
-        if (!byChecksum && n > 4 && ByteAt(line, n) != 0x9A)
-            if (!Increment(s.errorsThisTick))
-                return;
-        if (n > 1)
-            Increment(s.sourceCounts[static_cast<std::size_t>(ByteAt(line, 2))]);
+        if (!byChecksum && c.error && !Increment(s.errorsThisTick))
+            return;
+        if (c.source >= 0)
+            Increment(s.sourceCounts[at(c.source)]);
     }
 }
 

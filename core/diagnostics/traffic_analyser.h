@@ -61,6 +61,26 @@ enum class CountingMode
 std::optional<CountingMode> ParseCountingMode(std::string_view text);
 const char* CountingModeName(CountingMode mode);
 
+// What the counting makes of one received line (the text before its first
+// "<"): whether it counts at all, whether as an error, and what it names.
+struct CapturedLineClass
+{
+    enum Kind
+    {
+        Other,
+        Sal,
+        Cal
+    };
+    bool counted = false; // hexadecimal, of even length
+    bool error = false;
+    Kind kind = Other;
+    int bytes = 0;
+    int source = -1;      // the source unit, when the line names one
+    int application = -1; // SAL only
+    bool mmi = false;     // a SAL status report (MMI)
+};
+CapturedLineClass ClassifyCapturedLine(std::string_view line, CountingMode mode);
+
 // Counts one received line (the text before its first "<"). In the default
 // mode a line whose bytes do not add up to zero is an error; otherwise the
 // lines are sorted as the live analyser sorts them.

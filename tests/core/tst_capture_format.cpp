@@ -4,6 +4,7 @@
 
 #include "core/diagnostics/capture_analysis.h"
 #include "core/files/capture_format.h"
+#include "core/files/capture_store.h"
 
 using namespace tarvin;
 
@@ -191,6 +192,57 @@ private slots:
         QCOMPARE(s.messagePeak, 2);
         QVERIFY(qAbs(analysis.lastTime() - analysis.firstTime() - 9.3) < 1e-3);
         QCOMPARE(analysis.analyser().elapsedTimeLabel(), std::string("Elapsed Time = 0:00:09"));
+    }
+
+    void storeKeepsWhatAViewNeeds()
+    {
+        CaptureStore store;
+        for (const char* line : {"time,direction,raw,description", "", "t0,#,,link lost",
+                                 "2026-12-09 05:00:00.200,Rx,0512380079050035<CR>,GA 5 On",
+                                 "2026-12-09 05:00:00.300,Rx,0530880012340034,",
+                                 "2026-12-09 05:00:00.400,Tx,A3300051,", "t,Rx",
+                                 "2026-12-09 05:00:00.500,Rx,0520FF90014B,"})
+            store.add(ParseCaptureLine(CaptureForm::Csv, line), CountingMode::AllMonitor);
+        QCOMPARE(store.size(), std::size_t(6)); // the column row and the blank line are not kept
+        QCOMPARE(store.unreadable(), std::size_t(1));
+        const auto row = [&store](std::size_t i) { return store.row(i); };
+        QCOMPARE(row(0).kind, CaptureRecord::Marker);
+        QCOMPARE(row(0).description, std::string_view("link lost"));
+        QCOMPARE(row(1).raw, std::string_view("0512380079050035<CR>"));
+        QCOMPARE(row(1).description, std::string_view("GA 5 On"));
+        QCOMPARE(row(1).stamp, std::string_view("2026-12-09 05:00:00.200"));
+        QCOMPARE(row(1).time, 1796792400.2);
+        QVERIFY(row(1).network == 0 && row(1).source == 0x12 && row(1).application == 0x38);
+        QVERIFY(!row(1).error && !row(1).unknown);
+        QVERIFY(row(2).error && row(2).unknown); // no end mark, no description
+        QVERIFY(!row(3).error && !row(3).unknown &&
+                row(3).direction == 'T'); // commands are not judged
+        QVERIFY(row(4).kind == CaptureRecord::Unreadable && row(4).error);
+        QCOMPARE(row(5).application, 0xFF); // an MMI report names its application
+    }
+
+    void storeAsARing()
+    {
+        CaptureStore ring(32); // chunks of two lines
+        for (int n = 0; n < 100; ++n) {
+            CaptureRecord r;
+            r.kind = CaptureRecord::Line;
+            r.direction = 'R';
+            r.raw = std::to_string(n);
+            ring.add(r, CountingMode::AllMonitor);
+            QVERIFY(ring.size() <= 32);
+        }
+        QCOMPARE(ring.size(), std::size_t(32));
+        QCOMPARE(ring.firstSerial(), std::uint64_t(68));
+        QCOMPARE(ring.row(0).raw, std::string_view("68"));
+        QCOMPARE(ring.row(31).raw, std::string_view("99"));
+        // A smaller limit drops whole chunks: never more than the limit.
+        ring.setLimit(5);
+        QCOMPARE(ring.size(), std::size_t(4));
+        QCOMPARE(ring.row(0).raw, std::string_view("96"));
+        ring.clear();
+        QCOMPARE(ring.size(), std::size_t(0));
+        QCOMPARE(ring.firstSerial(), std::uint64_t(100));
     }
 };
 

@@ -147,11 +147,9 @@ int RunStatistics(const StatisticsOptions& options)
               "Errors: " + std::to_string(s.errorTotal) + '\n' +
               "CAL: " + std::to_string(s.calCount) + '\n' +
               TextCounts("Applications", s.applicationCounts, true) +
-              TextCounts("Sources", s.sourceCounts, false) +
-              TextCounts("MMIs", s.mmiCounts, true);
+              TextCounts("Sources", s.sourceCounts, false) + TextCounts("MMIs", s.mmiCounts, true);
     }
-    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() ||
-        std::fflush(stdout) != 0) {
+    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
         std::fprintf(stderr, "tarvin-decode: error writing standard output\n");
         return 1;
     }

@@ -1,8 +1,8 @@
 // tarvin-monitor: unattended capture of everything that crosses the link to
 // a PCI or Socketbox, through link drops, for as long as it runs.
 
-#include "capture_file.h"
 #include "monitor.h"
+#include "session/capture_file.h"
 #include "session/settings_store.h"
 
 #include <QCoreApplication>

@@ -12,11 +12,6 @@ namespace tarvin {
 
 namespace {
 
-std::string Latin1(const QString& s)
-{
-    return s.toLatin1().toStdString();
-}
-
 QString Where(const Settings& s)
 {
     if (s.usesTcp())
@@ -27,15 +22,15 @@ QString Where(const Settings& s)
 } // namespace
 
 Monitor::Monitor(Options options, CaptureFile& out, QObject* parent)
-    : QObject(parent), m_options(std::move(options)), m_out(out), m_session(this)
+    : QObject(parent), m_options(std::move(options)), m_session(this),
+      m_recorder(m_session, out, std::string("tarvin-monitor ") + PROJECT_VERSION)
 {
     m_session.settings() = m_options.link;
     m_session.setHexNumbers(m_options.hexNumbers);
     m_session.setDecodeOptions(m_options.decodeOptions);
     // The capture file is the log: nothing goes to the session's panes.
     m_session.state().logDisplay = false;
-    connect(&m_session.link(), &LinkSession::lineCompleted, this, &Monitor::received);
-    connect(&m_session.link(), &LinkSession::lineSent, this, &Monitor::sent);
+    connect(&m_recorder, &CaptureRecorder::failed, this, &Monitor::fatal);
     connect(&m_session.link(), &LinkSession::linkLost, this,
             [this] { linkDown(QStringLiteral("link lost")); });
     connect(&m_session.link(), &LinkSession::socketError, this, [this](int, const QString& text) {
@@ -46,22 +41,8 @@ Monitor::Monitor(Options options, CaptureFile& out, QObject* parent)
     connect(&m_retry, &QTimer::timeout, this, &Monitor::attempt);
 }
 
-std::string Monitor::stamp() const
-{
-    return Latin1(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")));
-}
-
 void Monitor::start()
 {
-    // The header: what a reader needs to count the lines as they were taken.
-    CaptureHeader header;
-    header.program = std::string("tarvin-monitor ") + PROJECT_VERSION;
-    header.link = Latin1(m_session.linkName());
-    header.mode = m_options.allMonitor    ? "all-monitor"
-                  : m_options.defaultMode ? "default"
-                                          : "basic";
-    header.decodeOptions = m_options.decodeOptions;
-    marker(QString::fromLatin1(CaptureHeaderText(header).c_str()));
     marker(QStringLiteral("capture started, connecting to %1").arg(Where(m_options.link)));
     attempt();
 }
@@ -144,8 +125,10 @@ bool Monitor::startMonitoring()
                          .arg(QString::fromLatin1(VersionText(version).c_str())));
         return true;
     }
-    m_session.SendTarvinCommand(QByteArray::fromStdString(command));
+    // Lines come in monitored as soon as the command is out, before the
+    // pause after it ends: the capture says so from the command on.
     m_session.state().allMonitor = true;
+    m_session.SendTarvinCommand(QByteArray::fromStdString(command));
     return m_session.link().CommsOpen();
 }
 
@@ -168,33 +151,6 @@ void Monitor::scheduleRetry(const QString& why)
     marker(QStringLiteral("%1; retrying in %2 s").arg(why).arg(m_delaySeconds));
     m_retry.start(m_delaySeconds * 1000);
     m_delaySeconds = std::min(m_delaySeconds * 2, std::max(1, m_options.retryMaxSeconds));
-}
-
-void Monitor::received(const ReceivedLine& line)
-{
-    // Line feeds after a carriage return complete a line of nothing.
-    if (!line.keep())
-        return;
-    write('R', line.buffer,
-          m_session.decoder().DecodeMessage(line.part, m_options.decodeOptions,
-                                            m_session.decodeContext()));
-}
-
-void Monitor::sent(const QByteArray& line, const QString& description)
-{
-    write('T', line.toStdString(), Latin1(description));
-}
-
-void Monitor::write(char direction, const std::string& raw, const std::string& description)
-{
-    if (!m_out.write(CaptureLine(m_out.format(), stamp(), direction, raw, description)))
-        emit fatal(m_out.errorString());
-}
-
-void Monitor::marker(const QString& text)
-{
-    if (!m_out.write(CaptureMarker(m_out.format(), stamp(), Latin1(text))))
-        emit fatal(m_out.errorString());
 }
 
 } // namespace tarvin

@@ -2,9 +2,10 @@
 // Unattended capture: keeps a link to the interface up, reconnecting with
 // back-off when it drops, and writes every line that crosses it.
 
-#include "capture_file.h"
 #include "core/decode/decode.h"
 #include "core/files/settings.h"
+#include "session/capture_file.h"
+#include "session/capture_recorder.h"
 #include "session/session.h"
 
 #include <QObject>
@@ -45,15 +46,11 @@ private:
     bool startMonitoring();
     void linkDown(const QString& why);
     void scheduleRetry(const QString& why);
-    void received(const ReceivedLine& line);
-    void sent(const QByteArray& line, const QString& description);
-    void write(char direction, const std::string& raw, const std::string& description);
-    void marker(const QString& text);
-    std::string stamp() const;
+    void marker(const QString& text) { m_recorder.marker(text); }
 
     Options m_options;
-    CaptureFile& m_out;
     Session m_session;
+    CaptureRecorder m_recorder;
     QTimer m_retry;
     int m_delaySeconds = 1;
     bool m_up = false;

@@ -1,4 +1,4 @@
-#include "capture_file.h"
+#include "session/capture_file.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,0 +1,76 @@
+#include "session/capture_recorder.h"
+
+#include "session/session.h"
+
+namespace tarvin {
+
+namespace {
+
+std::string Latin1(const QString& text)
+{
+    return text.toLatin1().toStdString();
+}
+
+} // namespace
+
+CaptureRecorder::CaptureRecorder(Session& session, CaptureFile& out, std::string program,
+                                 QObject* parent)
+    : QObject(parent), m_session(session), m_out(out), m_program(std::move(program)),
+      m_clock([] { return QDateTime::currentDateTime(); })
+{
+    connect(&session.link(), &LinkSession::lineCompleted, this, &CaptureRecorder::received);
+    connect(&session.link(), &LinkSession::lineSent, this, &CaptureRecorder::sent);
+}
+
+QString CaptureRecorder::stamp() const
+{
+    return m_clock().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+}
+
+void CaptureRecorder::header()
+{
+    const ProgramState& state = m_session.state();
+    CaptureHeader h;
+    h.program = m_program;
+    h.link = Latin1(m_session.linkName());
+    h.mode = state.allMonitor ? "all-monitor" : state.interfaceOptions != 0 ? "default" : "basic";
+    h.interfaceOptions = state.interfaceOptions;
+    h.decodeOptions = m_session.decodeOptions();
+    const std::string text = CaptureHeaderText(h);
+    if (text == m_header)
+        return;
+    m_header = text;
+    write(CaptureMarker(m_out.format(), Latin1(stamp()), text));
+}
+
+void CaptureRecorder::marker(const QString& text)
+{
+    header();
+    write(CaptureMarker(m_out.format(), Latin1(stamp()), Latin1(text)));
+}
+
+void CaptureRecorder::received(const ReceivedLine& line)
+{
+    // Line feeds after a carriage return complete a line of nothing.
+    if (!line.keep())
+        return;
+    header();
+    const std::string description = m_session.decoder().DecodeMessage(
+        line.part, m_session.decodeOptions(), m_session.decodeContext());
+    write(CaptureLine(m_out.format(), Latin1(stamp()), 'R', line.buffer, description));
+}
+
+void CaptureRecorder::sent(const QByteArray& line, const QString& description)
+{
+    header();
+    write(CaptureLine(m_out.format(), Latin1(stamp()), 'T', line.toStdString(),
+                      Latin1(description)));
+}
+
+void CaptureRecorder::write(const std::string& line)
+{
+    if (!m_out.write(line))
+        emit failed(m_out.errorString());
+}
+
+} // namespace tarvin

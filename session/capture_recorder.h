@@ -1,0 +1,57 @@
+#pragma once
+// Writes a session's traffic to a capture: every sent and received line with
+// its full time stamp, wire text and description, each flushed as it is
+// written, under a header that comes before the first of them and again
+// whenever the interface's mode changes. The workbench's recording and tarvin-monitor both use it.
+
+#include "core/files/capture_format.h"
+#include "session/capture_file.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <string>
+
+namespace tarvin {
+
+class Session;
+struct ReceivedLine;
+
+class CaptureRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    // `out` is open and outlives the recorder; `program` names the writer
+    // ("tarvin-monitor 1.0.0") in the header.
+    CaptureRecorder(Session& session, CaptureFile& out, std::string program,
+                    QObject* parent = nullptr);
+
+    // A note about the capture itself (connected, link lost, stopped...).
+    void marker(const QString& text);
+    // The full time stamp every line is written with.
+    QString stamp() const;
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+
+signals:
+    // A line could not be written; `message` says why.
+    void failed(const QString& message);
+
+private:
+    void received(const ReceivedLine& line);
+    void sent(const QByteArray& line, const QString& description);
+    void write(const std::string& line);
+    // The header as the session stands now; written when it differs from
+    // the last one written.
+    void header();
+
+    Session& m_session;
+    CaptureFile& m_out;
+    std::string m_program;
+    std::string m_header;
+    std::function<QDateTime()> m_clock;
+};
+
+} // namespace tarvin
