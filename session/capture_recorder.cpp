@@ -63,8 +63,8 @@ void CaptureRecorder::received(const ReceivedLine& line)
 void CaptureRecorder::sent(const QByteArray& line, const QString& description)
 {
     header();
-    write(CaptureLine(m_out.format(), Latin1(stamp()), 'T', line.toStdString(),
-                      Latin1(description)));
+    write(
+        CaptureLine(m_out.format(), Latin1(stamp()), 'T', line.toStdString(), Latin1(description)));
 }
 
 void CaptureRecorder::write(const std::string& line)

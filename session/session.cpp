@@ -6,6 +6,8 @@
 #include "session/settings_store.h"
 #include "session/transports.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -35,6 +37,11 @@ Session::Session(QObject* parent) : QObject(parent), m_link(m_state, m_settings,
     connect(&m_link, &LinkSession::transmitted, this,
             [this](const QString& description) { Log(1, description); });
     connect(&m_link, &LinkSession::lineCompleted, this, &Session::ReceiveLine);
+    connect(&m_link, &LinkSession::lineSent, this,
+            [this](const QByteArray& line, const QString& description) {
+                Remember('T', line.toStdString(), description.toLatin1().toStdString());
+            });
+    m_history.setLimit(static_cast<std::size_t>(m_settings.sessionCaptureLines));
     connect(&m_link, &LinkSession::linkLost, this, &Session::LinkWentAway);
 }
 
@@ -146,15 +153,49 @@ void Session::WriteCommandLog(const QByteArray& line)
     m_commandLog->flush();
 }
 
+QString Session::CaptureStampText() const
+{
+    return m_clock().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+}
+
+CountingMode Session::countingMode() const
+{
+    // In the basic mode lines carry neither end marks nor checksums; they
+    // are judged as monitored lines, as a capture without a header is.
+    return !m_state.allMonitor && m_state.interfaceOptions != 0 ? CountingMode::Default
+                                                                : CountingMode::AllMonitor;
+}
+
+void Session::Remember(char direction, const std::string& raw, const std::string& description)
+{
+    CaptureRecord record;
+    record.kind = direction ? CaptureRecord::Line : CaptureRecord::Marker;
+    record.stamp = CaptureStampText().toStdString();
+    record.direction = direction;
+    record.raw = raw;
+    record.description = description;
+    record.text = description;
+    m_history.add(record, countingMode());
+}
+
+void Session::setHistoryLimit(int lines)
+{
+    m_settings.sessionCaptureLines =
+        std::clamp(lines, kMinSessionCaptureLines, kMaxSessionCaptureLines);
+    m_history.setLimit(static_cast<std::size_t>(m_settings.sessionCaptureLines));
+}
+
 void Session::setSettings(const Settings& chosen)
 {
     m_settings = chosen;
+    m_history.setLimit(static_cast<std::size_t>(m_settings.sessionCaptureLines));
     setDecodeOptions(m_settings.decodeOptions());
 }
 
 void Session::readSettings()
 {
     ReadSettingsStore(m_settings);
+    m_history.setLimit(static_cast<std::size_t>(m_settings.sessionCaptureLines));
     setDecodeOptions(m_settings.decodeOptions());
 }
 
@@ -165,6 +206,7 @@ void Session::writeSettings() const
 
 void Session::Note(const QString& text)
 {
+    Remember(0, {}, text.toLatin1().toStdString());
     // An event of the link, neither sent nor received: no direction.
     const QString line = m_settings.showTime ? TimeStampText() + QStringLiteral("  ") + text : text;
     emit logged(0, line);
@@ -173,6 +215,9 @@ void Session::Note(const QString& text)
 
 void Session::ReceiveLine(const ReceivedLine& line)
 {
+    if (line.keep())
+        Remember('R', line.buffer,
+                 m_decoder.DecodeMessage(line.part, m_decodeOptions, decodeContext()));
     if (!m_state.allMonitor && m_state.showDecodedMessage) {
         const std::string description =
             m_decoder.DecodeMessage(line.part, m_decodeOptions, decodeContext());

@@ -7,6 +7,7 @@
 #include "core/decode/decode.h"
 #include "core/diagnostics/mmi_results.h"
 #include "core/diagnostics/traffic_analyser.h"
+#include "core/files/capture_store.h"
 #include "core/files/settings.h"
 #include "core/link/program_state.h"
 #include "session/link_session.h"
@@ -37,6 +38,14 @@ public:
     const Settings& settings() const { return m_settings; }
     LinkSession& link() { return m_link; }
     Decoder& decoder() { return m_decoder; }
+    // Every line of the session as a capture (a ring of the settings'
+    // session capture lines), for the capture view.
+    const CaptureStore& history() const { return m_history; }
+    void setHistoryLimit(int lines);
+    // How the lines are judged now: as the interface passes them on.
+    CountingMode countingMode() const;
+    // The full time stamp of captures: "yyyy-MM-dd HH:mm:ss.zzz".
+    QString CaptureStampText() const;
     // Options chosen by the user; the decode options follow them.
     void setSettings(const Settings& chosen);
     // The settings kept between runs, read at start and written at exit.
@@ -167,6 +176,7 @@ signals:
 
 private:
     void ReceiveLine(const ReceivedLine& line);
+    void Remember(char direction, const std::string& raw, const std::string& description);
     void WriteCommandLog(const QByteArray& line);
     void LinkWentAway();
     QByteArray HeaderOrRefusal(const std::optional<std::string>& header);
@@ -177,6 +187,7 @@ private:
     Decoder m_decoder;
     TrafficStatistics m_statistics;
     MMIResults m_mmi;
+    CaptureStore m_history;
     int m_decodeOptions = 8;
     bool m_hexNumbers = true;
     bool m_remote = false;

@@ -221,6 +221,15 @@ std::string Decoder::DecodeMessage(std::string_view text, int options, const Dec
     return out;
 }
 
+bool DescribesFault(std::string_view description)
+{
+    for (const char* fault : {"Checksum Error", "No Acknowledgement", "Corrupted Transmission",
+                              "No Tarvin Clock", "LENGTH ERROR"})
+        if (description.find(fault) != std::string_view::npos)
+            return true;
+    return false;
+}
+
 std::string DecodeMessage(std::string_view text, int options, const DecodeContext& context)
 {
     Decoder decoder;

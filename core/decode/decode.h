@@ -66,6 +66,10 @@ private:
 // Convenience for one-off calls.
 std::string DecodeMessage(std::string_view text, int options, const DecodeContext& context);
 
+// Whether a description reports a fault: a checksum error, no or a refused
+// acknowledgement, no clock, or a message of the wrong length.
+bool DescribesFault(std::string_view description);
+
 // An outbound command (hexadecimal, without its leading "\") in the layout of
 // a received message: the source unit 00 after the header (and the path), the
 // application in front of the path, header 03 with a path made 05, and a

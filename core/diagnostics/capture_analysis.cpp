@@ -6,10 +6,6 @@ namespace tarvin {
 
 namespace {
 
-// Past this many empty seconds every history the chart shows is empty, so
-// a long silence is closed in one step rather than a second at a time.
-constexpr int kEmptyTicksThatMatter = kHistoryLength * 60 + 1;
-
 } // namespace
 
 CaptureAnalysis::CaptureAnalysis(std::optional<CountingMode> forced)
@@ -32,6 +28,8 @@ void CaptureAnalysis::add(const CaptureRecord& record)
         // The analyser's window opens with the first line counted.
         m_opened = true;
         m_analyser.Open(time.value_or(0), m_noTypes, false);
+        if (m_slotSeconds > 0)
+            m_analyser.setSlotLength(m_slotSeconds);
     }
     if (time) {
         if (!m_first) {
@@ -51,11 +49,14 @@ void CaptureAnalysis::add(const CaptureRecord& record)
 
 void CaptureAnalysis::tickTo(double now)
 {
+    // Past this many empty seconds every history the chart shows is empty,
+    // so a long silence is closed in one step rather than a second at a time.
+    const int emptyTicksThatMatter = kHistoryLength * m_analyser.slotLength() + 1;
     int empty = 0;
     while (now >= m_nextTick) {
         const bool quiet = m_statistics.messagesThisTick == 0 && m_statistics.errorsThisTick == 0;
         empty = quiet ? empty + 1 : 0;
-        if (empty > kEmptyTicksThatMatter) {
+        if (empty > emptyTicksThatMatter) {
             // Nothing more can change but the clock.
             m_nextTick += std::floor(now - m_nextTick) + 1;
             break;
@@ -73,6 +74,9 @@ void CaptureAnalysis::finish(const UnitTypeTable& unitTypes, bool hexNumbers)
     }
     // Without a time line the whole capture counts as one second.
     m_analyser.Refresh(m_last.value_or(m_statistics.startTime), unitTypes, hexNumbers);
+    // The chart ends with the capture: its last slot, however short.
+    if (m_analyser.slotTicks() > 0)
+        m_analyser.MoveTimeSlots();
 }
 
 } // namespace tarvin

@@ -7,6 +7,7 @@
 #include "core/diagnostics/traffic_analyser.h"
 #include "core/files/capture_format.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,10 @@ public:
     // `forced` overrides what the capture's headers say; without either a
     // capture is read as taken in the monitoring mode.
     explicit CaptureAnalysis(std::optional<CountingMode> forced = std::nullopt);
+    // Seconds per chart slot (the live analyser's "Update Rate"); to be set
+    // before the first record. A view of a whole capture picks it so that
+    // the 60 slots span the capture.
+    void setSlotSeconds(int seconds) { m_slotSeconds = std::max(1, seconds); }
 
     // One record of the capture, in file order. Only received lines count;
     // a header sets the mode for the lines after it.
@@ -46,6 +51,7 @@ private:
     std::optional<double> m_last;
     double m_nextTick = 0;
     long long m_received = 0;
+    int m_slotSeconds = 0; // 0: the live analyser's default
     UnitTypeTable m_noTypes{};
 };
 

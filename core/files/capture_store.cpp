@@ -1,5 +1,7 @@
 #include "core/files/capture_store.h"
 
+#include "core/decode/decode.h"
+
 #include <algorithm>
 
 namespace tarvin {
@@ -56,7 +58,7 @@ void CaptureStore::add(const CaptureRecord& record, CountingMode mode)
     if (line) {
         const CapturedLineClass c = ClassifyCapturedLine(raw, mode);
         // Sent lines are commands, not traffic the analyser judges.
-        e.error = record.direction == 'R' && c.error;
+        e.error = record.direction == 'R' && (c.error || DescribesFault(description));
         e.unknown = record.direction == 'R' && description.empty() && !raw.empty();
         e.source = static_cast<std::int16_t>(c.source);
         e.application = static_cast<std::int16_t>(c.application);
@@ -106,9 +108,9 @@ void CaptureStore::setLimit(std::size_t limit)
 CaptureStore::Row CaptureStore::row(std::size_t index) const
 {
     const std::uint64_t serial = m_firstSerial + index;
-    const auto after = std::upper_bound(
-        m_chunks.begin(), m_chunks.end(), serial,
-        [](std::uint64_t s, const Chunk& c) { return s < c.firstSerial; });
+    const auto after =
+        std::upper_bound(m_chunks.begin(), m_chunks.end(), serial,
+                         [](std::uint64_t s, const Chunk& c) { return s < c.firstSerial; });
     const Chunk& chunk = *(after - 1);
     const Entry& e = chunk.entries[static_cast<std::size_t>(serial - chunk.firstSerial)];
     Row r;
@@ -117,8 +119,8 @@ CaptureStore::Row CaptureStore::row(std::size_t index) const
     const std::string_view text = chunk.text;
     r.stamp = text.substr(e.offset, e.stampLength);
     r.raw = text.substr(e.offset + e.stampLength, e.rawLength);
-    r.description = text.substr(std::size_t(e.offset) + e.stampLength + e.rawLength,
-                                e.descriptionLength);
+    r.description =
+        text.substr(std::size_t(e.offset) + e.stampLength + e.rawLength, e.descriptionLength);
     r.time = e.time;
     r.network = e.network;
     r.source = e.source;

@@ -28,8 +28,8 @@ public:
         std::string_view stamp;
         std::string_view raw;
         std::string_view description; // a marker's or an unreadable line's text
-        double time = -1;              // seconds, or -1 without a readable stamp
-        int network = -1;              // 0: the local network; -1: not known
+        double time = -1;             // seconds, or -1 without a readable stamp
+        int network = -1;             // 0: the local network; -1: not known
         int source = -1;
         int application = -1;
         bool error = false;   // counted as an error, or unreadable
@@ -39,8 +39,9 @@ public:
     // `limit` 0 keeps everything.
     explicit CaptureStore(std::size_t limit = 0);
 
-    // Keeps a record (blank lines and CSV column rows are skipped). Lines are
-    // judged as the analyser would count them in `mode`.
+    // Keeps a record (blank lines and CSV column rows are skipped). A
+    // received line is an error when the analyser would count it as one in
+    // `mode`, or when its description reports a fault.
     void add(const CaptureRecord& record, CountingMode mode);
     void clear();
     void setLimit(std::size_t limit);

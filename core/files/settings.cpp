@@ -1,5 +1,6 @@
 #include "core/files/settings.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -65,6 +66,9 @@ void LoadSettings(Settings& settings, const SettingsLookup& lookup)
     flag("AckChar", settings.ackChar);
     flag("ShowDate", settings.showDate);
     number("TimeDP", settings.timeDP);
+    number("SessionCaptureLines", settings.sessionCaptureLines);
+    settings.sessionCaptureLines =
+        std::clamp(settings.sessionCaptureLines, kMinSessionCaptureLines, kMaxSessionCaptureLines);
 }
 
 std::vector<std::pair<std::string, std::string>> SettingsValues(const Settings& s)
@@ -87,6 +91,7 @@ std::vector<std::pair<std::string, std::string>> SettingsValues(const Settings& 
         {"AckChar", b(s.ackChar)},
         {"ShowDate", b(s.showDate)},
         {"TimeDP", std::to_string(s.timeDP)},
+        {"SessionCaptureLines", std::to_string(s.sessionCaptureLines)},
     };
 }
 

@@ -9,6 +9,9 @@
 
 namespace tarvin {
 
+constexpr int kMinSessionCaptureLines = 1000;
+constexpr int kMaxSessionCaptureLines = 10000000;
+
 struct Settings
 {
     std::string comPort = "COM1";
@@ -25,6 +28,8 @@ struct Settings
     bool ackChar = false;
     bool showDate = false;
     int timeDP = 0;
+    // Lines of the live session kept for its capture view (a ring).
+    int sessionCaptureLines = 1000000;
     // Saved only: the run always starts with these cleared or forced.
     bool showAscii = false;
     bool showDecodedMessage = true;

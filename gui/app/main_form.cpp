@@ -10,6 +10,7 @@
 #include "gui/app/prompter.h"
 #include "gui/app/shell_files.h"
 #include "gui/app/user_buttons.h"
+#include "gui/capture/capture_recording.h"
 #include "gui/compose/cal_tab.h"
 #include "gui/compose/control_tab.h"
 #include "gui/compose/lighting_tab.h"
@@ -129,6 +130,7 @@ TMainForm::TMainForm(const QStringList& arguments, Prompter* prompter, QWidget* 
     m_interfaceTools = new InterfaceTools(*m_session, *m_diagnostics, *m_prompter, this,
                                           [this](QDialog& dialog) { return runDialog(dialog); });
     WireInterfaceTools();
+    WireCaptures();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -235,6 +237,10 @@ void TMainForm::FormShow()
     SetLists();
     if (!m_arguments.isEmpty() && m_arguments.first() == QLatin1String("/enabledebug"))
         EnableDebugItemClick();
+    // A capture named on the command line opens in its window.
+    for (const QString& argument : std::as_const(m_arguments))
+        if (QFileInfo(argument).isFile())
+            OpenCapture(argument);
 }
 
 void TMainForm::FormDestroy()
@@ -244,6 +250,7 @@ void TMainForm::FormDestroy()
     settings().hexNumbers = HexadecimalNumbersItem->isChecked();
     settings().showTime = ShowTimeItem->isChecked();
     settings().ackChar = UseAcknowledgementCharactersItem->isChecked();
+    m_recording->stop();
     m_session->writeSettings();
     m_session->Disconnect();
     m_session->closeCommandLog();

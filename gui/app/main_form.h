@@ -38,6 +38,8 @@ class HelpWindow;
 class InterfaceTools;
 class ShellFiles;
 class TOptionsForm;
+class CaptureRecording;
+class CaptureWindow;
 class UserButtonSlots;
 class LinkSession;
 class Session;
@@ -221,6 +223,18 @@ public:
     QLabel* CommandStatusLabel = nullptr;
     QPushButton* CancelCommandButton = nullptr;
 
+    // --- Captures ----------------------------------------------------------
+    QAction* FileOpenCaptureItem = nullptr;
+    QAction* RecordCaptureItem = nullptr;
+    QMenu* ViewMenu = nullptr;
+    QAction* ViewSessionItem = nullptr;
+    QToolButton* RecordCaptureButton = nullptr;
+    QLabel* RecordingStatusLabel = nullptr;
+    // Opens a capture file in a window of its own; null when it cannot be read.
+    CaptureWindow* OpenCapture(const QString& path);
+    CaptureWindow* ShowSessionCapture();
+    CaptureRecording& recording() { return *m_recording; }
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -240,6 +254,8 @@ private:
     void WireDiagnostics();
     // The analyser, mode and unit type commands likewise.
     void WireInterfaceTools();
+    // Recording, capture windows and the session view.
+    void WireCaptures();
     void ClientSocket1Error(int code, const QString& text);
     void AddToPane(QPlainTextEdit* pane, const QString& line);
     void ShowConnection();
@@ -258,6 +274,7 @@ private:
     UserButtonSlots* m_userButtons = nullptr;
     std::function<int(QDialog&)> m_dialogRunner;
     HelpWindow* m_help = nullptr;
+    CaptureRecording* m_recording = nullptr;
     bool m_shown = false;
 };
 

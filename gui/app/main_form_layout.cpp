@@ -129,6 +129,9 @@ void TMainForm::BuildToolBar()
     NetworkPathEdit->setGeometry(320, 5, 120, 22);
     NetworkPathLabel->setEnabled(false);
     NetworkPathEdit->setEnabled(false);
+    RecordCaptureButton =
+        button("RecordCaptureButton", QStringLiteral("Record Capture"), QStyle::SP_MediaPlay, 448);
+    RecordCaptureButton->setCheckable(true);
 
     connect(ClearSpeedButton, &QToolButton::clicked, this, &TMainForm::ClearSpeedButtonClick);
     connect(SpeedButton6, &QToolButton::clicked, this, [this] { ShowHelp(0); });
@@ -296,6 +299,10 @@ void TMainForm::BuildMenus()
     ProcessLogFileItem = item(FileMenu, "ProcessLogFileItem", QStringLiteral("Process Log File"));
     ExecuteFile1 = item(FileMenu, "ExecuteFile1", QStringLiteral("Execute File..."));
     FileMenu->addSeparator();
+    FileOpenCaptureItem = item(FileMenu, "FileOpenCaptureItem", QStringLiteral("Open &Capture..."));
+    RecordCaptureItem = item(FileMenu, "RecordCaptureItem", QStringLiteral("&Record Capture..."));
+    RecordCaptureItem->setCheckable(true);
+    FileMenu->addSeparator();
     FilePrintItem = item(FileMenu, "FilePrintItem", QStringLiteral("&Print"));
     FilePrintSetupItem = item(FileMenu, "FilePrintSetupItem", QStringLiteral("P&rint Setup..."));
     FileMenu->addSeparator();
@@ -391,6 +398,9 @@ void TMainForm::BuildMenus()
         link().setUseAcknowledgement(on);
     });
 
+    ViewMenu = Named(bar->addMenu(QStringLiteral("&View")), "ViewMenu");
+    ViewSessionItem = item(ViewMenu, "ViewSessionItem", QStringLiteral("&Session"));
+
     HelpMenu = Named(bar->addMenu(QStringLiteral("&Help")), "HelpMenu");
     HelpContentsItem = item(HelpMenu, "HelpContentsItem", QStringLiteral("&Contents"));
     HelpSearchItem = item(HelpMenu, "HelpSearchItem", QStringLiteral("&Search for Help On..."));
@@ -455,8 +465,11 @@ void TMainForm::BuildStatusBar()
     CancelCommandButton =
         Named(new QPushButton(QStringLiteral("Cancel"), statusBar()), "CancelCommandButton");
     CancelCommandButton->setToolTip(QStringLiteral("End the running command (Esc)"));
+    RecordingStatusLabel = Named(new QLabel(statusBar()), "RecordingStatusLabel");
     CommandStatusLabel->hide();
     CancelCommandButton->hide();
+    RecordingStatusLabel->hide();
+    statusBar()->addPermanentWidget(RecordingStatusLabel);
     statusBar()->addPermanentWidget(CommandStatusLabel);
     statusBar()->addPermanentWidget(CancelCommandButton);
     statusBar()->addPermanentWidget(ConnectionStatusLabel);

@@ -13,6 +13,8 @@
 #include "gui/app/prompter.h"
 #include "gui/app/shell_files.h"
 #include "gui/app/user_buttons.h"
+#include "gui/capture/capture_recording.h"
+#include "gui/capture/capture_window.h"
 #include "gui/compose/cal_tab.h"
 #include "gui/compose/control_tab.h"
 #include "gui/compose/lighting_tab.h"
@@ -159,6 +161,67 @@ void TMainForm::WireInterfaceTools()
     connect(SetUnitTypeItem, &QAction::triggered, t, &InterfaceTools::SetUnitTypeItemClick);
     connect(t, &InterfaceTools::helpRequested, this, &TMainForm::ShowHelp);
     connect(t, &InterfaceTools::clearLogRequested, this, &TMainForm::ClearSpeedButtonClick);
+}
+
+void TMainForm::WireCaptures()
+{
+    m_recording = new CaptureRecording(*m_session, *m_prompter, this);
+    // The menu item and the tool bar button are one switch, and they show
+    // what is so: a recording that did not start leaves both off.
+    const auto show = [this] {
+        const bool on = m_recording->active();
+        RecordCaptureItem->setChecked(on);
+        RecordCaptureButton->setChecked(on);
+        RecordingStatusLabel->setVisible(on);
+        RecordingStatusLabel->setText(
+            QStringLiteral("Recording to %1").arg(QFileInfo(m_recording->path()).fileName()));
+        RecordingStatusLabel->setToolTip(QDir::toNativeSeparators(m_recording->path()));
+    };
+    connect(RecordCaptureItem, &QAction::triggered, this, [this, show](bool on) {
+        if (on)
+            m_recording->start();
+        else
+            m_recording->stop();
+        show();
+    });
+    connect(RecordCaptureButton, &QToolButton::clicked, RecordCaptureItem, &QAction::trigger);
+    connect(m_recording, &CaptureRecording::changed, this, show);
+    connect(FileOpenCaptureItem, &QAction::triggered, this, [this] {
+        const QString path = m_prompter->openFileName(
+            this, Session::dataFolder(),
+            QStringLiteral("Captures (*.csv *.txt *.log);;All Files (*)"), QString());
+        if (!path.isEmpty())
+            OpenCapture(path);
+    });
+    connect(ViewSessionItem, &QAction::triggered, this, &TMainForm::ShowSessionCapture);
+}
+
+CaptureWindow* TMainForm::OpenCapture(const QString& path)
+{
+    auto* window = new CaptureWindow(
+        *m_session, *m_prompter, [this](QDialog& dialog) { return runDialog(dialog); }, this);
+    if (!window->openFile(path)) {
+        delete window;
+        return nullptr;
+    }
+    window->show();
+    return window;
+}
+
+CaptureWindow* TMainForm::ShowSessionCapture()
+{
+    // One view of the session is enough: a second click brings it forward.
+    if (auto* shown = findChild<CaptureWindow*>(QStringLiteral("SessionCaptureWindow"))) {
+        shown->raise();
+        shown->activateWindow();
+        return shown;
+    }
+    auto* window = new CaptureWindow(
+        *m_session, *m_prompter, [this](QDialog& dialog) { return runDialog(dialog); }, this);
+    window->setObjectName(QStringLiteral("SessionCaptureWindow"));
+    window->showSession();
+    window->show();
+    return window;
 }
 
 } // namespace tarvin

@@ -120,6 +120,41 @@ TAnalyserForm::TAnalyserForm(Session& session, Prompter& prompter, TrafficStatis
     : QDialog(parent), m_session(session), m_prompter(prompter), m_analyser(statistics),
       m_unitTypes(unitTypes), m_clock(std::move(clock))
 {
+    BuildWindow();
+    // Creation: Reset (one tick), "3 seconds", headers, one more tick, chart.
+    m_analyser.Open(seconds(), m_unitTypes, m_session.hexNumbers());
+    UpdateComboBox->setCurrentIndex(kDefaultUpdateRateIndex);
+    ShowTick();
+    DrawGraph();
+    connect(Timer1, &QTimer::timeout, this, &TAnalyserForm::Refresh);
+    Timer1->start();
+}
+
+namespace {
+const UnitTypeTable kNoUnitTypes{};
+} // namespace
+
+TAnalyserForm::TAnalyserForm(Session& session, Prompter& prompter, const TrafficAnalyser& finished,
+                             int slotSeconds, const QString& title, QWidget* parent)
+    : QDialog(parent), m_session(session), m_prompter(prompter), m_analyser(finished),
+      m_unitTypes(kNoUnitTypes), m_offline(true)
+{
+    const double start = finished.statistics().startTime;
+    m_clock = [start] { return QDateTime::fromMSecsSinceEpoch(qint64(start * 1000), Qt::UTC); };
+    BuildWindow();
+    setWindowTitle(title);
+    // Nothing more comes: no reset, and the slots were chosen to span the
+    // capture.
+    ResetButton->hide();
+    UpdateComboBox->hide();
+    Label1->setText(QStringLiteral("Each point: %1 s").arg(slotSeconds));
+    Label1->adjustSize();
+    ShowTick();
+    DrawGraph();
+}
+
+void TAnalyserForm::BuildWindow()
+{
     setObjectName(QStringLiteral("AnalyserForm"));
     setWindowTitle(QStringLiteral("Traffic Analyser"));
     setFixedSize(520, 552);
@@ -168,12 +203,6 @@ TAnalyserForm::TAnalyserForm(Session& session, Prompter& prompter, TrafficStatis
     Timer1 = Named(new QTimer(this), "Timer1");
     Timer1->setInterval(1000);
 
-    // Creation: Reset (one tick), "3 seconds", headers, one more tick, chart.
-    m_analyser.Open(seconds(), m_unitTypes, m_session.hexNumbers());
-    UpdateComboBox->setCurrentIndex(kDefaultUpdateRateIndex);
-    ShowTick();
-    DrawGraph();
-
     connect(ResetButton, &QPushButton::clicked, this, &TAnalyserForm::ResetButtonClick);
     connect(UpdateComboBox, &QComboBox::currentIndexChanged, this,
             &TAnalyserForm::UpdateComboBoxChange);
@@ -181,10 +210,9 @@ TAnalyserForm::TAnalyserForm(Session& session, Prompter& prompter, TrafficStatis
     connect(ReportButton, &QPushButton::clicked, this, [this] { ReportButtonClick(); });
     connect(Button2, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button1, &QPushButton::clicked, this, &TAnalyserForm::Button1Click);
-    connect(Timer1, &QTimer::timeout, this, &TAnalyserForm::Refresh);
-    Timer1->start();
 
-    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    const QScreen* screen =
+        parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
     if (screen)
         move(screen->availableGeometry().center() - rect().center());
 }
@@ -248,7 +276,9 @@ double TAnalyserForm::seconds() const
 void TAnalyserForm::ShowTick()
 {
     const double start = m_analyser.statistics().startTime;
-    const QDateTime startTime = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(start * 1000.0));
+    // A capture's stamps are read as UTC: shown as written.
+    const QDateTime startTime = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(start * 1000.0),
+                                                               m_offline ? Qt::UTC : Qt::LocalTime);
     const QString when = QLocale::system().toString(startTime, QLocale::ShortFormat);
     TimeLabel->setText(Latin1(StartTimeLabel(when.toLatin1().toStdString())));
     ElapsedTimeLabel->setText(Latin1(m_analyser.elapsedTimeLabel()));

@@ -38,6 +38,10 @@ public:
     TAnalyserForm(Session& session, Prompter& prompter, TrafficStatistics& statistics,
                   const UnitTypeTable& unitTypes, std::function<QDateTime()> clock,
                   QWidget* parent = nullptr);
+    // A finished analysis of a capture: no clock and no reset; its chart
+    // slots are `slotSeconds` long.
+    TAnalyserForm(Session& session, Prompter& prompter, const TrafficAnalyser& finished,
+                  int slotSeconds, const QString& title, QWidget* parent = nullptr);
     ~TAnalyserForm() override;
 
     void Refresh();
@@ -81,6 +85,7 @@ signals:
     void helpRequested(int context);
 
 private:
+    void BuildWindow();
     void BuildChart();
     void ShowTick();
     double seconds() const;
@@ -90,6 +95,7 @@ private:
     TrafficAnalyser m_analyser;
     const UnitTypeTable& m_unitTypes;
     std::function<QDateTime()> m_clock;
+    bool m_offline = false;
     QChart* m_chart = nullptr;
     QValueAxis* m_leftAxis = nullptr;
     QValueAxis* m_bottomAxis = nullptr;

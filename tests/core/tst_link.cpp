@@ -355,9 +355,9 @@ void TestLink::settingsDefaultsAndGarbage()
     QVERIFY(!empty.hexNumbers);
 
     const std::map<std::string, std::string> store{
-        {"Port", "banana"},        {"ConnectionType", "5"},   {"ShowUnit", "1"},
-        {"ShowMessage", "0"},      {"TimeDP", "99999999999"}, {"HexNumbers", ""},
-        {"IPAddress", "127.0.0.1"}};
+        {"Port", "banana"},         {"ConnectionType", "5"},     {"ShowUnit", "1"},
+        {"ShowMessage", "0"},       {"TimeDP", "99999999999"},   {"HexNumbers", ""},
+        {"IPAddress", "127.0.0.1"}, {"SessionCaptureLines", "5"}};
     Settings s;
     LoadSettings(s, [&](const std::string& name) -> std::optional<std::string> {
         auto it = store.find(name);
@@ -371,10 +371,11 @@ void TestLink::settingsDefaultsAndGarbage()
     QCOMPARE(s.timeDP, 0);
     QVERIFY(!s.hexNumbers);
     QCOMPARE(Q(s.ipAddress), QStringLiteral("127.0.0.1"));
+    QCOMPARE(s.sessionCaptureLines, kMinSessionCaptureLines); // held within its range
 
     // Every value is written as text, in the store's order.
     const auto values = SettingsValues(s);
-    QCOMPARE(int(values.size()), 16);
+    QCOMPARE(int(values.size()), 17);
     QCOMPARE(Q(values[2].second), QStringLiteral("14000"));
     QCOMPARE(Q(values[3].second), QStringLiteral("5"));
     QCOMPARE(Q(values[4].first), QStringLiteral("CombineLists"));

@@ -1,0 +1,105 @@
+// Recording a capture from the workbench against the simulator: every line
+// on the wire in it, in order, through a link drop and a reconnection, with
+// markers for both; then the capture opened again, and the live session view.
+#include <QtTest>
+
+#include "core/files/capture_format.h"
+#include "gui/capture/capture_model.h"
+#include "gui/capture/capture_recording.h"
+#include "gui/capture/capture_window.h"
+#include "workbench_bench.h"
+
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+using namespace tarvin;
+using namespace tarvin::test;
+
+class TestCaptures : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void recordsThroughADropAndOpensAgain()
+    {
+        WorkbenchBench bench;
+        QVERIFY2(bench.start(), qPrintable(bench.sim.errorString()));
+        TMainForm& form = *bench.form;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("night"));
+        bench.prompts.fileNames.enqueue(path);
+        bench.markWire();
+        form.RecordCaptureButton->click();
+        QVERIFY(form.recording().active());
+        QVERIFY(form.RecordCaptureItem->isChecked());
+        QCOMPARE(form.RecordingStatusLabel->text(), QStringLiteral("Recording to night.csv"));
+
+        form.GetPCIDataItem->trigger();
+        QVERIFY(bench.sim.control(QStringLiteral("monitor 05013800790535")));
+        QVERIFY(bench.sim.control(QStringLiteral("drop")));
+        QTRY_VERIFY_WITH_TIMEOUT(!form.state().connected, 5000);
+        form.ConnecttoPCIItem->trigger();
+        QVERIFY(form.state().connected);
+        form.RecordCaptureItem->trigger();
+        QVERIFY(!form.recording().active());
+        QVERIFY(!form.RecordCaptureButton->isChecked());
+        QVERIFY(!form.RecordingStatusLabel->isVisible());
+        const QStringList wire = bench.sentSinceMark();
+
+        QFile file(path + QStringLiteral(".csv"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        const CaptureForm form0 = DetectCaptureForm(lines.first().toStdString());
+        QCOMPARE(form0, CaptureForm::Csv);
+        QStringList sent, markers;
+        bool monitorLine = false;
+        for (const QByteArray& line : lines) {
+            const CaptureRecord r = ParseCaptureLine(form0, line.toStdString());
+            QVERIFY2(r.kind != CaptureRecord::Unreadable, line.constData());
+            if (r.kind == CaptureRecord::Marker)
+                markers << QString::fromStdString(r.text);
+            if (r.kind == CaptureRecord::Line && r.direction == 'T')
+                sent << QString::fromStdString(r.raw);
+            if (r.kind == CaptureRecord::Line && r.raw == "05013800790535<CR>")
+                monitorLine = r.description == "GA 5 On";
+            if (r.kind == CaptureRecord::Line)
+                QCOMPARE(int(r.stamp.size()), 23); // yyyy-MM-dd HH:mm:ss.zzz
+        }
+        // Every line the simulator received, in order, and nothing else.
+        QCOMPARE(sent, wire);
+        QVERIFY(monitorLine);
+        QVERIFY(markers.first().startsWith(QLatin1String("Tarvin capture 1; program=tarvin-diagnostic")));
+        QVERIFY(!markers.filter(QLatin1String("recording started; Connected: Socketbox 127.0.0.1")).isEmpty());
+        QVERIFY(!markers.filter(QLatin1String("Link lost: Socketbox 127.0.0.1")).isEmpty());
+        QCOMPARE(markers.filter(QLatin1String("Connected: Socketbox")).size(), 2);
+        QCOMPARE(markers.last(), QStringLiteral("recording stopped"));
+
+        // Opened again, every line is there.
+        CaptureWindow* opened = form.OpenCapture(path + QStringLiteral(".csv"));
+        QVERIFY(opened);
+        QTRY_VERIFY_WITH_TIMEOUT(!opened->loading(), 5000);
+        QCOMPARE(opened->model().rowCount(), int(lines.size()) - 2); // the column row, the last LF
+        QCOMPARE(opened->store().unreadable(), std::size_t(0));
+
+        // The session view holds the same traffic, and a second click brings it forward.
+        CaptureWindow* session = form.ShowSessionCapture();
+        QTRY_VERIFY_WITH_TIMEOUT(session->model().rowCount() > 0, 5000);
+        QCOMPARE(form.ShowSessionCapture(), session);
+    }
+
+    // A file that cannot be written is said at once and nothing records.
+    void unwritableFileIsRefused()
+    {
+        WorkbenchBench bench;
+        QVERIFY2(bench.start(), qPrintable(bench.sim.errorString()));
+        bench.prompts.fileNames.enqueue(QStringLiteral("/nonexistent/folder/capture.csv"));
+        bench.form->RecordCaptureItem->trigger();
+        QVERIFY(!bench.form->recording().active());
+        QVERIFY(!bench.form->RecordCaptureItem->isChecked());
+        QVERIFY(bench.prompts.messages().last().startsWith(QLatin1String("Cannot record to")));
+    }
+};
+
+QTEST_MAIN(TestCaptures)
+#include "tst_captures.moc"

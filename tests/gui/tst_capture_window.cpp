@@ -1,0 +1,279 @@
+// The capture window on a session (offscreen): a messy capture read whole,
+// filters that combine, sorting, copying, export, going to a time, following
+// a file that grows, is cut short and vanishes, offline analysis checked
+// against tarvin-decode, and the live session as a bounded ring.
+#include <QtTest>
+
+#include "gui/capture/capture_model.h"
+#include "gui/capture/capture_window.h"
+#include "gui/diagnostics/analyser_form.h"
+#include "scripted_prompter.h"
+#include "session/link_session.h"
+#include "session/session.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+using namespace tarvin;
+
+namespace {
+
+QString Data(const char* name)
+{
+    return qEnvironmentVariable("TARVIN_TEST_DATA") + QStringLiteral("/decode/") +
+           QLatin1String(name);
+}
+
+void Append(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Append));
+    f.write(bytes);
+}
+
+// A window on a session, dialogs answered by `run`.
+struct Viewer
+{
+    ScriptedPrompter prompts;
+    Session session;
+    std::function<int(QDialog&)> run = [](QDialog&) { return int(QDialog::Rejected); };
+    CaptureWindow* window =
+        new CaptureWindow(session, prompts, [this](QDialog& d) { return run(d); });
+    Viewer() { session.setHexNumbers(false); }
+    ~Viewer() { delete window; }
+
+    bool open(const QString& path)
+    {
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        if (!window->openFile(path))
+            return false;
+        QSignalSpy loaded(window, &CaptureWindow::loaded);
+        return loaded.wait(5000) || !window->loading();
+    }
+    int rows() { return window->model().rowCount(); }
+    QString cell(int row, int column)
+    {
+        return window->model().data(window->model().index(row, column)).toString();
+    }
+};
+
+} // namespace
+
+class TestCaptureWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.filePath(QStringLiteral("config")));
+        qputenv("TARVIN_DATA_DIR", m_dir.path().toLocal8Bit());
+    }
+
+    void messyCaptureIsReadWhole()
+    {
+        Viewer v;
+        QVERIFY(v.open(Data("capture_text.txt")));
+        // Nine lines: two unreadable (one not a capture line, one torn at the end).
+        QCOMPARE(v.rows(), 9);
+        QCOMPARE(v.window->CountLabel->text(), QStringLiteral("9 of 9 lines, 2 unreadable"));
+        QCOMPARE(v.cell(5, CaptureModel::Direction), QStringLiteral("?"));
+        QVERIFY(v.cell(5, CaptureModel::Description).startsWith(QLatin1String("Unreadable: not a")));
+        QCOMPARE(v.cell(8, CaptureModel::Direction), QStringLiteral("?"));
+        // The header says the default mode: a failed checksum is an error.
+        QCOMPARE(v.cell(4, CaptureModel::Wire), QStringLiteral("0512380035"));
+        QVERIFY(v.window->model().data(v.window->model().index(4, 0), Qt::ForegroundRole).isValid());
+        QVERIFY(!v.window->model().data(v.window->model().index(2, 0), Qt::ForegroundRole).isValid());
+        QCOMPARE(v.cell(2, CaptureModel::Source), QStringLiteral("18"));
+        QCOMPARE(v.cell(2, CaptureModel::Application), QStringLiteral("Lighting (56)"));
+        v.session.setHexNumbers(true);
+        QCOMPARE(v.cell(2, CaptureModel::Source), QStringLiteral("12"));
+        // Bytes outside ASCII stay as they were.
+        QCOMPARE(v.cell(6, CaptureModel::Description), QString::fromLatin1("\xe9t\xe9"));
+
+        Viewer missing;
+        QVERIFY(!missing.window->openFile(m_dir.filePath(QStringLiteral("nothing.csv"))));
+        QVERIFY(missing.prompts.messages().first().startsWith(QLatin1String("Cannot open the capture")));
+    }
+
+    void filtersCombine_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("direction"); // all, sent, received, markers
+        QTest::addColumn<QString>("application");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<bool>("errors");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("everything") << QString() << 0 << QString() << QString() << false << 9;
+        QTest::newRow("sent") << QString() << 1 << QString() << QString() << false << 1;
+        QTest::newRow("received") << QString() << 2 << QString() << QString() << false << 4;
+        QTest::newRow("markers") << QString() << 3 << QString() << QString() << false << 2;
+        QTest::newRow("lighting") << QString() << 0 << QStringLiteral("56") << QString() << false << 2;
+        QTest::newRow("lighting errors") << QString() << 0 << QStringLiteral("56") << QString() << true << 1;
+        QTest::newRow("from unit 18") << QString() << 0 << QString() << QStringLiteral("18") << false << 3;
+        QTest::newRow("errors and unreadable") << QString() << 0 << QString() << QString() << true << 3;
+        QTest::newRow("text, any case") << QStringLiteral("ga 5") << 0 << QString() << QString() << false << 2;
+        QTest::newRow("text received") << QStringLiteral("ga 5") << 2 << QString() << QString() << false << 1;
+        QTest::newRow("a time") << QStringLiteral("05:00:01") << 0 << QString() << QString() << false << 1;
+        QTest::newRow("not a number: nothing changes")
+            << QString() << 0 << QStringLiteral("zz") << QString() << false << 9;
+    }
+    void filtersCombine()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, direction);
+        QFETCH(QString, application);
+        QFETCH(QString, source);
+        QFETCH(bool, errors);
+        QFETCH(int, shown);
+        Viewer v;
+        QVERIFY(v.open(Data("capture_text.txt")));
+        v.window->FilterEdit->setText(text);
+        v.window->DirectionCombo->setCurrentIndex(direction);
+        v.window->ApplicationEdit->setText(application);
+        v.window->SourceEdit->setText(source);
+        v.window->ErrorsOnlyCheck->setChecked(errors);
+        v.window->applyFilter();
+        QCOMPARE(v.rows(), shown);
+        QCOMPARE(v.window->CountLabel->text(), QStringLiteral("%1 of 9 lines, 2 unreadable").arg(shown));
+    }
+
+    void sortCopyExportAndGoTo()
+    {
+        Viewer v;
+        QVERIFY(v.open(Data("capture_text.txt")));
+        v.window->CaptureTable->sortByColumn(CaptureModel::Source, Qt::DescendingOrder);
+        QCOMPARE(v.cell(0, CaptureModel::Source), QStringLiteral("32"));
+        QCOMPARE(v.cell(1, CaptureModel::Source), QStringLiteral("18"));
+        // By time, lines without one come first; then back to the capture's order.
+        v.window->CaptureTable->sortByColumn(CaptureModel::Time, Qt::AscendingOrder);
+        QCOMPARE(v.cell(2, CaptureModel::Time), QStringLiteral("2026-12-09 05:00:00.000"));
+        v.window->CaptureTable->sortByColumn(-1, Qt::AscendingOrder);
+        QCOMPARE(v.cell(1, CaptureModel::Direction), QStringLiteral("Tx"));
+
+        v.window->CaptureTable->selectRow(1);
+        v.window->CopyAction->trigger();
+        const QString copied = QApplication::clipboard()->text();
+        QCOMPARE(copied.count(u'\n'), 1);
+        QVERIFY(copied.startsWith(QLatin1String("2026-12-09 05:00:00.100\tTx\t")));
+
+        // Only received lines, exported, open again as a capture of four lines.
+        v.window->DirectionCombo->setCurrentIndex(2);
+        const QString exported = m_dir.filePath(QStringLiteral("received.csv"));
+        QVERIFY(v.window->exportShown(exported));
+        Viewer again;
+        QVERIFY(again.open(exported));
+        QCOMPARE(again.rows(), 4);
+        QCOMPARE(again.cell(3, CaptureModel::Wire), QStringLiteral("0520FF90014B"));
+
+        v.window->DirectionCombo->setCurrentIndex(0);
+        v.prompts.inputs.enqueue(QStringLiteral("05:00:01"));
+        v.window->goToTime();
+        const QModelIndexList selected = v.window->CaptureTable->selectionModel()->selectedRows();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(v.cell(selected.first().row(), CaptureModel::Wire), QStringLiteral("0520FF90014B"));
+    }
+
+    void followsAFileThatGrowsIsCutAndGoes()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("growing.txt"));
+        QFile::remove(path);
+        Append(path, "2026-12-09 05:00:00.000  # capture started\n"
+                     "2026-12-09 05:00:00.100  Rx : GA 5 On  [05013800790535]\n");
+        Viewer v;
+        QVERIFY(v.open(path));
+        v.window->setFollow(true);
+        QCOMPARE(v.rows(), 2);
+        Append(path, "2026-12-09 05:00:01.000  Rx : GA 6 On  [05013800790635]\n"
+                     "2026-12-09 05:00:01.100  Rx : GA 7 On  [050138007907");
+        QTRY_COMPARE_WITH_TIMEOUT(v.rows(), 3, 5000);
+        // The unfinished line waits for its end.
+        Append(path, "35]\n");
+        QTRY_COMPARE_WITH_TIMEOUT(v.rows(), 4, 5000);
+        QCOMPARE(v.cell(3, CaptureModel::Wire), QStringLiteral("05013800790735"));
+
+        // Replaced by a shorter file: what was read stays, the new lines come.
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write("2026-12-09 06:00:00.000  Rx : GA 8 On  [05013800790835]\n");
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(v.rows(), 5, 5000);
+        QVERIFY(v.window->statusBar()->currentMessage().contains(QLatin1String("replaced or cut short")));
+        QFile::remove(path);
+        QTRY_VERIFY_WITH_TIMEOUT(v.window->statusBar()->currentMessage().contains(QLatin1String("gone")), 5000);
+        QCOMPARE(v.rows(), 5);
+    }
+
+    // The analysis counts as tarvin-decode counts the same capture.
+    void analyseAgreesWithTheCommandLine()
+    {
+        Viewer v;
+        QVERIFY(v.open(Data("capture.csv")));
+        QString errors, messages, slot;
+        bool ticking = true;
+        v.run = [&](QDialog& dialog) {
+            auto* form = qobject_cast<TAnalyserForm*>(&dialog);
+            if (form) {
+                const auto cell = [form](int row) {
+                    const QTableWidgetItem* item = form->SummaryStringGrid->item(row, 1);
+                    return item ? item->text().trimmed() : QString();
+                };
+                errors = cell(0);
+                messages = cell(1);
+                slot = form->Label1->text();
+                ticking = form->Timer1->isActive();
+            }
+            return int(QDialog::Accepted);
+        };
+        v.window->analyse();
+        QProcess decode;
+        decode.start(qEnvironmentVariable("TARVIN_DECODE"),
+                     {QStringLiteral("--statistics"), QStringLiteral("--json"), Data("capture.csv")});
+        QVERIFY(decode.waitForFinished(10000));
+        const QJsonObject totals = QJsonDocument::fromJson(decode.readAllStandardOutput()).object();
+        QCOMPARE(messages, QString::number(totals[QStringLiteral("messages")].toInt()));
+        QCOMPARE(errors, QString::number(totals[QStringLiteral("errors")].toInt()));
+        QCOMPARE(slot, QStringLiteral("Each point: 1 s"));
+        QVERIFY(!ticking); // a finished capture: nothing more comes
+    }
+
+    void sessionViewIsABoundedRing()
+    {
+        Viewer v;
+        v.session.setHistoryLimit(1000);
+        v.window->showSession();
+        QByteArray lines;
+        for (int n = 0; n < 2500; ++n)
+            lines += "0" + QByteArray::number(0x0501380079000035LL + (qint64(n) << 8), 16).toUpper() +
+                     "\r\n";
+        v.session.link().ProcessReceivedText(lines);
+        QTRY_VERIFY_WITH_TIMEOUT(v.rows() > 0, 5000);
+        QVERIFY(v.session.history().size() <= 1000);
+        QCOMPARE(v.rows(), int(v.session.history().size()));
+        QCOMPARE(v.cell(v.rows() - 1, CaptureModel::Wire),
+                 QStringLiteral("0") +
+                     QString::number(0x0501380079000035LL + (2499LL << 8), 16).toUpper() +
+                     QStringLiteral("<CR>"));
+    }
+};
+
+QTEST_MAIN(TestCaptureWindow)
+#include "tst_capture_window.moc"
