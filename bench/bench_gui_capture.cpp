@@ -40,13 +40,18 @@ void WriteCapture(const QString& path)
     QFile out(path);
     if (!out.open(QIODevice::WriteOnly))
         return;
-    const char* const mix[] = {"0512380079050035<CR>,GA 5 On", "0520FF9001020300<CR>,",
-                               "8630008901ABCD9A<CR>,\"CAL, Reply\"", "0530880012340034<CR>,",
-                               "050A3800790535<CR>,GA 5 On", "0505CA0001020335<CR>,Trigger",
-                               "861200A1009A<CR>,", "0512390035<CR>,"};
+    const char* const mix[] = {"0512380079050035<CR>,GA 5 On",
+                               "0520FF9001020300<CR>,",
+                               "8630008901ABCD9A<CR>,\"CAL, Reply\"",
+                               "0530880012340034<CR>,",
+                               "050A3800790535<CR>,GA 5 On",
+                               "0505CA0001020335<CR>,Trigger",
+                               "861200A1009A<CR>,",
+                               "0512390035<CR>,"};
     const qint64 start = QDateTime(QDate(2026, 12, 9), QTime(5, 0), Qt::UTC).toMSecsSinceEpoch();
-    QByteArray text = "time,direction,raw,description\n"
-                      "2026-12-09 05:00:00.000,#,,Tarvin capture 1; program=bench; mode=all-monitor\n";
+    QByteArray text =
+        "time,direction,raw,description\n"
+        "2026-12-09 05:00:00.000,#,,Tarvin capture 1; program=bench; mode=all-monitor\n";
     for (int i = 0; i < kLines; ++i) {
         text += QDateTime::fromMSecsSinceEpoch(start + i * 10, Qt::UTC)
                     .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"))
@@ -116,7 +121,8 @@ int main(int argc, char* argv[])
         std::printf("%-34s %8lld ms  target 300 ms  ratio %.1fx  (%d rows)\n", label, ms,
                     300.0 / double(std::max<qint64>(ms, 1)), window.model().rowCount());
     };
-    timeFilter("filter: text \"ga 5\"", [&] { window.FilterEdit->setText(QStringLiteral("ga 5")); });
+    timeFilter("filter: text \"ga 5\"",
+               [&] { window.FilterEdit->setText(QStringLiteral("ga 5")); });
     timeFilter("filter: + received", [&] { window.DirectionCombo->setCurrentIndex(2); });
     timeFilter("filter: application 56 only", [&] {
         window.FilterEdit->clear();

@@ -160,14 +160,26 @@ QString Session::CaptureStampText() const
 
 CountingMode Session::countingMode() const
 {
-    // In the basic mode lines carry neither end marks nor checksums; they
-    // are judged as monitored lines, as a capture without a header is.
-    return !m_state.allMonitor && m_state.interfaceOptions != 0 ? CountingMode::Default
-                                                                : CountingMode::AllMonitor;
+    // Outside the monitoring mode a line is only as good as its checksum.
+    return m_state.allMonitor ? CountingMode::AllMonitor : CountingMode::Default;
 }
 
 void Session::Remember(char direction, const std::string& raw, const std::string& description)
 {
+    // As in a capture file, a header says how the lines after it were
+    // taken, so that they are counted as they came.
+    const CountingMode mode = countingMode();
+    if (!m_historyMode || *m_historyMode != mode) {
+        m_historyMode = mode;
+        CaptureRecord header;
+        header.kind = CaptureRecord::Marker;
+        header.stamp = CaptureStampText().toStdString();
+        CaptureHeader fields;
+        fields.program = "tarvin-diagnostic";
+        fields.mode = CountingModeName(mode);
+        header.text = CaptureHeaderText(fields);
+        m_history.add(header, mode);
+    }
     CaptureRecord record;
     record.kind = direction ? CaptureRecord::Line : CaptureRecord::Marker;
     record.stamp = CaptureStampText().toStdString();
@@ -175,7 +187,7 @@ void Session::Remember(char direction, const std::string& raw, const std::string
     record.raw = raw;
     record.description = description;
     record.text = description;
-    m_history.add(record, countingMode());
+    m_history.add(record, mode);
 }
 
 void Session::setHistoryLimit(int lines)

@@ -188,6 +188,7 @@ private:
     TrafficStatistics m_statistics;
     MMIResults m_mmi;
     CaptureStore m_history;
+    std::optional<CountingMode> m_historyMode; // of the last header in the history
     int m_decodeOptions = 8;
     bool m_hexNumbers = true;
     bool m_remote = false;

@@ -59,7 +59,9 @@ void CaptureStore::add(const CaptureRecord& record, CountingMode mode)
         const CapturedLineClass c = ClassifyCapturedLine(raw, mode);
         // Sent lines are commands, not traffic the analyser judges.
         e.error = record.direction == 'R' && (c.error || DescribesFault(description));
-        e.unknown = record.direction == 'R' && description.empty() && !raw.empty();
+        // A message the decoder has no words for; echoes and answer
+        // characters are no messages.
+        e.unknown = record.direction == 'R' && c.counted && description.empty();
         e.source = static_cast<std::int16_t>(c.source);
         e.application = static_cast<std::int16_t>(c.application);
         if (c.kind != CapturedLineClass::Other)

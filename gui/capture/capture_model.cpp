@@ -54,9 +54,8 @@ bool ContainsFolded(std::string_view haystack, const QByteArray& needle)
 
 bool CaptureFilter::operator==(const CaptureFilter& other) const
 {
-    return text == other.text && direction == other.direction &&
-           application == other.application && source == other.source &&
-           errorsOnly == other.errorsOnly;
+    return text == other.text && direction == other.direction && application == other.application &&
+           source == other.source && errorsOnly == other.errorsOnly;
 }
 
 CaptureModel::CaptureModel(const CaptureStore& store, QObject* parent)
@@ -77,8 +76,8 @@ int CaptureModel::columnCount(const QModelIndex& parent) const
 
 CaptureStore::Row CaptureModel::storeRow(int shownRow) const
 {
-    return m_store.row(
-        static_cast<std::size_t>(m_shown[static_cast<std::size_t>(shownRow)] - m_store.firstSerial()));
+    return m_store.row(static_cast<std::size_t>(m_shown[static_cast<std::size_t>(shownRow)] -
+                                                m_store.firstSerial()));
 }
 
 QString CaptureModel::cellText(const CaptureStore::Row& row, int column) const
@@ -99,8 +98,14 @@ QString CaptureModel::cellText(const CaptureStore::Row& row, int column) const
         return number(row.network);
     case Source:
         return number(row.source);
-    case Application:
-        return row.application < 0 ? QString() : Latin1(ApplicationLabel(row.application, m_hex));
+    case Application: {
+        if (row.application < 0)
+            return {};
+        // Some names carry their number already: "Lighting (58)".
+        const std::string name = ApplicationName(row.application, m_hex);
+        return Latin1(
+            name.find('(') != std::string::npos ? name : ApplicationLabel(row.application, m_hex));
+    }
     case Wire:
         return Latin1(row.raw);
     case Description:
@@ -167,7 +172,8 @@ bool CaptureModel::matches(const CaptureStore::Row& row) const
     if (f.source >= 0 && row.source != f.source)
         return false;
     return m_needle.isEmpty() || ContainsFolded(row.raw, m_needle) ||
-           ContainsFolded(row.description, m_needle) || ContainsFolded(row.stamp, m_needle);
+           ContainsFolded(row.description, m_needle) || ContainsFolded(row.stamp, m_needle) ||
+           (row.application >= 0 && m_applicationMatches[std::size_t(row.application)]);
 }
 
 void CaptureModel::setFilter(const CaptureFilter& filter)
@@ -175,6 +181,15 @@ void CaptureModel::setFilter(const CaptureFilter& filter)
     beginResetModel();
     m_filter = filter;
     m_needle = filter.text.toLower();
+    // The application column's names, judged once for all rows.
+    CaptureStore::Row named;
+    for (int a = 0; a < 256; ++a) {
+        named.application = a;
+        const QByteArray name = cellText(named, Application).toLatin1();
+        m_applicationMatches[std::size_t(a)] =
+            !m_needle.isEmpty() &&
+            ContainsFolded(std::string_view(name.constData(), name.size()), m_needle);
+    }
     m_shown.clear();
     m_seenEnd = m_store.firstSerial();
     endResetModel();
@@ -195,11 +210,13 @@ void CaptureModel::refresh()
     const std::uint64_t first = m_store.firstSerial();
     const std::uint64_t end = first + m_store.size();
     // Records the ring dropped go from the view at once.
-    if (!m_shown.empty() && (m_seenEnd > end || *std::min_element(m_shown.begin(), m_shown.end()) < first)) {
+    if (!m_shown.empty() &&
+        (m_seenEnd > end || *std::min_element(m_shown.begin(), m_shown.end()) < first)) {
         beginResetModel();
-        m_shown.erase(std::remove_if(m_shown.begin(), m_shown.end(),
-                                     [first, end](std::uint64_t s) { return s < first || s >= end; }),
-                      m_shown.end());
+        m_shown.erase(
+            std::remove_if(m_shown.begin(), m_shown.end(),
+                           [first, end](std::uint64_t s) { return s < first || s >= end; }),
+            m_shown.end());
         endResetModel();
     }
     std::vector<std::uint64_t> added;
@@ -308,7 +325,8 @@ int CaptureModel::rowAtTime(double seconds) const
     int best = -1;
     double bestTime = 0;
     for (std::size_t i = 0; i < m_shown.size(); ++i) {
-        const double t = m_store.row(static_cast<std::size_t>(m_shown[i] - m_store.firstSerial())).time;
+        const double t =
+            m_store.row(static_cast<std::size_t>(m_shown[i] - m_store.firstSerial())).time;
         if (t >= seconds && (best < 0 || t < bestTime)) {
             best = static_cast<int>(i);
             bestTime = t;

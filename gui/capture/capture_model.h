@@ -8,6 +8,7 @@
 #include <QAbstractTableModel>
 #include <QByteArray>
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -15,7 +16,7 @@ namespace tarvin {
 
 struct CaptureFilter
 {
-    QByteArray text;    // in the time, wire text or description, any case
+    QByteArray text;    // in the time, wire text, application or description, any case
     char direction = 0; // 0 any, 'T' sent, 'R' received, '#' markers
     int application = -1;
     int source = -1;
@@ -74,6 +75,7 @@ private:
     const CaptureStore& m_store;
     CaptureFilter m_filter;
     QByteArray m_needle; // the free text, lower case
+    std::array<bool, 256> m_applicationMatches{};
     bool m_hex = false;
     int m_sortColumn = -1; // -1: the capture's own order
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

@@ -46,9 +46,8 @@ bool CaptureRecording::start(const QString& chosen)
         path += QStringLiteral(".csv");
     CaptureFile::Options options;
     options.path = path;
-    options.format = path.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive)
-                         ? CaptureFormat::Text
-                         : CaptureFormat::Csv;
+    options.format = path.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive) ? CaptureFormat::Text
+                                                                               : CaptureFormat::Csv;
     auto file = std::make_unique<CaptureFile>(options, [] { return QDateTime::currentDateTime(); });
     if (!file->open()) {
         m_prompter.message(m_window, Prompter::Icon::Error,
@@ -58,9 +57,10 @@ bool CaptureRecording::start(const QString& chosen)
     }
     m_path = path;
     m_file = std::move(file);
-    m_recorder = std::make_unique<CaptureRecorder>(
-        m_session, *m_file,
-        QStringLiteral("tarvin-diagnostic %1").arg(QCoreApplication::applicationVersion()).toStdString());
+    m_recorder = std::make_unique<CaptureRecorder>(m_session, *m_file,
+                                                   QStringLiteral("tarvin-diagnostic %1")
+                                                       .arg(QCoreApplication::applicationVersion())
+                                                       .toStdString());
     connect(
         m_recorder.get(), &CaptureRecorder::failed, this,
         [this](const QString& why) {

@@ -72,7 +72,8 @@ CaptureWindow::CaptureWindow(Session& session, Prompter& prompter,
     SourceEdit = Named(new QLineEdit(central), "SourceEdit");
     SourceEdit->setPlaceholderText(QStringLiteral("Source unit"));
     SourceEdit->setMaximumWidth(100);
-    ErrorsOnlyCheck = Named(new QCheckBox(QStringLiteral("Errors only"), central), "ErrorsOnlyCheck");
+    ErrorsOnlyCheck =
+        Named(new QCheckBox(QStringLiteral("Errors only"), central), "ErrorsOnlyCheck");
     CountLabel = Named(new QLabel(central), "CountLabel");
     bar->addWidget(FilterEdit, 1);
     bar->addWidget(DirectionCombo);
@@ -106,7 +107,8 @@ CaptureWindow::CaptureWindow(Session& session, Prompter& prompter,
     KeepLinesAction = Named(view->addAction(QStringLiteral("&Lines Kept...")), "KeepLinesAction");
     KeepLinesAction->setVisible(false);
     view->addSeparator();
-    AnalyseAction = Named(view->addAction(QStringLiteral("&Analyse Shown Rows...")), "AnalyseAction");
+    AnalyseAction =
+        Named(view->addAction(QStringLiteral("&Analyse Shown Rows...")), "AnalyseAction");
 
     m_pollTimer = new QTimer(this);
     m_filterTimer = new QTimer(this);
@@ -187,10 +189,18 @@ void CaptureWindow::useModel(const CaptureStore& store)
     // The capture's own order until a column is clicked.
     CaptureTable->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     CaptureTable->setSortingEnabled(true);
-    for (int c = 0; c < CaptureModel::Description; ++c)
-        CaptureTable->setColumnWidth(c, c == CaptureModel::Time   ? 170
-                                        : c == CaptureModel::Wire ? 220
-                                                                  : 80);
+    // Wide enough for a full time stamp and the longest application name.
+    const QFontMetrics metrics = CaptureTable->fontMetrics();
+    const auto width = [&metrics](const char* text) {
+        return metrics.horizontalAdvance(QLatin1String(text)) + 16;
+    };
+    CaptureTable->setColumnWidth(CaptureModel::Time, width("2026-12-09 04:49:18.226"));
+    CaptureTable->setColumnWidth(CaptureModel::Direction, width("Dir"));
+    CaptureTable->setColumnWidth(CaptureModel::Network, width("Network"));
+    CaptureTable->setColumnWidth(CaptureModel::Source, width("Source"));
+    CaptureTable->setColumnWidth(CaptureModel::Application,
+                                 width("Pool, Spa, Pond and Fountain (114)"));
+    CaptureTable->setColumnWidth(CaptureModel::Wire, width("0529380026BE35FFFFFFFF<CR>"));
 }
 
 void CaptureWindow::readSome()
@@ -374,8 +384,8 @@ bool CaptureWindow::exportShown(const QString& path)
     for (int r = 0; r < m_model->rowCount(); ++r) {
         const CaptureStore::Row row = m_model->storeRow(r);
         if (row.kind == CaptureRecord::Line)
-            text += CaptureLine(CaptureFormat::Csv, row.stamp, row.direction, row.raw,
-                                row.description);
+            text +=
+                CaptureLine(CaptureFormat::Csv, row.stamp, row.direction, row.raw, row.description);
         else if (row.kind == CaptureRecord::Marker)
             text += CaptureMarker(CaptureFormat::Csv, row.stamp, row.description);
         else
@@ -417,8 +427,9 @@ void CaptureWindow::goToTime()
     const auto seconds = CaptureStampSeconds(Std(typed));
     const int row = seconds ? m_model->rowAtTime(*seconds) : -1;
     if (!seconds || row < 0) {
-        statusBar()->showMessage(seconds ? QStringLiteral("No shown line at or after %1.").arg(typed)
-                                         : QStringLiteral("%1 is not a time.").arg(typed),
+        statusBar()->showMessage(seconds
+                                     ? QStringLiteral("No shown line at or after %1.").arg(typed)
+                                     : QStringLiteral("%1 is not a time.").arg(typed),
                                  10000);
         return;
     }
@@ -442,9 +453,8 @@ void CaptureWindow::analyse()
             firstTime = t;
         lastTime = std::max(lastTime, t);
     }
-    const int slot = firstTime < 0 ? 1
-                                   : std::max(1, int(std::ceil((lastTime - firstTime) /
-                                                               kHistoryLength)));
+    const int slot =
+        firstTime < 0 ? 1 : std::max(1, int(std::ceil((lastTime - firstTime) / kHistoryLength)));
     // Every header counts, shown or not: it says how the lines after it
     // were taken.
     CaptureAnalysis analysis;
@@ -477,12 +487,12 @@ void CaptureWindow::analyse()
 void CaptureWindow::keepLines()
 {
     bool ok = false;
-    const QString typed = m_prompter.inputText(
-        this, QStringLiteral("Lines Kept"),
-        QStringLiteral("Lines of the session to keep (%L1 to %L2):")
-            .arg(kMinSessionCaptureLines)
-            .arg(kMaxSessionCaptureLines),
-        QString::number(m_session.settings().sessionCaptureLines), &ok);
+    const QString typed =
+        m_prompter.inputText(this, QStringLiteral("Lines Kept"),
+                             QStringLiteral("Lines of the session to keep (%L1 to %L2):")
+                                 .arg(kMinSessionCaptureLines)
+                                 .arg(kMaxSessionCaptureLines),
+                             QString::number(m_session.settings().sessionCaptureLines), &ok);
     if (!ok)
         return;
     bool number = false;

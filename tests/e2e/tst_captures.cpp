@@ -69,8 +69,10 @@ private slots:
         // Every line the simulator received, in order, and nothing else.
         QCOMPARE(sent, wire);
         QVERIFY(monitorLine);
-        QVERIFY(markers.first().startsWith(QLatin1String("Tarvin capture 1; program=tarvin-diagnostic")));
-        QVERIFY(!markers.filter(QLatin1String("recording started; Connected: Socketbox 127.0.0.1")).isEmpty());
+        QVERIFY(markers.first().startsWith(
+            QLatin1String("Tarvin capture 1; program=tarvin-diagnostic")));
+        QVERIFY(!markers.filter(QLatin1String("recording started; Connected: Socketbox 127.0.0.1"))
+                     .isEmpty());
         QVERIFY(!markers.filter(QLatin1String("Link lost: Socketbox 127.0.0.1")).isEmpty());
         QCOMPARE(markers.filter(QLatin1String("Connected: Socketbox")).size(), 2);
         QCOMPARE(markers.last(), QStringLiteral("recording stopped"));

@@ -83,7 +83,8 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.filePath(QStringLiteral("config")));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           m_dir.filePath(QStringLiteral("config")));
         qputenv("TARVIN_DATA_DIR", m_dir.path().toLocal8Bit());
     }
 
@@ -95,12 +96,15 @@ private slots:
         QCOMPARE(v.rows(), 9);
         QCOMPARE(v.window->CountLabel->text(), QStringLiteral("9 of 9 lines, 2 unreadable"));
         QCOMPARE(v.cell(5, CaptureModel::Direction), QStringLiteral("?"));
-        QVERIFY(v.cell(5, CaptureModel::Description).startsWith(QLatin1String("Unreadable: not a")));
+        QVERIFY(
+            v.cell(5, CaptureModel::Description).startsWith(QLatin1String("Unreadable: not a")));
         QCOMPARE(v.cell(8, CaptureModel::Direction), QStringLiteral("?"));
         // The header says the default mode: a failed checksum is an error.
         QCOMPARE(v.cell(4, CaptureModel::Wire), QStringLiteral("0512380035"));
-        QVERIFY(v.window->model().data(v.window->model().index(4, 0), Qt::ForegroundRole).isValid());
-        QVERIFY(!v.window->model().data(v.window->model().index(2, 0), Qt::ForegroundRole).isValid());
+        QVERIFY(
+            v.window->model().data(v.window->model().index(4, 0), Qt::ForegroundRole).isValid());
+        QVERIFY(
+            !v.window->model().data(v.window->model().index(2, 0), Qt::ForegroundRole).isValid());
         QCOMPARE(v.cell(2, CaptureModel::Source), QStringLiteral("18"));
         QCOMPARE(v.cell(2, CaptureModel::Application), QStringLiteral("Lighting (56)"));
         v.session.setHexNumbers(true);
@@ -110,7 +114,8 @@ private slots:
 
         Viewer missing;
         QVERIFY(!missing.window->openFile(m_dir.filePath(QStringLiteral("nothing.csv"))));
-        QVERIFY(missing.prompts.messages().first().startsWith(QLatin1String("Cannot open the capture")));
+        QVERIFY(missing.prompts.messages().first().startsWith(
+            QLatin1String("Cannot open the capture")));
     }
 
     void filtersCombine_data()
@@ -125,13 +130,22 @@ private slots:
         QTest::newRow("sent") << QString() << 1 << QString() << QString() << false << 1;
         QTest::newRow("received") << QString() << 2 << QString() << QString() << false << 4;
         QTest::newRow("markers") << QString() << 3 << QString() << QString() << false << 2;
-        QTest::newRow("lighting") << QString() << 0 << QStringLiteral("56") << QString() << false << 2;
-        QTest::newRow("lighting errors") << QString() << 0 << QStringLiteral("56") << QString() << true << 1;
-        QTest::newRow("from unit 18") << QString() << 0 << QString() << QStringLiteral("18") << false << 3;
-        QTest::newRow("errors and unreadable") << QString() << 0 << QString() << QString() << true << 3;
-        QTest::newRow("text, any case") << QStringLiteral("ga 5") << 0 << QString() << QString() << false << 2;
-        QTest::newRow("text received") << QStringLiteral("ga 5") << 2 << QString() << QString() << false << 1;
-        QTest::newRow("a time") << QStringLiteral("05:00:01") << 0 << QString() << QString() << false << 1;
+        QTest::newRow("lighting") << QString() << 0 << QStringLiteral("56") << QString() << false
+                                  << 2;
+        QTest::newRow("lighting errors")
+            << QString() << 0 << QStringLiteral("56") << QString() << true << 1;
+        QTest::newRow("from unit 18")
+            << QString() << 0 << QString() << QStringLiteral("18") << false << 3;
+        QTest::newRow("errors and unreadable")
+            << QString() << 0 << QString() << QString() << true << 3;
+        QTest::newRow("text, any case")
+            << QStringLiteral("ga 5") << 0 << QString() << QString() << false << 2;
+        QTest::newRow("text received")
+            << QStringLiteral("ga 5") << 2 << QString() << QString() << false << 1;
+        QTest::newRow("an application's name")
+            << QStringLiteral("network control") << 0 << QString() << QString() << false << 1;
+        QTest::newRow("a time") << QStringLiteral("05:00:01") << 0 << QString() << QString()
+                                << false << 1;
         QTest::newRow("not a number: nothing changes")
             << QString() << 0 << QStringLiteral("zz") << QString() << false << 9;
     }
@@ -152,7 +166,8 @@ private slots:
         v.window->ErrorsOnlyCheck->setChecked(errors);
         v.window->applyFilter();
         QCOMPARE(v.rows(), shown);
-        QCOMPARE(v.window->CountLabel->text(), QStringLiteral("%1 of 9 lines, 2 unreadable").arg(shown));
+        QCOMPARE(v.window->CountLabel->text(),
+                 QStringLiteral("%1 of 9 lines, 2 unreadable").arg(shown));
     }
 
     void sortCopyExportAndGoTo()
@@ -188,7 +203,8 @@ private slots:
         v.window->goToTime();
         const QModelIndexList selected = v.window->CaptureTable->selectionModel()->selectedRows();
         QCOMPARE(selected.size(), 1);
-        QCOMPARE(v.cell(selected.first().row(), CaptureModel::Wire), QStringLiteral("0520FF90014B"));
+        QCOMPARE(v.cell(selected.first().row(), CaptureModel::Wire),
+                 QStringLiteral("0520FF90014B"));
     }
 
     void followsAFileThatGrowsIsCutAndGoes()
@@ -216,9 +232,11 @@ private slots:
             f.write("2026-12-09 06:00:00.000  Rx : GA 8 On  [05013800790835]\n");
         }
         QTRY_COMPARE_WITH_TIMEOUT(v.rows(), 5, 5000);
-        QVERIFY(v.window->statusBar()->currentMessage().contains(QLatin1String("replaced or cut short")));
+        QVERIFY(v.window->statusBar()->currentMessage().contains(
+            QLatin1String("replaced or cut short")));
         QFile::remove(path);
-        QTRY_VERIFY_WITH_TIMEOUT(v.window->statusBar()->currentMessage().contains(QLatin1String("gone")), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            v.window->statusBar()->currentMessage().contains(QLatin1String("gone")), 5000);
         QCOMPARE(v.rows(), 5);
     }
 
@@ -245,8 +263,9 @@ private slots:
         };
         v.window->analyse();
         QProcess decode;
-        decode.start(qEnvironmentVariable("TARVIN_DECODE"),
-                     {QStringLiteral("--statistics"), QStringLiteral("--json"), Data("capture.csv")});
+        decode.start(
+            qEnvironmentVariable("TARVIN_DECODE"),
+            {QStringLiteral("--statistics"), QStringLiteral("--json"), Data("capture.csv")});
         QVERIFY(decode.waitForFinished(10000));
         const QJsonObject totals = QJsonDocument::fromJson(decode.readAllStandardOutput()).object();
         QCOMPARE(messages, QString::number(totals[QStringLiteral("messages")].toInt()));
@@ -262,7 +281,8 @@ private slots:
         v.window->showSession();
         QByteArray lines;
         for (int n = 0; n < 2500; ++n)
-            lines += "0" + QByteArray::number(0x0501380079000035LL + (qint64(n) << 8), 16).toUpper() +
+            lines += "0" +
+                     QByteArray::number(0x0501380079000035LL + (qint64(n) << 8), 16).toUpper() +
                      "\r\n";
         v.session.link().ProcessReceivedText(lines);
         QTRY_VERIFY_WITH_TIMEOUT(v.rows() > 0, 5000);
