@@ -101,6 +101,20 @@ private slots:
         QVERIFY(!bench.form->RecordCaptureItem->isChecked());
         QVERIFY(bench.prompts.messages().last().startsWith(QLatin1String("Cannot record to")));
     }
+
+    void captureNamedOnTheCommandLineOpens()
+    {
+        ScriptedPrompter prompts;
+        const QString path =
+            qEnvironmentVariable("TARVIN_TEST_DATA") + QStringLiteral("/decode/capture.csv");
+        TMainForm form({path}, &prompts);
+        form.show();
+        auto* window = form.findChild<CaptureWindow*>();
+        QVERIFY(window);
+        QTRY_VERIFY_WITH_TIMEOUT(!window->loading(), 5000);
+        QCOMPARE(window->model().rowCount(), 8); // the column row is no line
+        QCOMPARE(window->windowTitle(), QStringLiteral("Capture - capture.csv"));
+    }
 };
 
 QTEST_MAIN(TestCaptures)
