@@ -66,6 +66,7 @@ void LoadSettings(Settings& settings, const SettingsLookup& lookup)
     flag("AckChar", settings.ackChar);
     flag("ShowDate", settings.showDate);
     number("TimeDP", settings.timeDP);
+    flag("ShowAllTools", settings.allTools);
     number("SessionCaptureLines", settings.sessionCaptureLines);
     settings.sessionCaptureLines =
         std::clamp(settings.sessionCaptureLines, kMinSessionCaptureLines, kMaxSessionCaptureLines);
@@ -92,6 +93,7 @@ std::vector<std::pair<std::string, std::string>> SettingsValues(const Settings& 
         {"ShowDate", b(s.showDate)},
         {"TimeDP", std::to_string(s.timeDP)},
         {"SessionCaptureLines", std::to_string(s.sessionCaptureLines)},
+        {"ShowAllTools", b(s.allTools)},
     };
 }
 

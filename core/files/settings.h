@@ -28,6 +28,8 @@ struct Settings
     bool ackChar = false;
     bool showDate = false;
     int timeDP = 0;
+    // Every tool within reach, not only the restricted diagnostic surface.
+    bool allTools = false;
     // Lines of the live session kept for its capture view (a ring).
     int sessionCaptureLines = 1000000;
     // Saved only: the run always starts with these cleared or forced.

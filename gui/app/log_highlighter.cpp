@@ -1,11 +1,14 @@
 #include "gui/app/log_highlighter.h"
 
+#include "core/decode/decode.h"
+
 namespace tarvin {
 
 namespace {
 
 const QColor kKeywordColour(Qt::blue);
 const QColor kKeyColour(0x80, 0x00, 0x00);
+const QColor kFaultColour(0xD0, 0x00, 0x00);
 
 } // namespace
 
@@ -41,6 +44,15 @@ void LogHighlighter::highlightBlock(const QString& text)
         const auto m = it.next();
         setFormat(int(m.capturedStart()), int(m.capturedLength()), kKeywordColour);
     }
+    // A line that reports a fault stands out wherever the colours above
+    // leave it plain.
+    if (DescribesFault(text.toLatin1().toStdString()))
+        for (int i = 0; i < text.size(); ++i) {
+            const QTextCharFormat current = format(i);
+            if (!current.hasProperty(QTextFormat::ForegroundBrush) ||
+                current.foreground().color() == Qt::black)
+                setFormat(i, 1, kFaultColour);
+        }
 }
 
 } // namespace tarvin

@@ -1,5 +1,5 @@
 #pragma once
-// Colours the log panes' keywords.
+// Colours the log panes' keywords, and lines that report a fault.
 
 #include <QRegularExpression>
 #include <QSyntaxHighlighter>

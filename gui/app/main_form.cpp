@@ -178,25 +178,8 @@ void TMainForm::FormCreate()
     state().pciOptionByte = 0;
     link().ack().reset();
 
-    // The restricted surface.
-    for (QWidget* page :
-         {TelephonyMasterTabSheet, TelephonySlaveTabSheet, SecurityMasterTabSheet,
-          SecuritySlaveTabSheet, TimeTabSheet, MeasurementTabSheet, CALTabSheet, CustomTabSheet})
-        PageControl1->setTabVisible(PageControl1->indexOf(page), false);
-    Panel1->hide();
-    Panel2->hide();
-    SpeedButton1->hide();
-    SpeedButton2->hide();
-    SpeedButton3->hide();
-    ClearSpeedButton->move(8, ClearSpeedButton->y());
-    SpeedButton6->move(ClearSpeedButton->x() + ClearSpeedButton->width() - 1, SpeedButton6->y());
-    TransmitHeaderPanel->hide();
-    for (QAction* a : {UnitType1, FileNewItem, FileOpenItem, FileSaveItem, FileSaveAsItem,
-                       ExecuteFile1, ProcessLogFileItem, UserButtonsItem, AssignCommandto1,
-                       ShowDecodedMessageItem, InterpretCommand1, ShowASCIIItem})
-        a->setVisible(false);
-
-    settings().combineLists = true;
+    // The restricted surface, until all tools are asked for.
+    ShowAllTools(false);
     settings().showMessage = true;
     state().showDecodedMessage = true;
     setWindowTitle(Title());
@@ -237,6 +220,8 @@ void TMainForm::FormShow()
     SetLists();
     if (!m_arguments.isEmpty() && m_arguments.first() == QLatin1String("/enabledebug"))
         EnableDebugItemClick();
+    ShowAllToolsItem->setChecked(settings().allTools ||
+                                 m_arguments.contains(QLatin1String("--all-tools")));
     // A capture named on the command line opens in its window.
     for (const QString& argument : std::as_const(m_arguments))
         if (QFileInfo(argument).isFile())

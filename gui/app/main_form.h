@@ -63,6 +63,8 @@ public:
     void SetLists();
     void EnableItems();
     void EnableDebugItemClick();
+    // Every tool, or the restricted diagnostic surface.
+    void ShowAllTools(bool all);
     void ClearSpeedButtonClick();
 
     // --- Link ----------------------------------------------------------
@@ -224,6 +226,7 @@ public:
     QPushButton* CancelCommandButton = nullptr;
 
     // --- Captures ----------------------------------------------------------
+    QAction* ShowAllToolsItem = nullptr;
     QAction* FileOpenCaptureItem = nullptr;
     QAction* RecordCaptureItem = nullptr;
     QMenu* ViewMenu = nullptr;

@@ -160,6 +160,9 @@ void TMainForm::BuildLogArea()
         header->setFrameShadow(QFrame::Raised);
         memo = Named(new QPlainTextEdit(panel), memoName);
         memo->setReadOnly(true);
+        // Reached with Tab or Ctrl+L; arrows and Shift select, Ctrl+C copies.
+        memo->setFocusPolicy(Qt::StrongFocus);
+        memo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         memo->setMaximumBlockCount(kPaneLines);
         memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         memo->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -309,7 +312,7 @@ void TMainForm::BuildMenus()
     FileExitItem = item(FileMenu, "FileExitItem", QStringLiteral("E&xit"));
     connect(FileExitItem, &QAction::triggered, this, &QWidget::close);
 
-    TarvinMenu = Named(bar->addMenu(QStringLiteral("Tarvin")), "TarvinMenu");
+    TarvinMenu = Named(bar->addMenu(QStringLiteral("&Tarvin")), "TarvinMenu");
     ConnecttoPCIItem =
         check(TarvinMenu, "ConnecttoPCIItem", QStringLiteral("Connect to Tarvin"), false);
     TarvinMenu->addSeparator();
@@ -344,11 +347,13 @@ void TMainForm::BuildMenus()
     connect(GetPCIDataItem, &QAction::triggered, this, &TMainForm::PCIDataButtonClick);
     connect(InterpretCommand1, &QAction::triggered, this, &TMainForm::InterpretCommand1Click);
 
-    OptionsMenu = Named(bar->addMenu(QStringLiteral("Options")), "OptionsMenu");
+    OptionsMenu = Named(bar->addMenu(QStringLiteral("&Options")), "OptionsMenu");
     ProgramOptions1 = item(OptionsMenu, "ProgramOptions1", QStringLiteral("Program Options..."));
     OptionsMenu->addSeparator();
     ClearLists1 = item(OptionsMenu, "ClearLists1", QStringLiteral("Clear Lists"));
     ShowASCIIItem = check(OptionsMenu, "ShowASCIIItem", QStringLiteral("Show ASCII"), false);
+    ShowAllToolsItem =
+        check(OptionsMenu, "ShowAllToolsItem", QStringLiteral("Show &All Tools"), false);
     ShowDecodedMessageItem =
         check(OptionsMenu, "ShowDecodedMessageItem", QStringLiteral("Show Decoded Message"), true);
     LogCommandsItem = check(OptionsMenu, "LogCommandsItem", QStringLiteral("Log Commands"), false);
@@ -374,10 +379,18 @@ void TMainForm::BuildMenus()
     EnableDebugItem->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
     EnableDebugItem->setVisible(false);
     // A hidden menu item's shortcut does not fire; the window carries it.
+    ConnecttoPCIItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    auto* logShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    logShortcut->setObjectName(QStringLiteral("GoToLogShortcut"));
+    connect(logShortcut, &QShortcut::activated, this, [this] { TransmitMemo->setFocus(); });
     auto* debugShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), this);
     debugShortcut->setObjectName(QStringLiteral("EnableDebugShortcut"));
     connect(debugShortcut, &QShortcut::activated, this, &TMainForm::EnableDebugItemClick);
     connect(EnableDebugItem, &QAction::triggered, this, &TMainForm::EnableDebugItemClick);
+    connect(ShowAllToolsItem, &QAction::toggled, this, &TMainForm::ShowAllTools);
+    // Only the user's own choice is remembered, not --all-tools.
+    connect(ShowAllToolsItem, &QAction::triggered, this,
+            [this](bool on) { settings().allTools = on; });
     connect(ClearLists1, &QAction::triggered, this, &TMainForm::ClearSpeedButtonClick);
     connect(ShowASCIIItem, &QAction::toggled, this, [this](bool on) {
         settings().showAscii = on;
@@ -403,6 +416,7 @@ void TMainForm::BuildMenus()
 
     HelpMenu = Named(bar->addMenu(QStringLiteral("&Help")), "HelpMenu");
     HelpContentsItem = item(HelpMenu, "HelpContentsItem", QStringLiteral("&Contents"));
+    HelpContentsItem->setShortcut(QKeySequence(Qt::Key_F1));
     HelpSearchItem = item(HelpMenu, "HelpSearchItem", QStringLiteral("&Search for Help On..."));
     HelpHowToUseItem = item(HelpMenu, "HelpHowToUseItem", QStringLiteral("&How to Use Help"));
     HelpMenu->addSeparator();
@@ -478,6 +492,36 @@ void TMainForm::BuildStatusBar()
     escape->setObjectName(QStringLiteral("CancelCommandShortcut"));
     connect(escape, &QShortcut::activated, m_session, &Session::cancel);
     ShowConnection();
+}
+
+void TMainForm::ShowAllTools(bool all)
+{
+    // The pages, bars, file commands and menu items beyond the restricted
+    // diagnostic build; debug mode keeps what it reveals.
+    for (QWidget* page :
+         {TelephonyMasterTabSheet, TelephonySlaveTabSheet, SecurityMasterTabSheet,
+          SecuritySlaveTabSheet, TimeTabSheet, MeasurementTabSheet, CALTabSheet, CustomTabSheet})
+        PageControl1->setTabVisible(PageControl1->indexOf(page), all);
+    Panel1->setVisible(all);
+    Panel2->setVisible(all);
+    for (QToolButton* b : {SpeedButton1, SpeedButton2, SpeedButton3})
+        b->setVisible(all);
+    ClearSpeedButton->move(all ? 88 : 8, ClearSpeedButton->y());
+    SpeedButton6->move(all ? 112 : ClearSpeedButton->x() + ClearSpeedButton->width() - 1,
+                       SpeedButton6->y());
+    TransmitHeaderPanel->setVisible(all);
+    for (QAction* a : {UnitType1, FileNewItem, FileOpenItem, FileSaveItem, FileSaveAsItem,
+                       ExecuteFile1, ProcessLogFileItem, UserButtonsItem, AssignCommandto1,
+                       ShowDecodedMessageItem, InterpretCommand1})
+        a->setVisible(all);
+    ShowASCIIItem->setVisible(all || state().debugMode);
+    if (m_optionsForm)
+        m_optionsForm->showListsChoice(all);
+    if (!all) {
+        // The restricted build has one combined list.
+        settings().combineLists = true;
+        SetLists();
+    }
 }
 
 } // namespace tarvin

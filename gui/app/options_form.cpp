@@ -152,6 +152,19 @@ void TOptionsForm::FormCreate()
     RadioGroup1->hide();
 }
 
+void TOptionsForm::showListsChoice(bool on)
+{
+    RadioGroup1->setVisible(on);
+    fitHeight();
+}
+
+void TOptionsForm::fitHeight()
+{
+    // Taller by the port note or the lists choice when they show, so the
+    // layout squeezes nothing; never shorter than designed.
+    setFixedHeight(std::max(kHeight, sizeHint().height()));
+}
+
 void TOptionsForm::showEvent(QShowEvent* event)
 {
     FormShow();
@@ -181,6 +194,7 @@ void TOptionsForm::FormShow()
     IPAddressEdit->setText(Latin1(s.ipAddress));
     PortSpinEdit->setValue(s.port);
 
+    fitHeight();
     const bool free = !m_session.link().CommsOpen();
     for (QWidget* w :
          std::initializer_list<QWidget*>{ComComboBox1, SerialRadioButton, TCPIPRadioButton,
@@ -195,7 +209,6 @@ void TOptionsForm::ShowSerialPorts(const QString& stored, bool serialChosen)
     ComComboBox1->clear();
     ComComboBox1->addItems(listed);
     PortNoteLabel->hide();
-    setFixedHeight(kHeight);
     if (SerialPortPresent(stored, listed)) {
         ComComboBox1->setCurrentIndex(ComComboBox1->findText(stored, Qt::MatchExactly));
         // An unlisted name selects nothing but stays typed, so OK keeps it.
@@ -216,8 +229,6 @@ void TOptionsForm::ShowSerialPorts(const QString& stored, bool serialChosen)
                                                           "the port's name or device path.")
                                : missing + QStringLiteral(": %1 is chosen.").arg(listed.first()));
     PortNoteLabel->show();
-    // Taller by the note, so the layout squeezes nothing.
-    setFixedHeight(std::max(kHeight, sizeHint().height()));
 }
 
 QString TOptionsForm::ConnectionRefusal() const

@@ -36,6 +36,8 @@ public:
     void OKBitBtnClick();
     void HelpBitBtnClick();
     void SerialSetupButtonClick();
+    // The "Lists" choice: shown with all tools, hidden in the restricted surface.
+    void showListsChoice(bool on);
     // The settings as shown with the dialog's choices in them; valid after OK.
     const Settings& chosen() const { return m_chosen; }
 
@@ -71,6 +73,7 @@ protected:
 
 private:
     void FormCreate();
+    void fitHeight();
     void ShowSerialPorts(const QString& stored, bool serialChosen);
     // Why the connection settings cannot work, or empty when they can.
     QString ConnectionRefusal() const;

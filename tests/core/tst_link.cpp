@@ -375,7 +375,7 @@ void TestLink::settingsDefaultsAndGarbage()
 
     // Every value is written as text, in the store's order.
     const auto values = SettingsValues(s);
-    QCOMPARE(int(values.size()), 17);
+    QCOMPARE(int(values.size()), 18);
     QCOMPARE(Q(values[2].second), QStringLiteral("14000"));
     QCOMPARE(Q(values[3].second), QStringLiteral("5"));
     QCOMPARE(Q(values[4].first), QStringLiteral("CombineLists"));

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "gui/app/main_form.h"
+#include "gui/app/options_form.h"
 #include "gui/compose/number_combo.h"
 #include "scripted_prompter.h"
 #include "session/link_session.h"
@@ -10,14 +11,18 @@
 #include "test_support.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -92,6 +97,73 @@ private slots:
         // One pane holds both directions.
         QVERIFY(!form.findChild<QWidget*>(QStringLiteral("ReceivePanel"))->isVisible());
         QCOMPARE(form.TransmitHeaderPanel->text(), QStringLiteral("Transmit and Receive Data"));
+    }
+
+    // Show All Tools reveals what the restricted surface hides, switching it
+    // off gives exactly the restricted surface again, and the choice (not
+    // --all-tools) is remembered.
+    void allToolsBothWaysAndRemembered()
+    {
+        StoreSettings({});
+        const auto surface = [](TMainForm& form) {
+            QStringList seen;
+            for (int i = 0; i < form.PageControl1->count(); ++i)
+                seen << form.PageControl1->tabText(i) +
+                            (form.PageControl1->isTabVisible(i) ? u'+' : u'-');
+            for (QWidget* w : form.findChildren<QWidget*>())
+                // Where a shown widget stands; a hidden one is only hidden.
+                if (!w->objectName().isEmpty() && !w->inherits("QMenu"))
+                    seen << w->objectName() + (w->isVisible() ? QStringLiteral("+%1").arg(w->x())
+                                                              : QStringLiteral("-"));
+            for (QAction* a : form.findChildren<QAction*>())
+                if (!a->objectName().isEmpty())
+                    seen << a->objectName() + (a->isVisible() ? u'+' : u'-');
+            seen << QStringLiteral("lists ") +
+                        QString::number(form.optionsForm()
+                                            .findChild<QGroupBox*>(QStringLiteral("RadioGroup1"))
+                                            ->isHidden());
+            return seen;
+        };
+        ScriptedPrompter prompts;
+        {
+            TMainForm form({}, &prompts);
+            form.show();
+            const QStringList restricted = surface(form);
+            form.ShowAllToolsItem->trigger();
+            int pages = 0;
+            for (int i = 0; i < form.PageControl1->count(); ++i)
+                pages += form.PageControl1->isTabVisible(i) ? 1 : 0;
+            QCOMPARE(pages, 10);
+            for (QWidget* w : {form.Panel1, form.Panel2, static_cast<QWidget*>(form.SpeedButton1),
+                               static_cast<QWidget*>(form.TransmitHeaderPanel)})
+                QVERIFY2(w->isVisible(), qPrintable(w->objectName()));
+            for (QAction* a : {form.FileNewItem, form.ExecuteFile1, form.ProcessLogFileItem,
+                               form.InterpretCommand1, form.ShowASCIIItem, form.UnitType1})
+                QVERIFY2(a->isVisible(), qPrintable(a->objectName()));
+            QCOMPARE(form.ClearSpeedButton->x(), 88);
+            QVERIFY(!form.optionsForm()
+                         .findChild<QGroupBox*>(QStringLiteral("RadioGroup1"))
+                         ->isHidden());
+            QVERIFY(!form.GetEEPROMDataItem->isVisible()); // debug mode's own
+            form.ShowAllToolsItem->trigger();
+            QCOMPARE(surface(form), restricted);
+            form.ShowAllToolsItem->trigger();
+        }
+        {
+            TMainForm again({}, &prompts);
+            again.show();
+            QVERIFY(again.ShowAllToolsItem->isChecked());
+            QVERIFY(again.Panel1->isVisible());
+            again.ShowAllToolsItem->trigger();
+        }
+        {
+            TMainForm asked({QStringLiteral("--all-tools")}, &prompts);
+            asked.show();
+            QVERIFY(asked.ShowAllToolsItem->isChecked());
+        }
+        TMainForm plain({}, &prompts);
+        plain.show();
+        QVERIFY(!plain.ShowAllToolsItem->isChecked());
     }
 
     void emptyStoreGivesDefaultsAndIsWrittenBack()
@@ -288,6 +360,43 @@ private slots:
         QCOMPARE(prompts.asked.first().icon, Prompter::Icon::Error);
         form.RemoteNetworkCheckBox->click();
         QCOMPARE(form.session().CALHeaderForUnit(0x0A), QByteArray("\\060A00"));
+    }
+
+    // Every menu opens with Alt and a letter of its own, the log and the
+    // connection have keys, and the help lists every key the window has.
+    void keyboardReachesEverything()
+    {
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QSet<QChar> letters;
+        for (QAction* menu : form.menuBar()->actions()) {
+            const QString title = menu->text();
+            const int amp = int(title.indexOf(u'&'));
+            QVERIFY2(amp >= 0 && amp + 1 < title.size(), qPrintable(title));
+            QVERIFY2(!letters.contains(title[amp + 1].toLower()), qPrintable(title));
+            letters.insert(title[amp + 1].toLower());
+        }
+        QCOMPARE(form.ConnecttoPCIItem->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_K));
+        QTest::keyClick(&form, Qt::Key_L, Qt::ControlModifier);
+        QCOMPARE(QApplication::focusWidget(), form.TransmitMemo);
+
+        QFile help(QStringLiteral(":/help/index.html"));
+        QVERIFY(help.open(QIODevice::ReadOnly));
+        const QString page = QString::fromUtf8(help.readAll());
+        QStringList keys;
+        for (const QAction* a : form.findChildren<QAction*>())
+            if (!a->shortcut().isEmpty())
+                keys << a->shortcut().toString(QKeySequence::PortableText);
+        for (const QShortcut* s : form.findChildren<QShortcut*>())
+            keys << s->key().toString(QKeySequence::PortableText);
+        QVERIFY(keys.size() >= 5);
+        for (const QString& key : std::as_const(keys))
+            QVERIFY2(page.contains(QStringLiteral("<td>") + key) ||
+                         page.contains(QStringLiteral(", ") + key + QStringLiteral("</td>")),
+                     qPrintable(key));
     }
 };
 
