@@ -134,14 +134,14 @@ void LinkSession::SendModeSequence(const ModeSequence& mode)
     m_state.interfaceOptions = static_cast<std::uint8_t>(mode.optionsAfter);
 }
 
-void LinkSession::SendTarvinCommand(const QByteArray& text)
+void LinkSession::SendTarvinCommand(const QByteArray& text, const QString& description)
 {
     if (!CommsOpen() || text.isEmpty())
         return;
     const std::string data =
         FrameCommand(text.toStdString(), m_state.interfaceOptions, m_useAck, m_ack);
-    const QString description = m_describe ? m_describe(text) : QString();
-    SendTarvinString(QByteArray::fromStdString(data), description);
+    SendTarvinString(QByteArray::fromStdString(data),
+                     description.isEmpty() && m_describe ? m_describe(text) : description);
 }
 
 void LinkSession::requestCancel()
@@ -164,7 +164,7 @@ bool LinkSession::waitFor(const std::function<bool()>& done, int milliseconds)
 }
 
 Reply LinkSession::SendCALGetResponse(const QByteArray& command, const QByteArray& pattern,
-                                      int seconds, int tries)
+                                      int seconds, int tries, const QString& description)
 {
     // A request asked from inside another's wait keeps the outer one's
     // pattern and answer for when it returns.
@@ -178,7 +178,7 @@ Reply LinkSession::SendCALGetResponse(const QByteArray& command, const QByteArra
     for (int attempt = 0; attempt < tries; ++attempt) {
         if (interruption() != ReplyOutcome::NoReply)
             break;
-        SendTarvinCommand(command);
+        SendTarvinCommand(command, description);
         // "More than the given seconds" since the send: the wait ends just past it.
         if (waitFor([this] { return m_replied; }, seconds * 1000 + 1))
             break;

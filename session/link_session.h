@@ -56,14 +56,15 @@ public:
     // The lines of a one-click mode, then the options copy it leaves.
     void SendModeSequence(const ModeSequence& mode);
     // A framed command: checksum and acknowledgement letter as configured.
-    void SendTarvinCommand(const QByteArray& text);
+    // The log line says `description`, or what the decoder makes of it.
+    void SendTarvinCommand(const QByteArray& text, const QString& description = {});
     // Sends `command` and waits for a received line that matches `pattern`,
     // up to `tries` tries of `seconds` each. Every line that arrives from the
     // send on is tested, the pause after the send included, so the reply is
     // found among other traffic; the wait ends early when the link is lost or
     // the command is cancelled.
     Reply SendCALGetResponse(const QByteArray& command, const QByteArray& pattern, int seconds,
-                             int tries);
+                             int tries, const QString& description = {});
     // Waits until `done`, the deadline, the link's loss or a cancel; `done()`.
     // On a link that was never open a wait runs to its deadline.
     bool waitFor(const std::function<bool()>& done, int milliseconds);

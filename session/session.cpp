@@ -30,10 +30,7 @@ Session::Session(QObject* parent) : QObject(parent), m_link(m_state, m_settings,
 {
     m_link.setObjectName(QStringLiteral("LinkSession"));
     m_clock = [] { return QDateTime::currentDateTime(); };
-    m_link.setDescriber([this](const QByteArray& text) {
-        return Latin1(m_decoder.DecodeMessage(text.toStdString(), m_decodeOptions + SentCommand,
-                                              decodeContext()));
-    });
+    m_link.setDescriber([this](const QByteArray& text) { return DescribeCommand(text); });
     connect(&m_link, &LinkSession::transmitted, this,
             [this](const QString& description) { Log(1, description); });
     connect(&m_link, &LinkSession::lineCompleted, this, &Session::ReceiveLine);
@@ -52,6 +49,12 @@ Session::~Session()
 
 // ---------------------------------------------------------------------------
 // Numbers and decoding
+
+QString Session::DescribeCommand(const QByteArray& text)
+{
+    return Latin1(m_decoder.DecodeMessage(text.toStdString(), m_decodeOptions + SentCommand,
+                                          decodeContext()));
+}
 
 void Session::setHexNumbers(bool on)
 {

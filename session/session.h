@@ -117,12 +117,19 @@ public:
     void SetDefaultMode();
 
     // --- Requests --------------------------------------------------------------
+    // What the decoder makes of a command about to be sent (may be empty).
+    QString DescribeCommand(const QByteArray& text);
+    // `description` names the request in the log when the decoder has no
+    // words for it (the interface's inquiries, a unit's identity).
     Reply SendCALGetResponse(const QByteArray& command, const QByteArray& pattern, int seconds,
-                             int tries)
+                             int tries, const QString& description = {})
     {
-        return m_link.SendCALGetResponse(command, pattern, seconds, tries);
+        return m_link.SendCALGetResponse(command, pattern, seconds, tries, description);
     }
-    void SendTarvinCommand(const QByteArray& text) { m_link.SendTarvinCommand(text); }
+    void SendTarvinCommand(const QByteArray& text, const QString& description = {})
+    {
+        m_link.SendTarvinCommand(text, description);
+    }
     void SendTarvinString(const QByteArray& line, const QString& description)
     {
         m_link.SendTarvinString(line, description);

@@ -132,31 +132,61 @@ std::string TcpLocation(std::string_view address, int port)
     return std::string(address) + ":" + std::to_string(port);
 }
 
+const char* PCIFieldName(PCIField field)
+{
+    switch (field) {
+    case kPCIManufacturer:
+        return "Manufacturer";
+    case kPCIUnitType:
+        return "Unit Type";
+    case kPCIFirmwareVersion:
+        return "Firmware Version";
+    case kPCIPartName:
+        return "Part Name";
+    case kPCIProject:
+        return "Project";
+    case kPCISerialNumber:
+        return "Serial Number";
+    case kPCIVoltage:
+        return "Tarvin Voltage";
+    case kPCIUnitAddress:
+        return "Unit Address";
+    default:
+        return "";
+    }
+}
+
+std::string IdentifyRequestName(std::string_view body)
+{
+    if (body == kIdentifyTypeBody)
+        return "Identify Unit Type";
+    if (body == kIdentifyFirmwareBody)
+        return "Identify Firmware Version";
+    if (body == kIdentifyVoltageBody)
+        return "Identify Tarvin Voltage";
+    return "Request " + std::string(body);
+}
+
 std::string PCIDetailsText(const PCIDetails& details, int firmwareVersion,
                            std::string_view location)
 {
     if (firmwareVersion == 0)
         return kUnknownPCIText;
     // The box lists the fields in another order than they are asked for.
-    static const std::pair<const char*, PCIField> kLines[] = {
-        {"  Manufacturer : ", kPCIManufacturer},
-        {"  Unit Type : ", kPCIUnitType},
-        {"  Part Name : ", kPCIPartName},
-        {"  Project : ", kPCIProject},
-        {"  Firmware Version : ", kPCIFirmwareVersion},
-        {"  Serial Number : ", kPCISerialNumber},
-        {"  Unit Address : ", kPCIUnitAddress},
-        {"  Tarvin Voltage : ", kPCIVoltage},
-    };
+    static const PCIField kLines[] = {kPCIManufacturer, kPCIUnitType,        kPCIPartName,
+                                      kPCIProject,      kPCIFirmwareVersion, kPCISerialNumber,
+                                      kPCIUnitAddress,  kPCIVoltage};
     std::string text = "PC Interface Details :\r  Location : ";
     text += location;
     text += '\r';
     bool first = true;
-    for (const auto& [label, field] : kLines) {
+    for (const PCIField field : kLines) {
         if (!first)
             text += '\r';
         first = false;
-        text += label;
+        text += "  ";
+        text += PCIFieldName(field);
+        text += " : ";
         text += details.fields[static_cast<std::size_t>(field)];
     }
     return text;

@@ -89,6 +89,11 @@ std::string TcpLocation(std::string_view address, int port);
 
 // The text of the details box: the unknown-PCI text when the firmware
 // version is 0, else the location and the eight fields.
+// A field's name as the results box shows it: "Firmware Version".
+const char* PCIFieldName(PCIField field);
+// The log's words for an identity request to a unit: "Identify Unit Type".
+std::string IdentifyRequestName(std::string_view body);
+
 std::string PCIDetailsText(const PCIDetails& details, int firmwareVersion,
                            std::string_view location);
 

@@ -54,10 +54,10 @@ Diagnostics::Diagnostics(Session& session, Prompter& prompter, QWidget* window)
 // Requests
 
 Reply Diagnostics::request(const QByteArray& command, const std::string& pattern, int seconds,
-                           int tries)
+                           int tries, const QString& description)
 {
-    Reply reply =
-        m_session.SendCALGetResponse(command, QByteArray::fromStdString(pattern), seconds, tries);
+    Reply reply = m_session.SendCALGetResponse(command, QByteArray::fromStdString(pattern), seconds,
+                                               tries, description);
     reply.line = QByteArray::fromStdString(StripReplyMarkers(reply.line.toStdString()));
     return reply;
 }
@@ -84,7 +84,9 @@ void Diagnostics::PCIDataButtonClick()
         for (int f = 0; f < kPCIFieldCount; ++f) {
             command.progress(f + 1, kPCIFieldCount);
             const PCIRequest& r = kPCIRequests[static_cast<std::size_t>(f)];
-            const Reply reply = request(r.command, r.pattern, 1, 2);
+            const Reply reply = request(r.command, r.pattern, 1, 2,
+                                        QStringLiteral("Get PCI Data: ") +
+                                            QLatin1String(PCIFieldName(static_cast<PCIField>(f))));
             if (command.interrupted())
                 return; // the user cancelled, or has been told the link is gone
             details.fields[static_cast<std::size_t>(f)] =
@@ -100,7 +102,8 @@ void Diagnostics::PCIDataButtonClick()
             state.firmwareVersion = ExtractVersion(details.firmwareVersion());
             state.pciOptionByte = 0;
             if (state.firmwareVersion >= 0x400) {
-                const Reply reply = request(kPCIOptionsCommand, kPCIOptionsPattern, 2, 3);
+                const Reply reply = request(kPCIOptionsCommand, kPCIOptionsPattern, 2, 3,
+                                            QStringLiteral("Get PCI Data: Options"));
                 if (command.interrupted())
                     return;
                 state.pciOptionByte = PCIOptionByteFromReply(reply.line.toStdString());
@@ -130,7 +133,9 @@ Reply Diagnostics::unitReply(int unit, const char* body, const char* tail)
     const QByteArray header = m_session.CALHeaderForUnit(unit);
     if (header.isEmpty())
         return {};
-    return request(header + body, UnitReplyPattern(unit, m_session.replyPath(), tail), 1, 2);
+    return request(header + body, UnitReplyPattern(unit, m_session.replyPath(), tail), 1, 2,
+                   QStringLiteral("Unit %1: %2")
+                       .arg(m_session.NumberString(unit), Latin1(IdentifyRequestName(body))));
 }
 
 QString Diagnostics::unitReplyText(int unit, const char* body, const char* tail, bool voltage)
@@ -307,7 +312,11 @@ void Diagnostics::GetEEPROMDataItemClick()
             command.progress(block + 1, UnitDataImage::kBlocks);
             const Reply reply = request(
                 header + UnitDataImage::BlockCommandBody(block).c_str(),
-                UnitDataImage::BlockReplyPattern(block, static_cast<int>(*unit), route), 1, 2);
+                UnitDataImage::BlockReplyPattern(block, static_cast<int>(*unit), route), 1, 2,
+                QStringLiteral("Unit %1: EEPROM Block %2 of %3")
+                    .arg(m_session.NumberString(*unit))
+                    .arg(block + 1)
+                    .arg(UnitDataImage::kBlocks));
             answered += reply.answered() ? 1 : 0;
             m_unitData.StoreBlock(block, reply.line.toStdString(), path);
         }

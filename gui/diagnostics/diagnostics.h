@@ -71,7 +71,8 @@ signals:
     void helpRequested(int context);
 
 private:
-    Reply request(const QByteArray& command, const std::string& pattern, int seconds, int tries);
+    Reply request(const QByteArray& command, const std::string& pattern, int seconds, int tries,
+                  const QString& description);
     // A unit's type or voltage; the outcome says whether it answered.
     Reply unitReply(int unit, const char* body, const char* tail);
     QString unitReplyText(int unit, const char* body, const char* tail, bool voltage);

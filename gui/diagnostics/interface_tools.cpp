@@ -133,7 +133,7 @@ void InterfaceTools::ModeButtonClick()
             state.interfaceOptions = static_cast<std::uint8_t>(action.value);
             break;
         case ModeAction::SendRaw:
-            m_session.SendTarvinString(Bytes(action.text), QString());
+            m_session.SendTarvinString(Bytes(action.text), setModeWords(action.text));
             break;
         case ModeAction::SetFlowControl:
             m_session.link().SetFlowControl(action.value != 0);
@@ -142,7 +142,7 @@ void InterfaceTools::ModeButtonClick()
             state.pciOptionByte = static_cast<std::uint8_t>(action.value);
             break;
         case ModeAction::SendCommand:
-            m_session.SendTarvinCommand(Bytes(action.text));
+            m_session.SendTarvinCommand(Bytes(action.text), setModeWords(action.text));
             break;
         case ModeAction::ClearAllMonitor:
             state.allMonitor = false;
@@ -152,6 +152,13 @@ void InterfaceTools::ModeButtonClick()
             break;
         }
     }
+}
+
+QString InterfaceTools::setModeWords(const std::string& line)
+{
+    // What the decoder makes of it, or the line itself: never a silent send.
+    const QString words = m_session.DescribeCommand(Bytes(line));
+    return QStringLiteral("Set Mode: ") + (words.isEmpty() ? Latin1(line) : words);
 }
 
 void InterfaceTools::SetModeofOtherPCIItemClick()
@@ -175,8 +182,13 @@ void InterfaceTools::SetModeofOtherPCIItemClick()
     const int path = m_session.GetNetworkPathLength();
     const std::string route = m_session.replyPath();
 
+    const auto named = [&](const char* body) {
+        return QStringLiteral("Unit %1: %2")
+            .arg(m_session.NumberString(address), Latin1(IdentifyRequestName(body)));
+    };
     const Reply typeReply = m_session.SendCALGetResponse(
-        header + kIdentifyTypeBody, Bytes(UnitReplyPattern(address, route, "8901*")), 1, 2);
+        header + kIdentifyTypeBody, Bytes(UnitReplyPattern(address, route, "8901*")), 1, 2,
+        named(kIdentifyTypeBody));
     if (command.interrupted())
         return;
     if (!typeReply.answered()) {
@@ -197,7 +209,8 @@ void InterfaceTools::SetModeofOtherPCIItemClick()
     }
 
     const Reply versionReply = m_session.SendCALGetResponse(
-        header + kIdentifyFirmwareBody, Bytes(UnitReplyPattern(address, route, "8902*")), 1, 2);
+        header + kIdentifyFirmwareBody, Bytes(UnitReplyPattern(address, route, "8902*")), 1, 2,
+        named(kIdentifyFirmwareBody));
     if (command.interrupted())
         return;
     const std::string version = UnitFirmwareFromReply(versionReply.line.toStdString(), path);
@@ -221,7 +234,7 @@ void InterfaceTools::SetModeofOtherPCIItemClick()
         boxes = dialog.boxes();
     }
     for (const std::string& command : OtherPCIModeCommands(header.toStdString(), boxes))
-        m_session.SendTarvinCommand(Bytes(command));
+        m_session.SendTarvinCommand(Bytes(command), setModeWords(command));
 }
 
 // ---------------------------------------------------------------------------
@@ -230,8 +243,8 @@ void InterfaceTools::SetModeofOtherPCIItemClick()
 std::string InterfaceTools::ReadUnitType(bool* answered)
 {
     m_session.SetDefaultMode();
-    const Reply reply =
-        m_session.SendCALGetResponse(kReadUnitTypeCommand, kReadUnitTypePattern, 2, 3);
+    const Reply reply = m_session.SendCALGetResponse(kReadUnitTypeCommand, kReadUnitTypePattern, 2,
+                                                     3, QStringLiteral("Read Unit Type"));
     if (answered)
         *answered = reply.answered();
     return UnitTypeNameFromReply(reply.line.toStdString());
@@ -283,8 +296,11 @@ void InterfaceTools::SetUnitTypeItemClick()
             Restore<bool> display(state.logDisplay, true);
             state.logDisplay = false;
             m_session.ResetPCI();
-            m_session.SendTarvinCommand(kUnlockUnitTypeCommand);
-            m_session.SendTarvinCommand(Bytes(StoreUnitTypeCommand(newName)));
+            m_session.SendTarvinCommand(kUnlockUnitTypeCommand,
+                                        QStringLiteral("Unlock the Unit Type"));
+            m_session.SendTarvinCommand(Bytes(StoreUnitTypeCommand(newName)),
+                                        QStringLiteral("Store Unit Type ") +
+                                            QLatin1String(kUnitTypePrefix) + Latin1(newName));
             m_session.Delay(0.3);
         }
         if (!UnitTypeWritten(ReadUnitType(), newName))

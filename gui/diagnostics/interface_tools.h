@@ -67,6 +67,8 @@ signals:
 
 private:
     void UpdateIniFile(const std::string& newName);
+    // The log's words for a line of Set Mode.
+    QString setModeWords(const std::string& line);
 
     Session& m_session;
     Diagnostics& m_diagnostics;

@@ -4,12 +4,17 @@
 #include <QtTest>
 
 #include "core/files/capture_format.h"
+#include "gui/app/main_form.h"
 #include "gui/capture/capture_model.h"
 #include "gui/capture/capture_recording.h"
 #include "gui/capture/capture_window.h"
 #include "workbench_bench.h"
 
 #include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -100,6 +105,52 @@ private slots:
         QVERIFY(!bench.form->recording().active());
         QVERIFY(!bench.form->RecordCaptureItem->isChecked());
         QVERIFY(bench.prompts.messages().last().startsWith(QLatin1String("Cannot record to")));
+    }
+
+    // Every request goes into the log as a Tx line with words, not only its
+    // reply: the log shows the whole conversation.
+    void everyLineOnTheWireIsInTheLog_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("Get PCI Data") << QStringLiteral("GetPCIDataItem") << QString();
+        QTest::newRow("Identify") << QStringLiteral("IdentifyItem") << QStringLiteral("5");
+        QTest::newRow("Identify All Units") << QStringLiteral("IdentifyAllItem") << QString();
+        QTest::newRow("Get Unit Voltages") << QStringLiteral("GetUnitVoltagesItem") << QString();
+        QTest::newRow("Set Mode") << QStringLiteral("SetMode1") << QString();
+        QTest::newRow("Set Mode of Other PCI")
+            << QStringLiteral("SetModeofOtherPCIItem") << QStringLiteral("1");
+        QTest::newRow("Read Unit Type") << QStringLiteral("ReadUnitTypeItem") << QString();
+    }
+    void everyLineOnTheWireIsInTheLog()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, typed);
+        WorkbenchBench bench;
+        QVERIFY2(bench.start(), qPrintable(bench.sim.errorString()));
+        TMainForm& form = *bench.form;
+        form.EnableDebugItemClick(); // the debug-only commands too
+        form.ClearSpeedButtonClick();
+        if (!typed.isEmpty())
+            bench.prompts.inputs.enqueue(typed);
+        bench.prompts.answers.enqueue(QMessageBox::No); // "not a PCI: go on?"
+        form.setDialogRunner([](QDialog& dialog) {
+            // The mode dialogs are taken as they are; result windows closed.
+            if (auto* ok = dialog.findChild<QPushButton*>(QStringLiteral("OKBitBtn")))
+                ok->click();
+            return dialog.result();
+        });
+        bench.markWire();
+        QAction* action = form.findChild<QAction*>(item);
+        QVERIFY(action && action->isEnabled());
+        action->trigger();
+        const QStringList wire = bench.sentSinceMark();
+        QVERIFY(!wire.isEmpty());
+        const QStringList tx = form.TransmitMemo->toPlainText().split(u'\n').filter(
+            QRegularExpression(QStringLiteral("^Tx : ")));
+        QCOMPARE(tx.size(), wire.size());
+        for (const QString& line : tx)
+            QVERIFY2(line.size() > 5 && !line.mid(5).trimmed().isEmpty(), qPrintable(line));
     }
 
     void captureNamedOnTheCommandLineOpens()

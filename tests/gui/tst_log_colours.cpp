@@ -37,15 +37,23 @@ private slots:
         QTest::addColumn<int>("at");
         QTest::addColumn<QColor>("colour");
         const QColor fault(0xD0, 0, 0), blue(Qt::blue), key(0x80, 0, 0), black(Qt::black);
-        QTest::newRow("a sent line stays blue") << true << QStringLiteral("Tx : GA 5 On") << 6 << blue;
-        QTest::newRow("a received line stays black") << true << QStringLiteral("Rx : GA 5 On") << 6 << black;
-        QTest::newRow("checksum error") << true << QStringLiteral("Rx : Checksum Error") << 6 << fault;
-        QTest::newRow("no acknowledgement") << true << QStringLiteral("Rx : No Acknowledgement") << 0 << fault;
-        QTest::newRow("corrupted") << false << QStringLiteral("Corrupted Transmission") << 3 << fault;
+        QTest::newRow("a sent line stays blue")
+            << true << QStringLiteral("Tx : GA 5 On") << 6 << blue;
+        QTest::newRow("a received line stays black")
+            << true << QStringLiteral("Rx : GA 5 On") << 6 << black;
+        QTest::newRow("checksum error")
+            << true << QStringLiteral("Rx : Checksum Error") << 6 << fault;
+        QTest::newRow("no acknowledgement")
+            << true << QStringLiteral("Rx : No Acknowledgement") << 0 << fault;
+        QTest::newRow("corrupted")
+            << false << QStringLiteral("Corrupted Transmission") << 3 << fault;
         QTest::newRow("no clock") << false << QStringLiteral("No Tarvin Clock") << 3 << fault;
-        QTest::newRow("length error") << true << QStringLiteral("Rx :  Unknown, LENGTH ERROR") << 8 << fault;
-        QTest::newRow("a sent fault keeps its blue") << true << QStringLiteral("Tx : LENGTH ERROR") << 6 << blue;
-        QTest::newRow("the key colour stays") << false << QStringLiteral("\"LENGTH ERROR\"") << 3 << key;
+        QTest::newRow("length error")
+            << true << QStringLiteral("Rx :  Unknown, LENGTH ERROR") << 8 << fault;
+        QTest::newRow("a sent fault keeps its blue")
+            << true << QStringLiteral("Tx : LENGTH ERROR") << 6 << blue;
+        QTest::newRow("the key colour stays")
+            << false << QStringLiteral("\"LENGTH ERROR\"") << 3 << key;
     }
     void colours()
     {
