@@ -40,6 +40,7 @@ class ShellFiles;
 class TOptionsForm;
 class CaptureRecording;
 class CaptureWindow;
+class InstallationWindow;
 class UserButtonSlots;
 class LinkSession;
 class Session;
@@ -231,6 +232,9 @@ public:
     QAction* RecordCaptureItem = nullptr;
     QMenu* ViewMenu = nullptr;
     QAction* ViewSessionItem = nullptr;
+    QAction* ViewInstallationItem = nullptr;
+    // The installation the unit lists have found, in its window.
+    InstallationWindow* ShowInstallation();
     QToolButton* RecordCaptureButton = nullptr;
     QLabel* RecordingStatusLabel = nullptr;
     // Opens a capture file in a window of its own; null when it cannot be read.

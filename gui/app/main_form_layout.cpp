@@ -413,6 +413,7 @@ void TMainForm::BuildMenus()
 
     ViewMenu = Named(bar->addMenu(QStringLiteral("&View")), "ViewMenu");
     ViewSessionItem = item(ViewMenu, "ViewSessionItem", QStringLiteral("&Session"));
+    ViewInstallationItem = item(ViewMenu, "ViewInstallationItem", QStringLiteral("&Installation"));
 
     HelpMenu = Named(bar->addMenu(QStringLiteral("&Help")), "HelpMenu");
     HelpContentsItem = item(HelpMenu, "HelpContentsItem", QStringLiteral("&Contents"));

@@ -25,6 +25,7 @@
 #include "gui/compose/telephony_slave_tab.h"
 #include "gui/compose/time_tab.h"
 #include "gui/diagnostics/diagnostics.h"
+#include "gui/diagnostics/installation_window.h"
 #include "gui/diagnostics/interface_tools.h"
 #include "session/link_session.h"
 #include "session/session.h"
@@ -124,6 +125,8 @@ void TMainForm::ConnectShell()
 void TMainForm::WireDiagnostics()
 {
     Diagnostics* d = m_diagnostics;
+    connect(d, &Diagnostics::installationListed, this, &TMainForm::ShowInstallation);
+    connect(ViewInstallationItem, &QAction::triggered, this, &TMainForm::ShowInstallation);
     for (auto [item, handler] : {std::pair{IdentifyItem, &Diagnostics::IdentifyButtonClick},
                                  {IdentifyAllItem, &Diagnostics::IdentifyAllItemClick},
                                  {GetUnitVoltagesItem, &Diagnostics::GetUnitVoltagesItemClick},
@@ -205,6 +208,18 @@ CaptureWindow* TMainForm::OpenCapture(const QString& path)
         return nullptr;
     }
     window->show();
+    return window;
+}
+
+InstallationWindow* TMainForm::ShowInstallation()
+{
+    auto* window = findChild<InstallationWindow*>();
+    if (!window)
+        window =
+            new InstallationWindow(*m_session, *m_prompter, m_diagnostics->installation(), this);
+    window->refresh();
+    window->show();
+    window->raise();
     return window;
 }
 

@@ -10,6 +10,7 @@
 #include "session/session.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 
 #include <algorithm>
@@ -238,6 +239,7 @@ bool Diagnostics::listUnits(Session::Command& command, bool voltage, UnitTypeTab
     std::vector<int> silent;
     int asked = 0;
     const int pathLength = m_session.GetNetworkPathLength();
+    const std::string network = pathLength > 0 ? m_session.replyPath() : std::string("0");
     for (const int unit : present) {
         if (command.interrupted())
             break;
@@ -255,6 +257,14 @@ bool Diagnostics::listUnits(Session::Command& command, bool voltage, UnitTypeTab
             values[static_cast<std::size_t>(unit)] = voltage
                                                          ? UnitVoltageFromReply(line, pathLength)
                                                          : UnitTypeFromReply(line, pathLength);
+        const std::string when = QDateTime::currentDateTime()
+                                     .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                                     .toStdString();
+        const std::string& value = values[static_cast<std::size_t>(unit)];
+        if (voltage)
+            m_installation.recordVoltage(network, unit, reply.answered(), value, when);
+        else
+            m_installation.recordType(network, unit, reply.answered(), value, when);
     }
     const std::string stoppedBy = !command.interrupted()    ? std::string()
                                   : m_session.link().lost() ? std::string("the link was lost")
@@ -270,6 +280,7 @@ void Diagnostics::IdentifyAllItemClick()
     if (!GetAllUnitTypes(&missing))
         return;
     showMessage(UnitListText(m_unitTypes, missing, m_session.hexNumbers()));
+    emit installationListed();
 }
 
 void Diagnostics::GetUnitVoltagesItemClick()
@@ -287,6 +298,7 @@ void Diagnostics::GetUnitVoltagesItemClick()
         text = UnitListText(voltages, missing, m_session.hexNumbers());
     }
     showMessage(text);
+    emit installationListed();
 }
 
 void Diagnostics::GetEEPROMDataItemClick()

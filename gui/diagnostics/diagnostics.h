@@ -2,6 +2,7 @@
 // The network diagnostics commands: interface details, unit identification
 // and the MMI inquiries.
 
+#include "core/diagnostics/installation.h"
 #include "core/diagnostics/mmi_results.h"
 #include "core/diagnostics/reply_fields.h"
 #include "gui/diagnostics/mmi_results_form.h"
@@ -65,10 +66,15 @@ public:
     // The open results window, if any.
     TMMIResultsForm* resultsForm() const { return m_results.data(); }
 
+    // Every unit the unit lists have found, with what it last answered.
+    const Installation& installation() const { return m_installation; }
+
 signals:
     // A passing note for the status bar.
     void statusMessage(const QString& text);
     void helpRequested(int context);
+    // Identify All Units or Get Unit Voltages has filled the installation.
+    void installationListed();
 
 private:
     Reply request(const QByteArray& command, const std::string& pattern, int seconds, int tries,
@@ -99,6 +105,7 @@ private:
     QWidget* m_window;
     std::function<int()> m_selectedApplication;
     UnitTypeTable m_unitTypes;
+    Installation m_installation;
     UnitDataImage m_unitData;
     QPointer<TMMIResultsForm> m_results;
 };
