@@ -51,8 +51,8 @@ std::vector<std::string> InstallationColumns()
 
 std::vector<std::string> InstallationCells(const InstalledUnit& unit, bool hexNumbers)
 {
-    return {unit.network,   NumberString(unit.unit, hexNumbers), unit.type, unit.voltage,
-            unit.answered ? "yes" : "no", unit.when};
+    return {unit.network, NumberString(unit.unit, hexNumbers), unit.type,
+            unit.voltage, unit.answered ? "yes" : "no",        unit.when};
 }
 
 std::string InstallationCsv(const std::vector<InstalledUnit>& units, bool hexNumbers)
@@ -80,8 +80,8 @@ std::string InstallationReport(const std::vector<InstalledUnit>& units, bool hex
         grid.push_back(InstallationCells(unit, hexNumbers));
     std::string out = "<html>\r\n<head><title>Tarvin Installation</title></head>\r\n<body>\r\n";
     out += HtmlHeading(1, "Tarvin Installation") + "\r\n";
-    out += "<p>" + HtmlEscape(std::to_string(units.size()) + " units, written " +
-                              std::string(written)) +
+    out += "<p>" +
+           HtmlEscape(std::to_string(units.size()) + " units, written " + std::string(written)) +
            "</p>\r\n";
     out += HtmlTable(grid);
     out += "</body>\r\n</html>\r\n";

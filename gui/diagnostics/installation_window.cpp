@@ -62,6 +62,7 @@ InstallationWindow::InstallationWindow(Session& session, Prompter& prompter,
     InstallationTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     InstallationTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     InstallationTable->verticalHeader()->hide();
+    InstallationTable->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     InstallationTable->horizontalHeader()->setStretchLastSection(true);
     setCentralWidget(InstallationTable);
 
@@ -131,8 +132,8 @@ void InstallationWindow::copySelection()
 bool InstallationWindow::write(const QString& path, const std::string& text)
 {
     QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(text.data(), qint64(text.size())) != qint64(text.size()) ||
-        !out.commit()) {
+    if (!out.open(QIODevice::WriteOnly) ||
+        out.write(text.data(), qint64(text.size())) != qint64(text.size()) || !out.commit()) {
         m_prompter.message(this, Prompter::Icon::Error,
                            QStringLiteral("Cannot write %1:\r%2")
                                .arg(QDir::toNativeSeparators(path), out.errorString()));

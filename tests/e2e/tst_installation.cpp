@@ -51,9 +51,10 @@ private slots:
         auto* window = form.findChild<InstallationWindow*>();
         QVERIFY(window && window->isVisible());
         // The built-in installation: the PCI and three local units.
-        QCOMPARE(Rows(window->InstallationTable),
-                 (QStringList{QStringLiteral("0|01|PCI||yes"), QStringLiteral("0|05|DIMMER||yes"),
-                              QStringLiteral("0|0A|RELAY||yes"), QStringLiteral("0|20|SENSOR||yes")}));
+        QCOMPARE(
+            Rows(window->InstallationTable),
+            (QStringList{QStringLiteral("0|01|PCI||yes"), QStringLiteral("0|05|DIMMER||yes"),
+                         QStringLiteral("0|0A|RELAY||yes"), QStringLiteral("0|20|SENSOR||yes")}));
 
         // Voltages join the same rows; a unit silent now keeps its type.
         QVERIFY(bench.sim.control(QStringLiteral("silent 0A")));
