@@ -1,5 +1,7 @@
 #include "gui/app/options_form.h"
 
+#include "gui/app/window_sizes.h"
+
 #include "gui/app/prompter.h"
 #include "gui/app/serial_setup_dialog.h"
 #include "session/link_session.h"
@@ -138,7 +140,8 @@ TOptionsForm::TOptionsForm(Session& session, Prompter& prompter, QWidget* window
     layout->addWidget(RadioGroup1);
     layout->addStretch(1);
     layout->addLayout(buttons);
-    setFixedSize(271, kHeight);
+    resize(271, kHeight);
+    MakeResizable(this);
 
     connect(OKBitBtn, &QPushButton::clicked, this, &TOptionsForm::OKBitBtnClick);
     connect(CancelBitBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -162,7 +165,7 @@ void TOptionsForm::fitHeight()
 {
     // Taller by the port note or the lists choice when they show, so the
     // layout squeezes nothing; never shorter than designed.
-    setFixedHeight(std::max(kHeight, sizeHint().height()));
+    SetDesignedSize(this, QSize(271, std::max(kHeight, sizeHint().height())));
 }
 
 void TOptionsForm::showEvent(QShowEvent* event)

@@ -1,5 +1,7 @@
 #include "gui/app/print_form.h"
 
+#include "gui/app/window_sizes.h"
+
 #include "core/files/print_layout.h"
 #include "gui/app/fit_texts.h"
 #include "gui/app/prompter.h"
@@ -46,7 +48,7 @@ TPrintForm::TPrintForm(Session& session, LogPanes panes, QPrinter& printer, cons
     setWindowTitle(QStringLiteral("Print"));
     const QFont font(QStringLiteral("Arial"), 8);
     setFont(font);
-    setFixedSize(266, 137);
+    resize(266, 137);
 
     TxCheckBox = new QCheckBox(QStringLiteral("Print Transmitted Strings"), this);
     TxCheckBox->setObjectName(QStringLiteral("TxCheckBox"));
@@ -82,6 +84,7 @@ TPrintForm::TPrintForm(Session& session, LogPanes panes, QPrinter& printer, cons
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
     connect(BitBtn3, &QPushButton::clicked, this, &TPrintForm::BitBtn3Click);
     FitTexts(this);
+    MakeResizable(this);
 }
 
 void TPrintForm::showEvent(QShowEvent* event)

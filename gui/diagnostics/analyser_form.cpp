@@ -1,5 +1,7 @@
 #include "gui/diagnostics/analyser_form.h"
 
+#include "gui/app/window_sizes.h"
+
 #include "core/diagnostics/traffic_report.h"
 #include "gui/app/prompter.h"
 #include "session/session.h"
@@ -44,6 +46,8 @@ template <typename T> T* Named(T* object, const char* name)
 }
 
 constexpr int kColumnWidth = 120;
+constexpr int kDesignedWidth = 520;
+constexpr int kDesignedHeight = 552;
 constexpr int kRowHeight = 18;
 
 QTableWidget* MakeGrid(QWidget* parent, const char* name, int y, int height, bool scrollBar)
@@ -112,6 +116,18 @@ void ShowGrid(QTableWidget* table, const GridTable& grid)
     // No cell shows as selected.
     table->setCurrentItem(nullptr);
     table->clearSelection();
+    // Wide enough for every text, never narrower than designed; the last
+    // column takes what the grid has left.
+    const int room = table->viewport()->width();
+    int used = 0;
+    for (int c = 0; c < columns; ++c) {
+        table->resizeColumnToContents(c);
+        int width = std::max(kColumnWidth, table->columnWidth(c));
+        if (c == columns - 1)
+            width = std::max(width, room - used);
+        table->setColumnWidth(c, width);
+        used += width;
+    }
 }
 
 TAnalyserForm::TAnalyserForm(Session& session, Prompter& prompter, TrafficStatistics& statistics,
@@ -157,7 +173,7 @@ void TAnalyserForm::BuildWindow()
 {
     setObjectName(QStringLiteral("AnalyserForm"));
     setWindowTitle(QStringLiteral("Traffic Analyser"));
-    setFixedSize(520, 552);
+    resize(kDesignedWidth, kDesignedHeight);
 
     Panel1 = Named(new QWidget(this), "Panel1");
     Panel1->setGeometry(0, 0, 520, 33);
@@ -211,6 +227,7 @@ void TAnalyserForm::BuildWindow()
     connect(Button2, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button1, &QPushButton::clicked, this, &TAnalyserForm::Button1Click);
 
+    MakeResizable(this);
     const QScreen* screen =
         parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
     if (screen)
@@ -218,6 +235,27 @@ void TAnalyserForm::BuildWindow()
 }
 
 TAnalyserForm::~TAnalyserForm() = default;
+
+void TAnalyserForm::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    if (!Panel3)
+        return;
+    // The grids widen with the window; the extra height goes half to the
+    // source list, half to the chart; the buttons keep to the right.
+    const int dw = width() - kDesignedWidth;
+    const int dh = height() - kDesignedHeight;
+    Panel1->resize(kDesignedWidth + dw, Panel1->height());
+    for (QTableWidget* grid : {SummaryStringGrid, TypeStringGrid, MMIStringGrid})
+        grid->resize(505 + dw, grid->height());
+    MessageSourceStringGrid->resize(505 + dw, 99 + dh / 2);
+    Panel2->setGeometry(0, 361 + dh / 2, kDesignedWidth + dw, 159 + dh - dh / 2);
+    Chart1->setGeometry(Panel2->contentsRect());
+    Panel3->setGeometry(0, 520 + dh, kDesignedWidth + dw, 32);
+    ReportButton->move(271 + dw, 4);
+    Button2->move(354 + dw, 4);
+    Button1->move(437 + dw, 4);
+}
 
 void TAnalyserForm::BuildChart()
 {

@@ -84,6 +84,9 @@ public:
 signals:
     void helpRequested(int context);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void BuildWindow();
     void BuildChart();

@@ -1,11 +1,15 @@
 #include "gui/diagnostics/mmi_results_form.h"
 
+#include "gui/app/window_sizes.h"
+
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+
+#include <algorithm>
 
 namespace tarvin {
 
@@ -62,7 +66,7 @@ TMMIResultsForm::TMMIResultsForm(const MMIResultsLayout& layout, QWidget* parent
     setObjectName(QStringLiteral("MMIResultsForm"));
     setWindowTitle(
         QString::fromLatin1(layout.caption.data(), static_cast<qsizetype>(layout.caption.size())));
-    setFixedSize(kClientWidth, kClientHeight);
+    resize(kClientWidth, kClientHeight);
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -84,6 +88,7 @@ TMMIResultsForm::TMMIResultsForm(const MMIResultsLayout& layout, QWidget* parent
     NoteLabel->setObjectName(QStringLiteral("NoteLabel"));
     NoteLabel->setWordWrap(true);
     NoteLabel->hide();
+    MakeResizable(this);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -93,16 +98,33 @@ void TMMIResultsForm::setNote(const QString& note)
 {
     // Missing reports are said in words under the grid, which grows the
     // window; an empty grid alone would read as a network without units.
-    constexpr int kNoteTop = 403;
     constexpr int kNoteHeight = 36;
     NoteLabel->setText(note);
     NoteLabel->setVisible(!note.isEmpty());
-    const int extra = note.isEmpty() ? 0 : kNoteHeight;
-    NoteLabel->setGeometry(MMIResultsLayout::kImageLeft, kNoteTop,
+    m_extra = note.isEmpty() ? 0 : kNoteHeight;
+    SetDesignedSize(this, QSize(kClientWidth, kClientHeight + m_extra));
+    placeControls();
+}
+
+void TMMIResultsForm::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    placeControls();
+}
+
+void TMMIResultsForm::placeControls()
+{
+    // The picture keeps its cells' size and stays in the middle; the note
+    // and the buttons keep under it, the buttons at the bottom.
+    constexpr int kNoteTop = 403;
+    constexpr int kNoteHeight = 36;
+    const int dx = std::max(0, (width() - kClientWidth) / 2);
+    const int dy = std::max(0, height() - kClientHeight - m_extra);
+    Image1->move(MMIResultsLayout::kImageLeft + dx, MMIResultsLayout::kImageTop);
+    NoteLabel->setGeometry(MMIResultsLayout::kImageLeft + dx, kNoteTop,
                            kClientWidth - 2 * MMIResultsLayout::kImageLeft, kNoteHeight - 4);
-    OKBitBtn->move(OKBitBtn->x(), kNoteTop + extra);
-    HelpButton->move(HelpButton->x(), kNoteTop + extra);
-    setFixedSize(kClientWidth, kClientHeight + extra);
+    OKBitBtn->move(112 + dx, kNoteTop + m_extra + dy);
+    HelpButton->move(204 + dx, kNoteTop + m_extra + dy);
 }
 
 } // namespace tarvin

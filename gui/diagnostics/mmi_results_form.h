@@ -41,8 +41,14 @@ public:
 signals:
     void helpRequested(int context);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void placeControls();
+
     QImage m_image;
+    int m_extra = 0; // the note's height when it shows
 };
 
 } // namespace tarvin

@@ -1,5 +1,7 @@
 #include "gui/diagnostics/mode_form.h"
 
+#include "gui/app/window_sizes.h"
+
 #include "gui/app/fit_texts.h"
 
 #include <QCheckBox>
@@ -32,7 +34,7 @@ TModeForm::TModeForm(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("ModeForm"));
     setWindowTitle(QStringLiteral("Set PC Interface Mode"));
-    setFixedSize(304, 213);
+    resize(304, 213);
 
     GroupBox1 = new QGroupBox(QStringLiteral("Interface Options 1"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
@@ -68,6 +70,7 @@ TModeForm::TModeForm(QWidget* parent) : QDialog(parent)
     connect(CancelBitBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(HelpBitBtn, &QPushButton::clicked, this, &TModeForm::HelpBitBtnClick);
     FitTexts(this);
+    MakeResizable(this);
 }
 
 void TModeForm::FormShow(int firmwareVersion, std::uint8_t options1, std::uint8_t options3,

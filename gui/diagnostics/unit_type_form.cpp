@@ -1,5 +1,7 @@
 #include "gui/diagnostics/unit_type_form.h"
 
+#include "gui/app/window_sizes.h"
+
 #include "core/diagnostics/unit_type.h"
 
 #include <QApplication>
@@ -19,7 +21,7 @@ TUnitTypeForm::TUnitTypeForm(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("UnitTypeForm"));
     setWindowTitle(QStringLiteral("Set Unit Type"));
-    setFixedSize(280, 150);
+    resize(280, 150);
     m_beep = [] { QApplication::beep(); };
 
     Label1 = new QLabel(QStringLiteral("Unit Type"), this);
@@ -71,6 +73,7 @@ TUnitTypeForm::TUnitTypeForm(QWidget* parent) : QDialog(parent)
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    MakeResizable(this);
 }
 
 void TUnitTypeForm::OKBitBtnClick()

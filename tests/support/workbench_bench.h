@@ -34,6 +34,10 @@ struct WorkbenchBench
         form = std::make_unique<TMainForm>(QStringList{}, &prompts);
         form->show();
         form->ConnecttoPCIItem->trigger();
+        // A machine loaded by other test programs can make the simulator miss
+        // the 3 s answer time once; the connect tests judge that, not these.
+        if (!form->state().connected)
+            form->ConnecttoPCIItem->trigger();
         handshake = prompts.messages();
         prompts.asked.clear();
         markWire();
