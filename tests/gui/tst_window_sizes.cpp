@@ -45,7 +45,8 @@ private:
     {
         const auto clock = [] { return QDateTime(QDate(2026, 12, 9), QTime(5, 0)); };
         if (name == QLatin1String("analyser"))
-            return std::make_unique<TAnalyserForm>(m_session, m_prompts, m_statistics, m_types, clock);
+            return std::make_unique<TAnalyserForm>(m_session, m_prompts, m_statistics, m_types,
+                                                   clock);
         if (name == QLatin1String("MMI results"))
             return std::make_unique<TMMIResultsForm>(LayoutMMIResults(
                 1, std::array<std::int32_t, 256>{}, std::array<std::uint8_t, 256>{}, true));
@@ -55,8 +56,8 @@ private:
             return std::make_unique<TOptionsForm>(m_session, m_prompts, nullptr,
                                                   [](QDialog&) { return 0; });
         if (name == QLatin1String("print"))
-            return std::make_unique<TPrintForm>(m_session, LogPanes{&m_transmit, &m_receive}, m_printer, QString(),
-                                                m_prompts, nullptr);
+            return std::make_unique<TPrintForm>(m_session, LogPanes{&m_transmit, &m_receive},
+                                                m_printer, QString(), m_prompts, nullptr);
         return std::make_unique<TUnitTypeForm>();
     }
 
@@ -70,7 +71,8 @@ private slots:
     void growAndAreRemembered_data()
     {
         QTest::addColumn<QString>("dialog");
-        for (const char* name : {"analyser", "MMI results", "mode", "options", "print", "unit type"})
+        for (const char* name :
+             {"analyser", "MMI results", "mode", "options", "print", "unit type"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
     void growAndAreRemembered()
