@@ -3,6 +3,7 @@
 #include "core/diagnostics/capture_analysis.h"
 #include "gui/app/prompter.h"
 #include "gui/capture/capture_model.h"
+#include "gui/compose/tab_support.h"
 #include "gui/diagnostics/analyser_form.h"
 #include "session/session.h"
 
@@ -30,16 +31,12 @@
 
 namespace tarvin {
 
+using tabs::Named;
+
 namespace {
 
 constexpr qint64 kReadPiece = 4 << 20; // bytes read between two looks at the window
 constexpr int kPollMs = 500;
-
-template <class W> W* Named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 std::string Std(const QString& text)
 {
