@@ -48,6 +48,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSettings>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStandardPaths>
@@ -57,6 +58,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 
 static void InitHelpResources()
@@ -197,10 +199,15 @@ void TMainForm::showEvent(QShowEvent* event)
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    if (m_shellFiles->FormCloseQuery())
-        event->accept();
-    else
+    if (!m_shellFiles->FormCloseQuery()) {
         event->ignore();
+        return;
+    }
+    // The window comes back as the user left it.
+    QSettings store;
+    store.setValue(QStringLiteral("Windows/MainForm"), saveGeometry());
+    store.setValue(QStringLiteral("Windows/ReceiveShare"), m_receiveShare);
+    event->accept();
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event)
@@ -212,6 +219,10 @@ void TMainForm::resizeEvent(QResizeEvent* event)
 void TMainForm::FormShow()
 {
     m_session->readSettings();
+    const QSettings store;
+    restoreGeometry(store.value(QStringLiteral("Windows/MainForm")).toByteArray());
+    m_receiveShare = std::clamp(
+        store.value(QStringLiteral("Windows/ReceiveShare"), m_receiveShare).toDouble(), 0.05, 0.95);
     // The check marks carry these switches; setting them runs their handlers.
     HexadecimalNumbersItem->setChecked(settings().hexNumbers);
     ShowTimeItem->setChecked(settings().showTime);
@@ -255,7 +266,7 @@ void TMainForm::SetLists()
     } else {
         TransmitHeaderPanel->setText(QStringLiteral("Transmit Data"));
         ReceivePanel->show();
-        const int receiveWidth = width() * 2 / 3;
+        const int receiveWidth = int(width() * m_receiveShare);
         Splitter1->setSizes({std::max(1, Splitter1->width() - receiveWidth - 3), receiveWidth});
     }
 }

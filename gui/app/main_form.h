@@ -283,6 +283,8 @@ private:
     HelpWindow* m_help = nullptr;
     CaptureRecording* m_recording = nullptr;
     bool m_shown = false;
+    // The Receive pane's share of the log area's width, set by its splitter.
+    double m_receiveShare = 2.0 / 3.0;
 };
 
 } // namespace tarvin

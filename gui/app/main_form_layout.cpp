@@ -179,6 +179,11 @@ void TMainForm::BuildLogArea()
              ReceiveHeaderPanel, ReceiveMemo, LogHighlighter::Pane::Receive);
     Splitter1->setStretchFactor(0, 1);
     Splitter1->setStretchFactor(1, 0);
+    connect(Splitter1, &QSplitter::splitterMoved, this, [this] {
+        const QList<int> sizes = Splitter1->sizes();
+        if (ReceivePanel->isVisible() && sizes.value(0) + sizes.value(1) > 0)
+            m_receiveShare = double(sizes.value(1)) / (sizes.value(0) + sizes.value(1));
+    });
 }
 
 void TMainForm::BuildButtonBars()
@@ -232,6 +237,9 @@ void TMainForm::BuildPages()
         "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
         "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
     PageControl1->setFixedHeight(154);
+    // With every page shown, a narrow window scrolls the tabs, never cuts them.
+    PageControl1->setUsesScrollButtons(true);
+    PageControl1->setElideMode(Qt::ElideNone);
     const auto page = [this](QWidget* w, const char* name, const QString& caption) {
         w->setObjectName(QLatin1String(name));
         PageControl1->addTab(w, caption);

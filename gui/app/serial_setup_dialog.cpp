@@ -1,5 +1,7 @@
 #include "gui/app/serial_setup_dialog.h"
 
+#include "gui/app/window_sizes.h"
+
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -97,6 +99,8 @@ SerialSetupDialog::SerialSetupDialog(QSerialPort& port, const QString& portName,
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(buttons);
+    resize(sizeHint());
+    MakeResizable(this);
 
     connect(OKButton, &QPushButton::clicked, this, &SerialSetupDialog::OKButtonClick);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);

@@ -1,6 +1,7 @@
 #include "gui/app/string_form.h"
 
 #include "gui/app/user_buttons.h"
+#include "gui/app/window_sizes.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -36,6 +37,8 @@ TStringForm::TStringForm(UserButtonSlots& buttons, QWidget* parent)
     for (int r = 0; r < kRows; ++r)
         StringGrid1->setRowHeight(r, 22);
     StringGrid1->setMinimumSize(80 + 100 + 180 + 4, kRows * 22 + 4);
+    // The texts take the room when the window grows.
+    StringGrid1->horizontalHeader()->setStretchLastSection(true);
 
     OKBitBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBitBtn->setObjectName(QStringLiteral("OKBitBtn"));
@@ -55,6 +58,8 @@ TStringForm::TStringForm(UserButtonSlots& buttons, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(StringGrid1, 1);
     layout->addLayout(row);
+    resize(sizeHint());
+    MakeResizable(this);
 
     connect(OKBitBtn, &QPushButton::clicked, this, &TStringForm::OKBitBtnClick);
     connect(CancelBitBtn, &QPushButton::clicked, this, &QDialog::reject);

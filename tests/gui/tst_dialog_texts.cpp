@@ -12,15 +12,23 @@
 #include "scripted_prompter.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSerialPort>
 #include <QSettings>
+#include <QSplitter>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QToolButton>
 
+#include <cmath>
 #include <memory>
+#include <utility>
 
 using namespace tarvin;
 
@@ -39,7 +47,8 @@ QString CutTexts(const QWidget& dialog)
         else if (auto* push = qobject_cast<QPushButton*>(w))
             // The text and a little room each side (the size hint pads to 80).
             needed = push->fontMetrics().horizontalAdvance(push->text().remove(u'&')) + 8;
-        else if (qobject_cast<QAbstractButton*>(w))
+        else if (auto* button = qobject_cast<QAbstractButton*>(w);
+                 button && !button->text().isEmpty())
             needed = w->sizeHint().width();
         else if (qobject_cast<QGroupBox*>(w))
             needed = w->minimumSizeHint().width();
@@ -105,6 +114,73 @@ private slots:
         d->show();
         const QString why = CutTexts(*d);
         QVERIFY2(why.isEmpty(), qPrintable(why));
+    }
+
+    // The main window with every tool, at its smallest and at a large size:
+    // every page shows its texts whole, and no tab is cut (the tabs scroll).
+    void mainWindowWhole_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("smallest") << QSize(1, 1);
+        QTest::newRow("large") << QSize(1400, 1000);
+    }
+    void mainWindowWhole()
+    {
+        QFETCH(QSize, size);
+        ScriptedPrompter prompts;
+        TMainForm form({QStringLiteral("--all-tools")}, &prompts);
+        form.show();
+        form.resize(size);
+        QVERIFY(form.width() >= form.minimumSizeHint().width());
+        QTabWidget* pages = form.PageControl1;
+        QTabBar* tabs = pages->tabBar();
+        int tabsWidth = 0;
+        for (int i = 0; i < pages->count(); ++i) {
+            pages->setCurrentIndex(i);
+            QVERIFY(pages->isTabVisible(i));
+            const QString why = CutTexts(form);
+            QVERIFY2(why.isEmpty(), qPrintable(pages->tabText(i) + QStringLiteral(": ") + why));
+            QVERIFY(tabs->tabRect(i).width() >
+                    tabs->fontMetrics().horizontalAdvance(pages->tabText(i)));
+            tabsWidth += tabs->tabRect(i).width();
+        }
+        // Tabs wider than their bar are reached with its arrows.
+        bool arrows = false;
+        for (const QToolButton* arrow : tabs->findChildren<QToolButton*>())
+            arrows = arrows || arrow->isVisible();
+        QCOMPARE(arrows, tabsWidth > tabs->width());
+    }
+
+    // The main window comes back at the size and split the user left it at.
+    void mainWindowRemembered()
+    {
+        ScriptedPrompter prompts;
+        QList<int> split;
+        {
+            TMainForm form({}, &prompts);
+            form.show();
+            form.resize(1100, 700);
+            // The user drags the handle between the panes 200 pixels left.
+            QSplitterHandle* handle = form.Splitter1->handle(1);
+            const QPointF from(1, handle->height() / 2);
+            const QPointF to = from - QPointF(200, 0);
+            for (const auto& [type, at] :
+                 {std::pair{QEvent::MouseButtonPress, from}, std::pair{QEvent::MouseMove, to},
+                  std::pair{QEvent::MouseButtonRelease, to}}) {
+                QMouseEvent event(type, at, handle->mapToGlobal(at),
+                                  type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                                  type == QEvent::MouseButtonRelease ? Qt::NoButton
+                                                                     : Qt::LeftButton,
+                                  Qt::NoModifier);
+                QApplication::sendEvent(handle, &event);
+            }
+            split = form.Splitter1->sizes();
+            QVERIFY(form.close());
+        }
+        TMainForm again({}, &prompts);
+        again.show();
+        QCOMPARE(again.size(), QSize(1100, 700));
+        QVERIFY(std::abs(again.Splitter1->sizes().value(0) - split.value(0)) <= 2);
     }
 };
 

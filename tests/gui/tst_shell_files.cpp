@@ -156,7 +156,7 @@ private slots:
             QTableWidget* grid = f.findChild<QTableWidget*>(QStringLiteral("StringGrid1"));
             QCOMPARE(grid->rowCount(), 10);
             QCOMPARE(grid->columnCount(), 3);
-            QCOMPARE(grid->columnWidth(2), 180);
+            QVERIFY(grid->columnWidth(2) >= 180); // and grows with the window
             QCOMPARE(grid->item(0, 0)->text(), QStringLiteral("Button"));
             QCOMPARE(grid->item(0, 1)->text(), QStringLiteral("Name"));
             QCOMPARE(grid->item(0, 2)->text(), QStringLiteral("String"));
