@@ -1,5 +1,7 @@
 #include "gui/app/help_window.h"
 
+#include "gui/app/window_sizes.h"
+
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
@@ -36,6 +38,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Tarvin Diagnostic Utility Help"));
     resize(720, 520);
+    RememberSize(this);
     m_browser = new QTextBrowser(this);
     m_browser->setObjectName(QStringLiteral("HelpBrowser"));
     m_browser->setOpenExternalLinks(false);

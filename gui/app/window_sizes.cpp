@@ -32,12 +32,16 @@ public:
 
 void MakeResizable(QWidget* window)
 {
-    const QSize designed = window->size();
-    window->setMinimumSize(designed);
+    window->setMinimumSize(window->size());
     window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    RememberSize(window);
+}
+
+void RememberSize(QWidget* window)
+{
     const QSize saved = QSettings().value(Key(window)).toSize();
     if (saved.isValid())
-        window->resize(saved.expandedTo(designed));
+        window->resize(saved.expandedTo(window->minimumSize()));
     window->installEventFilter(new SizeKeeper(window));
 }
 

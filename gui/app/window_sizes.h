@@ -11,6 +11,9 @@ namespace tarvin {
 
 // Call once the window has its designed size and its object name.
 void MakeResizable(QWidget* window);
+// The size the window was last closed at comes back, for windows that may
+// also be made smaller than they open.
+void RememberSize(QWidget* window);
 // The designed size changed (a note shown, a choice revealed): it becomes
 // the minimum, and the window grows to it if it is smaller.
 void SetDesignedSize(QWidget* window, QSize designed);

@@ -2,6 +2,7 @@
 
 #include "core/diagnostics/capture_analysis.h"
 #include "gui/app/prompter.h"
+#include "gui/app/window_sizes.h"
 #include "gui/capture/capture_model.h"
 #include "gui/compose/tab_support.h"
 #include "gui/diagnostics/analyser_form.h"
@@ -53,6 +54,7 @@ CaptureWindow::CaptureWindow(Session& session, Prompter& prompter,
     setObjectName(QStringLiteral("CaptureWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(1000, 600);
+    RememberSize(this);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);

@@ -2,6 +2,7 @@
 
 #include "core/diagnostics/installation.h"
 #include "gui/app/prompter.h"
+#include "gui/app/window_sizes.h"
 #include "session/session.h"
 
 #include <QAction>
@@ -52,6 +53,7 @@ InstallationWindow::InstallationWindow(Session& session, Prompter& prompter,
     setObjectName(QStringLiteral("InstallationWindow"));
     setWindowTitle(QStringLiteral("Installation"));
     resize(640, 360);
+    RememberSize(this);
     InstallationTable = new QTableWidget(this);
     InstallationTable->setObjectName(QStringLiteral("InstallationTable"));
     QStringList titles;
