@@ -6,29 +6,29 @@ include(GNUInstallDirs)
 find_program(GZIP_EXECUTABLE gzip REQUIRED)
 set(packaging_dir ${CMAKE_CURRENT_LIST_DIR})
 
-# Compresses SOURCE into build/man/NAME.gz at build time, as Debian wants it:
-# best compression, no name or time stamp inside (gzip -9n).
+# Compresses SOURCE into DIR/NAME.gz at build time as Debian wants it: best
+# compression, no name or time stamp inside.
 set(compressed_files)
-function(tarvin_gzip source name)
-  set(copy ${CMAKE_BINARY_DIR}/man/${name})
-  add_custom_command(OUTPUT ${copy}.gz
-    COMMAND ${CMAKE_COMMAND} -E copy ${source} ${copy}
-    COMMAND ${GZIP_EXECUTABLE} -9nf ${copy}
+function(tarvin_gzip source dir)
+  get_filename_component(name ${source} NAME)
+  add_custom_command(OUTPUT ${dir}/${name}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${source} ${dir}/${name}
+    COMMAND ${GZIP_EXECUTABLE} -9nf ${dir}/${name}
     DEPENDS ${source} VERBATIM)
-  set(compressed_files ${compressed_files} ${copy}.gz PARENT_SCOPE)
+  set(compressed_files ${compressed_files} ${dir}/${name}.gz PARENT_SCOPE)
 endfunction()
 
 file(GLOB man_pages CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/man/*.1)
 foreach(page ${man_pages})
+  tarvin_gzip(${page} ${CMAKE_BINARY_DIR}/man)
   get_filename_component(name ${page} NAME)
-  tarvin_gzip(${page} ${name})
   install(FILES ${CMAKE_BINARY_DIR}/man/${name}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
-tarvin_gzip(${packaging_dir}/changelog changelog)
+tarvin_gzip(${packaging_dir}/changelog ${CMAKE_BINARY_DIR}/doc)
 add_custom_target(compressed_docs ALL DEPENDS ${compressed_files})
 
 set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/tarvin-diagnostic)
-install(FILES ${CMAKE_BINARY_DIR}/man/changelog.gz ${packaging_dir}/copyright DESTINATION ${doc_dir})
+install(FILES ${CMAKE_BINARY_DIR}/doc/changelog.gz ${packaging_dir}/copyright DESTINATION ${doc_dir})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/gui/help/ DESTINATION ${doc_dir}/help
   FILES_MATCHING PATTERN "*.html")
 install(FILES ${packaging_dir}/tarvin-diagnostic.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
