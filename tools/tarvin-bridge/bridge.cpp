@@ -41,6 +41,8 @@ Bridge::Bridge(Options options, QObject* parent)
       m_mqtt(WithWill(m_options), this)
 {
     m_session.settings() = m_options.link;
+    // Nothing looks back at the session's lines: keep the smallest ring.
+    m_session.setHistoryLimit(kMinSessionCaptureLines);
     m_session.setHexNumbers(false);
     m_session.setDecodeOptions(kDescribeAll);
     m_session.state().logDisplay = false;
