@@ -2,6 +2,7 @@
 
 #include "core/decode/hex.h"
 
+#include <cmath>
 #include <memory>
 #include <random>
 #include <utility>
@@ -44,6 +45,18 @@ std::string RampRateCode(int rateIndex)
 {
     const int i = ClampInt(rateIndex, 0, static_cast<int>(kRampRates.size()) - 1);
     return HexByte(static_cast<unsigned>(kRampRates[static_cast<std::size_t>(i)].code));
+}
+
+int NearestRampRate(double seconds)
+{
+    if (!(seconds > 0))
+        return 0;
+    int best = 0;
+    for (int i = 1; i < static_cast<int>(kRampRateSeconds.size()); ++i)
+        if (std::abs(kRampRateSeconds[static_cast<std::size_t>(i)] - seconds) <
+            std::abs(kRampRateSeconds[static_cast<std::size_t>(best)] - seconds))
+            best = i;
+    return best;
 }
 
 int PercentToLevel(int percent)

@@ -38,6 +38,14 @@ inline constexpr std::array<CodedItem, 16> kRampRates{{
     {"over 17 minutes", 0x7A},
 }};
 
+// The time each ramp rate of kRampRates takes, in seconds.
+inline constexpr std::array<int, 16> kRampRateSeconds{
+    {0, 4, 8, 12, 20, 30, 40, 60, 90, 120, 180, 300, 420, 600, 900, 1020}};
+
+// The index of the ramp rate whose time is nearest to `seconds` (the faster
+// of two equally near); negative and non-finite times give the fastest.
+int NearestRampRate(double seconds);
+
 // ToggleSpeedComboBox and SpeedComboBox items; code = Timer1 period in ms.
 inline constexpr std::array<CodedItem, 4> kSpeeds{{
     {"Slow Speed (3 seconds)", 3000},

@@ -6,10 +6,10 @@
 #include "core/files/settings.h"
 #include "session/capture_file.h"
 #include "session/capture_recorder.h"
+#include "session/link_keeper.h"
 #include "session/session.h"
 
 #include <QObject>
-#include <QTimer>
 
 namespace tarvin {
 
@@ -40,23 +40,15 @@ signals:
     void fatal(const QString& message);
 
 private:
-    void attempt();
     // The analyser's monitoring mode, when the firmware can; false when the
     // link went away meanwhile.
     bool startMonitoring();
-    void linkDown(const QString& why);
-    void scheduleRetry(const QString& why);
     void marker(const QString& text) { m_recorder.marker(text); }
 
     Options m_options;
     Session m_session;
     CaptureRecorder m_recorder;
-    QTimer m_retry;
-    int m_delaySeconds = 1;
-    bool m_up = false;
-    bool m_stopping = false;
-    bool m_attempting = false;
-    QDateTime m_downSince;
+    LinkKeeper m_keeper;
 };
 
 } // namespace tarvin

@@ -1,0 +1,172 @@
+#include "tools/tarvin-bridge/mapping.h"
+
+#include <QtTest>
+
+using namespace tarvin;
+using namespace tarvin::bridge;
+
+class TestBridgeMapping : public QObject
+{
+    Q_OBJECT
+private slots:
+    // A set topic and payload become the body the lighting tab would send,
+    // or an error and nothing to send.
+    void setCommand_data()
+    {
+        QTest::addColumn<QString>("topic");
+        QTest::addColumn<QByteArray>("payload");
+        // "network/application/group body" or "error: <part of the message>"
+        QTest::addColumn<QString>("expected");
+        const QString g1 = QStringLiteral("tarvin/0/56/1/set");
+        QTest::newRow("ON") << g1 << QByteArray("ON") << "0/56/1 7901";
+        QTest::newRow("OFF with a line end") << g1 << QByteArray("OFF\n") << "0/56/1 0101";
+        QTest::newRow("state ON") << g1 << QByteArray(R"({"state":"ON"})") << "0/56/1 7901";
+        QTest::newRow("state OFF") << g1 << QByteArray(R"({"state":"OFF"})") << "0/56/1 0101";
+        QTest::newRow("ON with brightness: instant ramp")
+            << g1 << QByteArray(R"({"state":"ON","brightness":128})") << "0/56/1 020180";
+        QTest::newRow("brightness alone")
+            << g1 << QByteArray(R"({"brightness":0})") << "0/56/1 020100";
+        QTest::newRow("ON over 5 s: nearest is 4 s")
+            << g1 << QByteArray(R"({"state":"ON","transition":5})") << "0/56/1 0A01FF";
+        QTest::newRow("OFF over 3 minutes")
+            << g1 << QByteArray(R"({"state":"OFF","transition":170})") << "0/56/1 520100";
+        QTest::newRow("2 s is as near 0 as 4: the faster")
+            << g1 << QByteArray(R"({"brightness":64,"transition":2})") << "0/56/1 020140";
+        QTest::newRow("fractional seconds")
+            << g1 << QByteArray(R"({"brightness":64,"transition":2.5})") << "0/56/1 0A0140";
+        QTest::newRow("beyond the slowest rate")
+            << g1 << QByteArray(R"({"brightness":1,"transition":86400})") << "0/56/1 7A0101";
+        QTest::newRow("last group, last lighting application")
+            << "tarvin/0/127/255/set" << QByteArray("ON") << "0/127/255 79FF";
+        QTest::newRow("remote network")
+            << "tarvin/3/56/9/set" << QByteArray("OFF") << "3/56/9 0109";
+
+        QTest::newRow("lower-case on") << g1 << QByteArray("on") << "error: neither ON, OFF";
+        QTest::newRow("empty payload") << g1 << QByteArray() << "error: neither ON, OFF";
+        QTest::newRow("JSON array") << g1 << QByteArray("[1]") << "error: neither ON, OFF";
+        QTest::newRow("brightness above 255")
+            << g1 << QByteArray(R"({"brightness":256})") << "error: \"brightness\" must be";
+        QTest::newRow("brightness not whole")
+            << g1 << QByteArray(R"({"brightness":1.5})") << "error: \"brightness\" must be";
+        QTest::newRow("brightness as text")
+            << g1 << QByteArray(R"({"brightness":"9"})") << "error: \"brightness\" must be";
+        QTest::newRow("negative transition")
+            << g1 << QByteArray(R"({"state":"ON","transition":-1})")
+            << "error: \"transition\" must be";
+        QTest::newRow("bad state")
+            << g1 << QByteArray(R"({"state":"DIM"})") << "error: \"state\" must be";
+        QTest::newRow("OFF with a brightness")
+            << g1 << QByteArray(R"({"state":"OFF","brightness":9})")
+            << "error: cannot go with a brightness";
+        QTest::newRow("transition alone")
+            << g1 << QByteArray(R"({"transition":4})") << "error: neither \"state\" nor";
+        QTest::newRow("unknown key") << g1 << QByteArray(R"({"state":"ON","color":"red"})")
+                                     << "error: unknown key \"color\"";
+        QTest::newRow("not a lighting application")
+            << "tarvin/0/208/1/set" << QByteArray("ON") << "error: application 208 is not";
+        QTest::newRow("network without a path")
+            << "tarvin/4/56/1/set" << QByteArray("ON") << "error: network 4 has no path";
+        QTest::newRow("group above 255")
+            << "tarvin/0/56/256/set" << QByteArray("ON") << "error: decimal numbers from 0 to 255";
+        QTest::newRow("signed number")
+            << "tarvin/0/56/+1/set" << QByteArray("ON") << "error: decimal numbers from 0 to 255";
+        QTest::newRow("hex number")
+            << "tarvin/0/38/0A/set" << QByteArray("ON") << "error: decimal numbers from 0 to 255";
+        QTest::newRow("missing level")
+            << "tarvin/0/56/set" << QByteArray("ON") << "error: a command topic is tarvin/";
+        QTest::newRow("another prefix")
+            << "other/0/56/1/set" << QByteArray("ON") << "error: a command topic is tarvin/";
+    }
+    void setCommand()
+    {
+        QFETCH(QString, topic);
+        QFETCH(QByteArray, payload);
+        QFETCH(QString, expected);
+        NetworkPaths networks;
+        networks[3] = QStringLiteral("0A1B");
+        const SetRequest r = ParseSetCommand(QStringLiteral("tarvin"), topic, payload, networks);
+        if (expected.startsWith(QLatin1String("error: "))) {
+            QVERIFY2(!r.command, qPrintable(topic));
+            QVERIFY2(r.error.contains(expected.mid(7)), qPrintable(r.error));
+            return;
+        }
+        QVERIFY2(r.command, qPrintable(r.error));
+        const LightCommand& c = *r.command;
+        QCOMPARE(QStringLiteral("%1/%2/%3 %4")
+                     .arg(c.network)
+                     .arg(c.application)
+                     .arg(c.group)
+                     .arg(QString::fromStdString(c.body())),
+                 expected);
+    }
+
+    // What a bus message and a confirmed command publish as group state.
+    void state_data()
+    {
+        QTest::addColumn<int>("application");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<QByteArray>("payload");
+        QTest::newRow("lighting on")
+            << 0x38 << 255 << QByteArray(R"({"brightness":255,"state":"ON"})");
+        QTest::newRow("lighting ramped to 1")
+            << 0x38 << 1 << QByteArray(R"({"brightness":1,"state":"ON"})");
+        QTest::newRow("lighting off")
+            << 0x30 << 0 << QByteArray(R"({"brightness":0,"state":"OFF"})");
+        QTest::newRow("trigger control")
+            << 0xCA << 42 << QByteArray(R"({"state":"ON","value":42})");
+        QTest::newRow("enable control off")
+            << 0xCB << 0 << QByteArray(R"({"state":"OFF","value":0})");
+    }
+    void state()
+    {
+        QFETCH(int, application);
+        QFETCH(int, level);
+        QFETCH(QByteArray, payload);
+        QCOMPARE(StatePayload(application, level), payload);
+    }
+
+    // Commands leave the state the bus would report for the same message.
+    void commandState()
+    {
+        const auto parse = [](const char* payload) {
+            return ParseSetCommand(QStringLiteral("p"), QStringLiteral("p/0/56/7/set"), payload, {})
+                .command->event();
+        };
+        QCOMPARE(parse("ON"), (GroupEvent{7, GroupAction::On, 255}));
+        QCOMPARE(parse("OFF"), (GroupEvent{7, GroupAction::Off, 0}));
+        QCOMPARE(parse(R"({"brightness":9,"transition":60})"),
+                 (GroupEvent{7, GroupAction::Level, 9}));
+    }
+
+    // A received message's fields name its network by number where a path
+    // is known, and by its path where none is.
+    void lineFields()
+    {
+        NetworkPaths networks;
+        networks[3] = QStringLiteral("0A1B");
+        const QDateTime t(QDate(2026, 3, 1), QTime(12, 0, 1, 5), Qt::OffsetFromUTC, 3600);
+        const auto event = [&](const char* line) {
+            const auto sal = ReadSalMessage(line);
+            return LineEvent(t, QString::fromLatin1(line), QStringLiteral("d"),
+                             sal ? FieldsOf(*sal, networks) : LineFields());
+        };
+        QCOMPARE(
+            event("05023800790147"),
+            QByteArray(
+                R"({"application":56,"description":"d","network":0,"raw":"05023800790147","source":2,"time":"2026-03-01T12:00:01.005+01:00"})"));
+        QCOMPARE(
+            event("050a38021b0779030000"),
+            QByteArray(
+                R"({"application":56,"description":"d","network":3,"raw":"050a38021b0779030000","source":7,"time":"2026-03-01T12:00:01.005+01:00"})"));
+        QCOMPARE(
+            event("0520380299077903000000"),
+            QByteArray(
+                R"({"application":56,"description":"d","path":"2099","raw":"0520380299077903000000","source":7,"time":"2026-03-01T12:00:01.005+01:00"})"));
+        QCOMPARE(
+            event("g."),
+            QByteArray(R"({"description":"d","raw":"g.","time":"2026-03-01T12:00:01.005+01:00"})"));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestBridgeMapping)
+#include "tst_bridge_mapping.moc"
