@@ -79,15 +79,10 @@ QString RampCommand(int group, int level)
     return QStringLiteral("02") + Hex(group) + Hex(level);
 }
 
-// The wire text of a P/rx or P/tx event without its line end.
+// The wire text of a P/rx or P/tx event (without its line end).
 QString RawLine(const QByteArray& payload)
 {
-    QString raw = Json(payload).value(QStringLiteral("raw")).toString();
-    for (const QString& end : {QStringLiteral("<CR>"), QStringLiteral("<LF>"), QStringLiteral("\n"),
-                               QStringLiteral("\r"), QStringLiteral("<CR>")})
-        if (raw.endsWith(end))
-            raw.chop(end.size());
-    return raw;
+    return Json(payload).value(QStringLiteral("raw")).toString();
 }
 
 QStringList RawLines(const QList<QByteArray>& payloads, qsizetype from = 0)

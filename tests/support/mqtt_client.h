@@ -37,6 +37,8 @@
 #include <memory>
 #include <mutex>
 
+#include <unistd.h>
+
 namespace tarvin::test {
 
 // A loopback port that was free a moment ago.
@@ -72,10 +74,14 @@ public:
                             "max_queued_messages 0\n"
                             "max_inflight_messages 0\n"
                             "queue_qos0_messages true\n";
-        if (persistent)
+        if (persistent) {
             config += "persistence true\npersistence_location " + m_dir.path().toLocal8Bit() +
                       "/\nautosave_interval 0\n";
-        else
+            // Started by root, the broker would drop to its own user, which
+            // cannot write into this private folder.
+            if (::geteuid() == 0)
+                config += "user root\n";
+        } else
             config += "persistence false\n";
         const QString configPath = m_dir.filePath(QStringLiteral("mosquitto.conf"));
         QFile file(configPath);
@@ -202,8 +208,11 @@ public:
 
     bool isConnected() const { return m_connected; }
 
-    // Subscribes (QoS 1) and waits for the broker's acknowledgement. A
-    // client with a clean session subscribes again whenever it reconnects.
+    // Subscribes and waits for the broker's acknowledgement. A client with a
+    // clean session subscribes again whenever it reconnects. QoS 0: a
+    // message the broker had sent just before it stopped must not come
+    // again after its restart (the broker queues QoS 0 for an absent
+    // client too, see BrokerProcess).
     bool subscribe(const QString& pattern, int timeoutMs = 5000)
     {
         int before = 0;
@@ -213,7 +222,7 @@ public:
             before = m_acknowledged;
         }
         const QByteArray topic = pattern.toUtf8();
-        if (mosquitto_subscribe(m_mosq, nullptr, topic.constData(), 1) != MOSQ_ERR_SUCCESS)
+        if (mosquitto_subscribe(m_mosq, nullptr, topic.constData(), 0) != MOSQ_ERR_SUCCESS)
             return false;
         return wait([&] { return m_acknowledged > before; }, timeoutMs);
     }
@@ -314,7 +323,7 @@ private:
         }
         if (rc == 0 && m_cleanSession)
             for (const QByteArray& pattern : patterns)
-                mosquitto_subscribe(m_mosq, nullptr, pattern.constData(), 1);
+                mosquitto_subscribe(m_mosq, nullptr, pattern.constData(), 0);
         m_changed.notify_all();
     }
 
