@@ -93,6 +93,53 @@ QStringList RawLines(const QList<QByteArray>& payloads, qsizetype from = 0)
     return lines;
 }
 
+// Lighting lines from several units to twelve groups: on, off and ramps in
+// turn; `states` gets each group's last state.
+QStringList LightingLines(int count, QMap<int, QByteArray>& states)
+{
+    QStringList lines;
+    for (int i = 0; i < count; ++i) {
+        const int group = i % 12;
+        QString command;
+        if (i % 3 == 0) {
+            command = OnCommand(group);
+            states[group] = StateJson("ON", 255);
+        } else if (i % 3 == 1) {
+            command = OffCommand(group);
+            states[group] = StateJson("OFF", 0);
+        } else {
+            const int level = (i * 37) % 256;
+            command = RampCommand(group, level);
+            states[group] = level > 0 ? StateJson("ON", level) : StateJson("OFF", 0);
+        }
+        lines << MonitorLine(1 + i % 7, 0x38, command);
+    }
+    return lines;
+}
+
+// Puts the lines on the bus in bursts of a hundred, each written at once.
+bool SendBursts(SimProcess& sim, const QStringList& lines)
+{
+    for (qsizetype from = 0; from < lines.size(); from += 100)
+        if (!sim.control(QStringLiteral("send ") +
+                         lines.mid(from, 100).join(QStringLiteral("\\r\\n")) +
+                         QStringLiteral("\\r\\n")))
+            return false;
+    return true;
+}
+
+// Waits for the P/rx event of a line; all before it have come by then.
+bool WaitForRx(MqttClient& client, const QString& raw, int timeoutMs = 20000)
+{
+    return client.waitFor(
+        [&](const QList<MqttMessage>& all) {
+            return std::any_of(all.begin(), all.end(), [&](const MqttMessage& m) {
+                return m.topic == Topic(QStringLiteral("rx")) && RawLine(m.payload) == raw;
+            });
+        },
+        timeoutMs);
+}
+
 // The last payload on a topic, or an empty one.
 QByteArray Last(const MqttClient& client, const QString& topic)
 {
@@ -294,38 +341,11 @@ private slots:
         Rig rig;
         QVERIFY2(rig.start(), qPrintable(rig.error));
         const qsizetype rxBefore = rig.watch->payloads(Topic(QStringLiteral("rx"))).size();
-        QStringList lines;
         QMap<int, QByteArray> states;
-        for (int i = 0; i < 300; ++i) {
-            const int group = i % 12;
-            const int source = 1 + i % 7;
-            QString command;
-            if (i % 3 == 0) {
-                command = OnCommand(group);
-                states[group] = StateJson("ON", 255);
-            } else if (i % 3 == 1) {
-                command = OffCommand(group);
-                states[group] = StateJson("OFF", 0);
-            } else {
-                const int level = (i * 37) % 256;
-                command = RampCommand(group, level);
-                states[group] = level > 0 ? StateJson("ON", level) : StateJson("OFF", 0);
-            }
-            lines << MonitorLine(source, 0x38, command);
-        }
-        // Three bursts of a hundred lines, each written at once.
+        const QStringList lines = LightingLines(300, states);
         const qsizetype txBefore = rig.sim.sentTexts().size();
-        for (int burst = 0; burst < 3; ++burst)
-            QVERIFY(rig.sim.control(QStringLiteral("send ") +
-                                    lines.mid(burst * 100, 100).join(QStringLiteral("\\r\\n")) +
-                                    QStringLiteral("\\r\\n")));
-        QVERIFY(rig.watch->waitFor(
-            [&](const QList<MqttMessage>& all) {
-                return std::count_if(all.begin(), all.end(), [](const MqttMessage& m) {
-                           return m.topic == Topic(QStringLiteral("rx"));
-                       }) >= rxBefore + lines.size();
-            },
-            20000));
+        QVERIFY(SendBursts(rig.sim, lines));
+        QVERIFY(WaitForRx(*rig.watch, lines.last()));
         const QList<QByteArray> rx = rig.watch->payloads(Topic(QStringLiteral("rx")));
         // What the simulator wrote, per its wire log, is what came out.
         const QStringList sent = rig.sim.sentTexts().mid(txBefore).join(QString()).split(
@@ -360,6 +380,24 @@ private slots:
         // Killed, the bridge leaves its last will.
         rig.bridge.process().kill();
         QVERIFY(HasLast(*rig.watch, Topic(QStringLiteral("status")), "offline", 60000));
+    }
+
+    // The queue is for broker outages: a burst larger than it, with the
+    // broker there all along, loses nothing.
+    void burstBeyondTheQueueLosesNothingWhileTheBrokerIsUp()
+    {
+        Rig rig;
+        QVERIFY2(rig.start({QStringLiteral("--queue"), QStringLiteral("20")}),
+                 qPrintable(rig.error));
+        const qsizetype rxBefore = rig.watch->payloads(Topic(QStringLiteral("rx"))).size();
+        QMap<int, QByteArray> states;
+        const QStringList lines = LightingLines(300, states);
+        QVERIFY(SendBursts(rig.sim, lines));
+        QVERIFY(WaitForRx(*rig.watch, lines.last()));
+        QVERIFY(HasState(*rig.watch, Topic(QStringLiteral("0/56/11/state")), states.value(11)));
+        for (const QByteArray& event : rig.watch->payloads(Topic(QStringLiteral("event"))))
+            QVERIFY2(!event.contains("dropped"), event.constData());
+        QCOMPARE(RawLines(rig.watch->payloads(Topic(QStringLiteral("rx"))), rxBefore), lines);
     }
 
     // topic below the prefix, payload, the command the workbench would
@@ -517,9 +555,8 @@ private slots:
         QStringList lines;
         for (int group = 30; group < 34; ++group)
             lines << MonitorLine(5, 0x38, OnCommand(group));
-        QVERIFY(rig.sim.control(QStringLiteral("send ") + lines.join(QStringLiteral("\\r\\n")) +
-                                QStringLiteral("\\r\\n")));
-        QVERIFY(rig.watch->waitForTopic(rxTopic, 10000, rxBefore + lines.size() - 1));
+        QVERIFY(SendBursts(rig.sim, lines));
+        QVERIFY(WaitForRx(*rig.watch, lines.last()));
 
         const qsizetype beforeOutage = rig.watch->count();
         rig.broker.stop();
@@ -534,7 +571,7 @@ private slots:
         QVERIFY2(rig.broker.start(rig.broker.port(), true), qPrintable(rig.broker.errorString()));
 
         lines += during;
-        QVERIFY(rig.watch->waitForTopic(rxTopic, 30000, rxBefore + lines.size() - 1));
+        QVERIFY(WaitForRx(*rig.watch, lines.last(), 30000));
         QCOMPARE(RawLines(rig.watch->payloads(rxTopic), rxBefore), lines);
         QVERIFY(HasState(*rig.watch, Topic(QStringLiteral("0/56/34/state")), StateJson("ON", 40)));
         QVERIFY(HasState(*rig.watch, Topic(QStringLiteral("0/56/30/state")), StateJson("OFF", 0)));
