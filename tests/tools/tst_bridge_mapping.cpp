@@ -1,4 +1,5 @@
 #include "tools/tarvin-bridge/mapping.h"
+#include "tools/tarvin-bridge/options.h"
 
 #include <QtTest>
 
@@ -165,6 +166,115 @@ private slots:
         QCOMPARE(
             event("g."),
             QByteArray(R"({"description":"d","raw":"g.","time":"2026-03-01T12:00:01.005+01:00"})"));
+    }
+
+    // The configuration file and the command line over it: what they give,
+    // or the message (with the file and line) that stops the bridge.
+    void commandLine_data()
+    {
+        QTest::addColumn<QString>("config");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("expected");
+        const QString all = QStringLiteral("# a comment\n\n"
+                                           "tcp = 127.0.0.1\nport = 14001\nmqtt-host = ::1\n"
+                                           "mqtt-port = 8883\nmqtt-user = u\n"
+                                           "mqtt-tls-ca = ca.pem\nclient-id = c1\nprefix = a/b\n"
+                                           "network = 3=0a1b\nnetwork = 4=20\n"
+                                           "discovery = true\nqueue = 5\nretry-max = 7\n");
+        QTest::newRow("every key") << all << QStringList()
+                                   << "tcp 127.0.0.1:14001 mqtt ::1:8883 u ca.pem c1 a/b "
+                                      "3=0A1B,4=20 discovery 1 queue 5 retry 7";
+        QTest::newRow("the command line wins")
+            << all
+            << QStringList{QStringLiteral("--serial"), QStringLiteral("/dev/ttyS1"),
+                           QStringLiteral("--prefix=p"), QStringLiteral("--network"),
+                           QStringLiteral("3=05")}
+            << "serial /dev/ttyS1 mqtt ::1:8883 u ca.pem c1 p 3=05,4=20 discovery 1 queue 5 "
+               "retry 7";
+        QTest::newRow("defaults") << QString()
+                                  << QStringList{QStringLiteral("--tcp"),
+                                                 QStringLiteral("127.0.0.1")}
+                                  << "tcp 127.0.0.1:14000 mqtt 127.0.0.1:1883    tarvin  "
+                                     "discovery 0 queue 10000 retry 30";
+        QTest::newRow("no link anywhere")
+            << QStringLiteral("prefix = x\n") << QStringList() << "error: no link";
+        QTest::newRow("unknown key") << QStringLiteral("tcp = 127.0.0.1\nbogus = 1\n")
+                                     << QStringList() << "error: b.conf:2: bogus is not an option";
+        QTest::newRow("no equals sign") << QStringLiteral("\ntcp 127.0.0.1\n") << QStringList()
+                                        << "error: b.conf:2: expected \"key = value\"";
+        QTest::newRow("bad port in the file")
+            << QStringLiteral("tcp = 127.0.0.1\nport = 0\n") << QStringList()
+            << "error: b.conf:2: port needs a number";
+        QTest::newRow("discovery is a word")
+            << QStringLiteral("discovery = maybe\n") << QStringList()
+            << "error: b.conf:1: discovery is true or false";
+        QTest::newRow("wildcard prefix")
+            << QString()
+            << QStringList{QStringLiteral("--tcp"), QStringLiteral("h"), QStringLiteral("--prefix"),
+                           QStringLiteral("a/#")}
+            << "error: --prefix must be a topic";
+        QTest::newRow("network 0")
+            << QString()
+            << QStringList{QStringLiteral("--tcp"), QStringLiteral("h"),
+                           QStringLiteral("--network"), QStringLiteral("0=0A")}
+            << "error: --network needs N=PATH";
+        QTest::newRow("path of odd length")
+            << QString()
+            << QStringList{QStringLiteral("--tcp"), QStringLiteral("h"),
+                           QStringLiteral("--network"), QStringLiteral("2=0A1")}
+            << "error: is not a network path";
+        QTest::newRow("missing value")
+            << QString() << QStringList{QStringLiteral("--tcp")} << "error: --tcp needs a value";
+        QTest::newRow("flag with a value")
+            << QString()
+            << QStringList{QStringLiteral("--tcp"), QStringLiteral("h"),
+                           QStringLiteral("--discovery=no")}
+            << "error: --discovery takes no value";
+        QTest::newRow("missing password file")
+            << QString()
+            << QStringList{QStringLiteral("--tcp"), QStringLiteral("h"),
+                           QStringLiteral("--mqtt-password-file"),
+                           QStringLiteral("/nonexistent/pw")}
+            << "error: /nonexistent/pw: cannot read the password";
+    }
+    void commandLine()
+    {
+        QFETCH(QString, config);
+        QFETCH(QStringList, args);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(QDir::setCurrent(dir.path()));
+        if (!config.isEmpty()) {
+            QFile file(QStringLiteral("b.conf"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(config.toUtf8());
+            file.close();
+            args.prepend(QStringLiteral("--config=b.conf"));
+        }
+        const CommandLine line = ParseCommandLine(args);
+        if (expected.startsWith(QLatin1String("error: "))) {
+            QVERIFY2(line.error.contains(expected.mid(7)), qPrintable(line.error));
+            return;
+        }
+        QVERIFY2(line.error.isEmpty(), qPrintable(line.error));
+        const Bridge::Options& o = line.options;
+        QStringList networks;
+        for (auto it = o.networks.begin(); it != o.networks.end(); ++it)
+            networks << QStringLiteral("%1=%2").arg(it.key()).arg(it.value());
+        const QString link =
+            o.link.usesTcp() ? QStringLiteral("tcp %1:%2")
+                                   .arg(QString::fromStdString(o.link.ipAddress))
+                                   .arg(o.link.port)
+                             : QStringLiteral("serial ") + QString::fromStdString(o.link.comPort);
+        QCOMPARE(QStringLiteral("%1 mqtt %2:%3 %4 %5 %6 %7 %8 discovery %9")
+                         .arg(link, o.mqtt.host)
+                         .arg(o.mqtt.port)
+                         .arg(o.mqtt.user, o.mqtt.tlsCa, o.mqtt.clientId, o.prefix,
+                              networks.join(QLatin1Char(',')))
+                         .arg(o.discovery) +
+                     QStringLiteral(" queue %1 retry %2").arg(o.queueLimit).arg(o.retryMaxSeconds),
+                 expected);
     }
 };
 

@@ -133,8 +133,12 @@ void Bridge::brokerUp()
     // What libmosquitto still held from the last connection it sends again
     // by itself; the window starts afresh.
     m_inflight.clear();
-    if (!m_mqtt.subscribe(m_options.prefix + QLatin1String("/+/+/+/set")))
-        Say(QStringLiteral("cannot subscribe to the set topics"));
+    // The set topics, and those a level short or long, so that a command
+    // sent to a malformed topic is answered with an error, not ignored.
+    for (const char* levels : {"/+/+/+/set", "/+/set", "/+/+/set", "/+/+/+/+/set"})
+        if (!m_mqtt.subscribe(m_options.prefix + QLatin1String(levels)))
+            Say(QStringLiteral("cannot subscribe to %1%2")
+                    .arg(m_options.prefix, QLatin1String(levels)));
     // The retained picture first: availability, link, discovery, states.
     m_mqtt.publish(topic("status"), "online", true);
     m_mqtt.publish(topic("link"), m_linkState.toLatin1(), true);

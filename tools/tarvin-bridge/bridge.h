@@ -45,7 +45,7 @@ public:
         int queueLimit = 10000;
         int retryMaxSeconds = 30;
         int answerTimeoutMs = 3000;
-        int confirmTimeoutMs = 2000; // for a command's acknowledgement
+        int confirmTimeoutMs = 3000; // for a command's acknowledgement
     };
 
     explicit Bridge(Options options, QObject* parent = nullptr);

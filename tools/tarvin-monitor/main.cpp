@@ -4,15 +4,12 @@
 #include "monitor.h"
 #include "session/capture_file.h"
 #include "session/settings_store.h"
+#include "session/stop_signals.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -56,14 +53,6 @@ const char kHelp[] =
     "\n"
     "Exit status: 0 when stopped by a signal, 1 when the output cannot be\n"
     "written, 2 on a bad option.\n";
-
-int g_signalPipe[2] = {-1, -1};
-
-void OnSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
-}
 
 int Usage(const QString& message)
 {
@@ -182,29 +171,16 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) {
-        std::fprintf(stderr, "tarvin-monitor: cannot set up signal handling\n");
-        return 1;
-    }
-    struct sigaction action
-    {
-    };
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
-
     tarvin::Monitor monitor(options, out);
     int status = 0;
-    QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&] {
-        char byte = 0;
-        [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &byte, 1);
+    const bool caught = tarvin::OnStopSignal(&app, [&] {
         monitor.stop(QStringLiteral("signal"));
         QCoreApplication::quit();
     });
+    if (!caught) {
+        std::fprintf(stderr, "tarvin-monitor: cannot set up signal handling\n");
+        return 1;
+    }
     QObject::connect(&monitor, &tarvin::Monitor::fatal, &app, [&](const QString& message) {
         std::fprintf(stderr, "tarvin-monitor: cannot write the capture: %s\n",
                      message.toLocal8Bit().constData());
