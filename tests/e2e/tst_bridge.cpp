@@ -424,6 +424,10 @@ private slots:
         QTest::newRow("transition 7 s")
             << "0/56/6" << QByteArray(R"({"state":"ON","brightness":100,"transition":7})")
             << "\\053800120664" << StateJson("ON", 100);
+        // 10 s lies between 8 s and 12 s: the faster.
+        QTest::newRow("transition 10 s, a tie")
+            << "0/56/11" << QByteArray(R"({"brightness":100,"transition":10})") << "\\053800120B64"
+            << StateJson("ON", 100);
         QTest::newRow("transition 100 s")
             << "0/56/7" << QByteArray(R"({"brightness":10,"transition":100})") << "\\05380042070A"
             << StateJson("ON", 10);
@@ -503,6 +507,12 @@ private slots:
         QTest::newRow("broken json") << "0/56/1/set" << QByteArray(R"({"state":"ON")");
         QTest::newRow("brightness 300") << "0/56/1/set" << QByteArray(R"({"brightness":300})");
         QTest::newRow("brightness negative") << "0/56/1/set" << QByteArray(R"({"brightness":-1})");
+        QTest::newRow("brightness not whole")
+            << "0/56/1/set" << QByteArray(R"({"brightness":12.5})");
+        QTest::newRow("off with brightness")
+            << "0/56/1/set" << QByteArray(R"({"state":"OFF","brightness":9})");
+        QTest::newRow("unknown key")
+            << "0/56/1/set" << QByteArray(R"({"state":"ON","flash":"long"})");
         QTest::newRow("unknown state") << "0/56/1/set" << QByteArray(R"({"state":"DIM"})");
         QTest::newRow("negative transition")
             << "0/56/1/set" << QByteArray(R"({"brightness":9,"transition":-4})");
