@@ -6,7 +6,10 @@
 //  - latency: a set command published, until its confirmed state arrives
 //    at the same client, repeated; p50 and p99 in milliseconds.
 //
-//   bench_bridge [--lines N] [--sets N]
+//   bench_bridge [--lines N] [--sets N] [--queue N]
+//
+// --queue is handed to the bridge (its default otherwise); events it drops
+// are counted from its "dropped" markers.
 //
 // The programs come from TARVIN_SIM and TARVIN_BRIDGE (bench/bridge.sh sets
 // them), the broker from TARVIN_MOSQUITTO or the path.
@@ -14,6 +17,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 
 #include <algorithm>
@@ -68,12 +73,15 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     int lines = 200000;
     int sets = 500;
+    QString queue;
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--lines"))
             lines = std::max(1000, args[i + 1].toInt() / 1000 * 1000);
         else if (args[i] == QLatin1String("--sets"))
             sets = std::max(10, args[i + 1].toInt());
+        else if (args[i] == QLatin1String("--queue"))
+            queue = args[i + 1];
     }
 
     BrokerProcess broker;
@@ -97,13 +105,16 @@ int main(int argc, char** argv)
     MqttClient client;
     if (!client.connect(broker.port()) || !client.subscribe(kPrefix + QStringLiteral("/link")))
         return Fail("cannot subscribe");
+    QStringList bridgeArgs{QStringLiteral("--tcp"),       QStringLiteral("127.0.0.1"),
+                           QStringLiteral("--port"),      QString::number(simPort),
+                           QStringLiteral("--mqtt-host"), QStringLiteral("127.0.0.1"),
+                           QStringLiteral("--mqtt-port"), QString::number(broker.port()),
+                           QStringLiteral("--prefix"),    kPrefix};
+    if (!queue.isEmpty())
+        bridgeArgs << QStringLiteral("--queue") << queue;
     QProcess bridge;
     bridge.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    bridge.start(qEnvironmentVariable("TARVIN_BRIDGE"),
-                 {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1"), QStringLiteral("--port"),
-                  QString::number(simPort), QStringLiteral("--mqtt-host"),
-                  QStringLiteral("127.0.0.1"), QStringLiteral("--mqtt-port"),
-                  QString::number(broker.port()), QStringLiteral("--prefix"), kPrefix});
+    bridge.start(qEnvironmentVariable("TARVIN_BRIDGE"), bridgeArgs);
     const QString linkTopic = kPrefix + QStringLiteral("/link");
     if (!client.waitFor(
             [&](const QList<MqttMessage>& all) {
@@ -114,30 +125,42 @@ int main(int argc, char** argv)
             20000))
         return Fail("the bridge did not connect (TARVIN_BRIDGE)");
 
-    // Throughput: from here on the client hears P/rx only.
-    if (!client.subscribe(kPrefix + QStringLiteral("/rx")))
+    // Throughput: a client of its own hears P/rx; the first one the markers.
+    MqttClient rx;
+    const QString eventTopic = kPrefix + QStringLiteral("/event");
+    if (!rx.connect(broker.port()) || !rx.subscribe(kPrefix + QStringLiteral("/rx")) ||
+        !client.subscribe(eventTopic))
         return Fail("cannot subscribe");
-    client.clear();
+    rx.clear();
     const QByteArray command = "send " + Chunk() + '\n';
-    QElapsedTimer clock;
-    clock.start();
+    const qint64 start = rx.nowNs();
     for (int sent = 0; sent < lines; sent += 1000)
         sim.write(command);
     qsizetype counted = 0;
-    // Until all have come, or nothing has for ten seconds.
+    // Until all have come, or nothing has for five seconds.
     for (;;) {
         const qsizetype before = counted;
-        client.waitFor([&](const QList<MqttMessage>& all) { return all.size() >= lines; }, 10000);
-        counted = client.count();
+        rx.waitFor([&](const QList<MqttMessage>& all) { return all.size() >= lines; }, 5000);
+        counted = rx.count();
         if (counted >= lines || counted == before)
             break;
     }
-    const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+    const QList<MqttMessage> arrived = rx.messages();
+    const double seconds =
+        arrived.isEmpty() ? 0.0 : static_cast<double>(arrived.last().arrivedNs - start) / 1e9;
+    qint64 dropped = 0;
+    for (const QByteArray& payload : client.payloads(eventTopic)) {
+        const QJsonObject event = QJsonDocument::fromJson(payload).object();
+        if (event[QStringLiteral("event")] == QLatin1String("dropped"))
+            dropped += event[QStringLiteral("count")].toInteger();
+    }
+    const double rate = seconds > 0 ? static_cast<double>(counted) / seconds : 0.0;
     std::printf("bus to broker: %lld of %d lines in %.2f s  %.0f lines/s  target %.0f lines/s  "
-                "ratio %.2fx\n",
-                static_cast<long long>(counted), lines, seconds,
-                static_cast<double>(counted) / seconds, kTargetLinesPerSecond,
-                static_cast<double>(counted) / seconds / kTargetLinesPerSecond);
+                "ratio %.2fx  (queue %s, %lld events dropped)\n",
+                static_cast<long long>(counted), lines, seconds, rate, kTargetLinesPerSecond,
+                rate / kTargetLinesPerSecond, queue.isEmpty() ? "default" : qPrintable(queue),
+                static_cast<long long>(dropped));
+    std::fflush(stdout);
 
     // Latency of a set until its confirmed state, on a group the lines
     // above left alone.

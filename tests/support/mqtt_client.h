@@ -207,6 +207,8 @@ public:
     }
 
     bool isConnected() const { return m_connected; }
+    // The clock of MqttMessage::arrivedNs.
+    qint64 nowNs() const { return m_clock.nsecsElapsed(); }
 
     // Subscribes and waits for the broker's acknowledgement. A client with a
     // clean session subscribes again whenever it reconnects. QoS 0: a
