@@ -4,9 +4,12 @@
 //    socket takes them; the time until the N-th P/rx event reaches a
 //    subscriber gives lines per second (target 20,000);
 //  - latency: a set command published, until its confirmed state arrives
-//    at the same client, repeated; p50 and p99 in milliseconds.
+//    at the same client, repeated with a pause of --gap ms between; p50
+//    and p99 in milliseconds. The bridge sends as the workbench does, with
+//    its 0.2 s pause after each line: back to back (--gap 0) a set waits
+//    out the pause of the one before.
 //
-//   bench_bridge [--lines N] [--sets N] [--queue N]
+//   bench_bridge [--lines N] [--sets N] [--gap MS] [--queue N]
 //
 // --queue is handed to the bridge (its default otherwise); events it drops
 // are counted from its "dropped" markers.
@@ -17,9 +20,11 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -73,6 +78,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     int lines = 200000;
     int sets = 500;
+    int gapMs = 250;
     QString queue;
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); ++i) {
@@ -80,6 +86,8 @@ int main(int argc, char** argv)
             lines = std::max(1000, args[i + 1].toInt() / 1000 * 1000);
         else if (args[i] == QLatin1String("--sets"))
             sets = std::max(10, args[i + 1].toInt());
+        else if (args[i] == QLatin1String("--gap"))
+            gapMs = std::max(0, args[i + 1].toInt());
         else if (args[i] == QLatin1String("--queue"))
             queue = args[i + 1];
     }
@@ -170,6 +178,11 @@ int main(int argc, char** argv)
         return Fail("cannot subscribe");
     std::vector<double> ms;
     for (int i = 0; i < sets; ++i) {
+        if (gapMs > 0) {
+            QEventLoop idle;
+            QTimer::singleShot(gapMs, &idle, &QEventLoop::quit);
+            idle.exec();
+        }
         const qsizetype states = client.messages(stateTopic).size();
         QElapsedTimer one;
         one.start();
@@ -178,8 +191,9 @@ int main(int argc, char** argv)
             return Fail("no confirmed state within 10 s");
         ms.push_back(static_cast<double>(one.nsecsElapsed()) / 1e6);
     }
-    std::printf("set to confirmed state: p50 %.2f ms  p99 %.2f ms  max %.2f ms over %d sets\n",
-                Percentile(ms, 0.5), Percentile(ms, 0.99), Percentile(ms, 1.0), sets);
+    std::printf("set to confirmed state: p50 %.2f ms  p99 %.2f ms  max %.2f ms over %d sets, "
+                "%d ms apart\n",
+                Percentile(ms, 0.5), Percentile(ms, 0.99), Percentile(ms, 1.0), sets, gapMs);
 
     bridge.terminate();
     bridge.waitForFinished(10000);
