@@ -32,7 +32,6 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <csignal>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -83,8 +82,9 @@ public:
             // cannot write into this private folder.
             if (::geteuid() == 0)
                 config += "user root\n";
-        } else
+        } else {
             config += "persistence false\n";
+        }
         const QString configPath = m_dir.filePath(QStringLiteral("mosquitto.conf"));
         QFile file(configPath);
         if (!file.open(QIODevice::WriteOnly) || file.write(config) != config.size()) {
