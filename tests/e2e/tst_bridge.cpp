@@ -455,10 +455,12 @@ private slots:
         QVERIFY2(HasLast(*rig->watch, Topic(topic + QStringLiteral("/state")), state),
                  qPrintable(QString::fromUtf8(
                      Last(*rig->watch, Topic(topic + QStringLiteral("/state"))))));
-        // The sent line is on P/tx as well.
+        // The sent line is on P/tx as well, with its network and application.
         QVERIFY(rig->watch->waitForTopic(Topic(QStringLiteral("tx")), 5000, txBefore));
-        QCOMPARE(RawLines(rig->watch->payloads(Topic(QStringLiteral("tx"))), txBefore).first(),
-                 sent);
+        const QJsonObject tx = Json(rig->watch->payloads(Topic(QStringLiteral("tx")))[txBefore]);
+        QCOMPARE(tx[QStringLiteral("raw")].toString(), sent);
+        QCOMPARE(tx[QStringLiteral("network")].toInt(-1), topic.section(u'/', 0, 0).toInt());
+        QCOMPARE(tx[QStringLiteral("application")].toInt(-1), topic.section(u'/', 1, 1).toInt());
         QCOMPARE(rig->sentSince(wireBefore).size(), 1);
     }
 
