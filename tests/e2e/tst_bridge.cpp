@@ -235,8 +235,8 @@ struct Rig
             extra;
         if (!bridge.start(args))
             return fail(QStringLiteral("cannot start tarvin-bridge"));
-        if (!HasLast(*watch, Topic(QStringLiteral("status")), "online") ||
-            !HasLast(*watch, Topic(QStringLiteral("link")), "connected"))
+        if (!HasLast(*watch, Topic(QStringLiteral("status")), "online", 20000) ||
+            !HasLast(*watch, Topic(QStringLiteral("link")), "connected", 20000))
             return fail(QStringLiteral("the bridge did not come online"));
         return true;
     }
