@@ -172,18 +172,28 @@ void Bridge::brokerDown(const QString& why)
 {
     if (!m_brokerDownSince.isValid())
         m_brokerDownSince = Now();
+    trimQueue();
     if (!m_stopping)
         Say(QStringLiteral("broker connection lost (%1); events wait in the queue").arg(why));
 }
 
 void Bridge::enqueue(const QString& topic, const QByteArray& payload, bool retain)
 {
-    if (m_queue.size() >= static_cast<std::size_t>(m_options.queueLimit)) {
+    m_queue.push_back({topic, payload, retain});
+    trimQueue();
+    pump();
+}
+
+void Bridge::trimQueue()
+{
+    // The limit is for a broker that is away. While it is there the queue
+    // only holds what waits for the in-flight window, and nothing is dropped.
+    if (m_mqtt.isConnected())
+        return;
+    while (m_queue.size() > static_cast<std::size_t>(m_options.queueLimit)) {
         m_queue.pop_front();
         ++m_dropped;
     }
-    m_queue.push_back({topic, payload, retain});
-    pump();
 }
 
 void Bridge::pump()

@@ -77,6 +77,7 @@ private:
     void brokerUp();
     void brokerDown(const QString& why);
     void enqueue(const QString& topic, const QByteArray& payload, bool retain = false);
+    void trimQueue();
     void pump();
     QString topic(const char* leaf) const;
     void event(const QString& name, const QString& text, qint64 count = -1);
