@@ -9,7 +9,7 @@ packages=(
   libgl-dev libbenchmark-dev
   xvfb xauth imagemagick socat xdotool poppler-utils
   clang libclang-rt-14-dev clang-format
-  libmosquitto-dev mosquitto mosquitto-clients lintian
+  libmosquitto-dev mosquitto mosquitto-clients lintian openssl
 )
 
 missing=()

@@ -163,6 +163,22 @@ bool HasLast(MqttClient& client, const QString& topic, const QByteArray& payload
         timeoutMs);
 }
 
+// Runs a command-line tool in `dir` to its end (bounded); false when it
+// cannot start or fails.
+bool RunTool(const QString& program, const QStringList& args, const QString& dir)
+{
+    QProcess tool;
+    tool.setWorkingDirectory(dir);
+    tool.setProcessChannelMode(QProcess::MergedChannels);
+    tool.start(program, args);
+    if (!tool.waitForFinished(30000) || tool.exitStatus() != QProcess::NormalExit ||
+        tool.exitCode() != 0) {
+        qWarning("%s failed: %s", qPrintable(program), tool.readAll().constData());
+        return false;
+    }
+    return true;
+}
+
 // The bridge as a process; stopped (SIGTERM, then SIGKILL) with the object.
 class BridgeProcess
 {
@@ -464,27 +480,41 @@ private slots:
         QCOMPARE(rig->sentSince(wireBefore).size(), 1);
     }
 
-    // The interface refuses the command: an error event, and the state
-    // stays as it was.
+    void refusedSetGivesAnErrorAndNoState_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("mended");
+        QTest::addColumn<int>("group");
+        QTest::newRow("refused") << QStringLiteral("fault #") << QStringLiteral("fault off") << 20;
+        QTest::newRow("not confirmed")
+            << QStringLiteral("silent confirm") << QStringLiteral("answer confirm") << 21;
+    }
+
+    // The interface refuses the command, or never confirms it: an error
+    // event, and the state stays as it was.
     void refusedSetGivesAnErrorAndNoState()
     {
+        QFETCH(QString, fault);
+        QFETCH(QString, mended);
+        QFETCH(int, group);
         Rig* rig = shared();
         QVERIFY(rig);
-        const QString state = Topic(QStringLiteral("0/56/20/state"));
+        const QString set = Topic(QStringLiteral("0/56/%1/set").arg(group));
+        const QString state = Topic(QStringLiteral("0/56/%1/state").arg(group));
         const qsizetype errors = rig->watch->payloads(Topic(QStringLiteral("error"))).size();
-        QVERIFY(rig->sim.control(QStringLiteral("fault #")));
-        QVERIFY(rig->watch->publish(Topic(QStringLiteral("0/56/20/set")), "ON"));
+        QVERIFY(rig->sim.control(fault));
+        QVERIFY(rig->watch->publish(set, "ON"));
         const bool refused =
-            rig->watch->waitForTopic(Topic(QStringLiteral("error")), 10000, errors);
-        QVERIFY(rig->sim.control(QStringLiteral("fault off")));
+            rig->watch->waitForTopic(Topic(QStringLiteral("error")), 15000, errors);
+        QVERIFY(rig->sim.control(mended));
         QVERIFY(refused);
         const QJsonObject error =
             Json(rig->watch->payloads(Topic(QStringLiteral("error")))[errors]);
-        QCOMPARE(error[QStringLiteral("topic")].toString(), Topic(QStringLiteral("0/56/20/set")));
+        QCOMPARE(error[QStringLiteral("topic")].toString(), set);
         QCOMPARE(error[QStringLiteral("payload")].toString(), QStringLiteral("ON"));
         QVERIFY(!error[QStringLiteral("error")].toString().isEmpty());
         // A later command to the group goes through; its state is the first.
-        QVERIFY(rig->watch->publish(Topic(QStringLiteral("0/56/20/set")), "OFF"));
+        QVERIFY(rig->watch->publish(set, "OFF"));
         QVERIFY(HasLast(*rig->watch, state, StateJson("OFF", 0)));
         QCOMPARE(rig->watch->payloads(state).size(), 1);
     }
@@ -664,6 +694,104 @@ private slots:
         QVERIFY2(sent.filter(QStringLiteral("\\0538007932")).isEmpty(),
                  qPrintable(sent.join(u' ')));
         QVERIFY(rig.watch->payloads(Topic(QStringLiteral("0/56/50/state"))).isEmpty());
+    }
+
+    void brokerWithTlsAndLogin_data()
+    {
+        QTest::addColumn<QByteArray>("password");
+        QTest::addColumn<QString>("ca");
+        QTest::addColumn<QString>("said"); // empty: the bridge must come online
+        QTest::newRow("right password") << QByteArray("s3cret\n") << "ca.crt" << QString();
+        QTest::newRow("wrong password")
+            << QByteArray("guess\n") << "ca.crt" << QStringLiteral("not authorised");
+        QTest::newRow("untrusted certificate")
+            << QByteArray("s3cret\n") << "other.crt" << QStringLiteral("broker: ");
+    }
+
+    // A broker that only takes TLS and a login: the bridge comes online with
+    // the right CA and password, and says why when it cannot.
+    void brokerWithTlsAndLogin()
+    {
+        QFETCH(QByteArray, password);
+        QFETCH(QString, ca);
+        QFETCH(QString, said);
+        const QString openssl = QStandardPaths::findExecutable(QStringLiteral("openssl"));
+        if (openssl.isEmpty())
+            QSKIP("openssl is not installed (scripts/install-deps.sh installs it)");
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const auto file = [&](const char* name) { return dir.filePath(QLatin1String(name)); };
+        const auto selfSigned = [&](const char* key, const char* crt, const char* name) {
+            return RunTool(openssl,
+                           {QStringLiteral("req"), QStringLiteral("-x509"),
+                            QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+                            QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("2"),
+                            QStringLiteral("-keyout"), QLatin1String(key), QStringLiteral("-out"),
+                            QLatin1String(crt), QStringLiteral("-subj"), QLatin1String(name)},
+                           dir.path());
+        };
+        QVERIFY(selfSigned("ca.key", "ca.crt", "/CN=Test CA"));
+        QVERIFY(selfSigned("other.key", "other.crt", "/CN=Other CA"));
+        QVERIFY(RunTool(openssl,
+                        {QStringLiteral("req"), QStringLiteral("-newkey"),
+                         QStringLiteral("rsa:2048"), QStringLiteral("-nodes"),
+                         QStringLiteral("-keyout"), QStringLiteral("server.key"),
+                         QStringLiteral("-out"), QStringLiteral("server.csr"),
+                         QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1")},
+                        dir.path()));
+        QFile ext(file("ext.cnf"));
+        QVERIFY(ext.open(QIODevice::WriteOnly));
+        ext.write("subjectAltName=IP:127.0.0.1\n");
+        ext.close();
+        QVERIFY(RunTool(
+            openssl,
+            {QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"),
+             QStringLiteral("server.csr"), QStringLiteral("-CA"), QStringLiteral("ca.crt"),
+             QStringLiteral("-CAkey"), QStringLiteral("ca.key"), QStringLiteral("-CAcreateserial"),
+             QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-extfile"),
+             QStringLiteral("ext.cnf"), QStringLiteral("-out"), QStringLiteral("server.crt")},
+            dir.path()));
+        QVERIFY(RunTool(QStringLiteral("mosquitto_passwd"),
+                        {QStringLiteral("-b"), QStringLiteral("-c"), QStringLiteral("passwd"),
+                         QStringLiteral("tarvin"), QStringLiteral("s3cret")},
+                        dir.path()));
+        QFile secret(file("password"));
+        QVERIFY(secret.open(QIODevice::WriteOnly));
+        secret.write(password);
+        secret.close();
+
+        BrokerProcess broker;
+        const QByteArray tls =
+            "cafile " + file("ca.crt").toLocal8Bit() + "\ncertfile " +
+            file("server.crt").toLocal8Bit() + "\nkeyfile " + file("server.key").toLocal8Bit() +
+            "\nallow_anonymous false\npassword_file " + file("passwd").toLocal8Bit() + "\n";
+        QVERIFY2(broker.start(0, false, tls), qPrintable(broker.errorString()));
+        SimProcess sim;
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        BridgeProcess bridge;
+        QVERIFY(bridge.start({QStringLiteral("--tcp"), QStringLiteral("127.0.0.1"),
+                              QStringLiteral("--port"), QString::number(sim.tcpPort()),
+                              QStringLiteral("--mqtt-port"), QString::number(broker.port()),
+                              QStringLiteral("--mqtt-tls-ca"), file(qPrintable(ca)),
+                              QStringLiteral("--mqtt-user"), QStringLiteral("tarvin"),
+                              QStringLiteral("--mqtt-password-file"), file("password"),
+                              QStringLiteral("--prefix"), kPrefix}));
+        if (!said.isEmpty()) {
+            QTRY_VERIFY_WITH_TIMEOUT(bridge.output().contains(said), 20000);
+            return;
+        }
+        // A client of the broker's own, over TLS with the login, sees the
+        // bridge's status: the first that comes, retained or not.
+        QProcess sub;
+        sub.start(QStringLiteral("mosquitto_sub"),
+                  {QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                   QString::number(broker.port()), QStringLiteral("--cafile"), file("ca.crt"),
+                   QStringLiteral("-u"), QStringLiteral("tarvin"), QStringLiteral("-P"),
+                   QStringLiteral("s3cret"), QStringLiteral("-t"), Topic(QStringLiteral("status")),
+                   QStringLiteral("-C"), QStringLiteral("1"), QStringLiteral("-W"),
+                   QStringLiteral("20")});
+        QVERIFY(sub.waitForFinished(30000));
+        QCOMPARE(sub.readAllStandardOutput().trimmed(), QByteArray("online"));
     }
 
     // --discovery: a config for each listed group and for a group first

@@ -692,6 +692,11 @@ void TestSimulator::faultsOnDemand_data()
         << QStringList() << smart
         << QByteArrayList{"sim silent pci", "2101\r", "sim answer pci", "2107\r"}
         << QByteArrayList{voltage1} << QList<int>() << false << 0;
+    QTest::newRow("silent confirm, answer confirm")
+        << QStringList() << smart
+        << QByteArrayList{"sim silent confirm", "\\0538007901g\r", "sim answer confirm",
+                          "\\0538007902h\r"}
+        << QByteArrayList{"h."} << QList<int>() << false << 0;
     QTest::newRow("silent mmi, answer mmi")
         << QStringList() << smart
         << QByteArrayList{"sim silent mmi", "\\05FF007AFF00\r", "sim answer mmi",

@@ -57,7 +57,9 @@ public:
     // Starts the broker on `port` (0: a free one) and waits until it takes
     // connections. With `persistent`, sessions and queued messages outlive a
     // restart (a file in the broker's private folder).
-    bool start(quint16 port = 0, bool persistent = false, int timeoutMs = 10000)
+    // `extra` is added to the generated configuration (TLS, logins...).
+    bool start(quint16 port = 0, bool persistent = false, const QByteArray& extra = {},
+               int timeoutMs = 10000)
     {
         stop();
         m_error.clear();
@@ -75,16 +77,16 @@ public:
                             "queue_qos0_messages true\n"
                             // The broker adds no wait of its own to a latency measured through it.
                             "set_tcp_nodelay true\n";
-        if (persistent) {
+        if (persistent)
             config += "persistence true\npersistence_location " + m_dir.path().toLocal8Bit() +
                       "/\nautosave_interval 0\n";
-            // Started by root, the broker would drop to its own user, which
-            // cannot write into this private folder.
-            if (::geteuid() == 0)
-                config += "user root\n";
-        } else {
+        else
             config += "persistence false\n";
-        }
+        // Started by root, the broker would drop to its own user, which
+        // cannot use the files in a private folder.
+        if (::geteuid() == 0)
+            config += "user root\n";
+        config += extra;
         const QString configPath = m_dir.filePath(QStringLiteral("mosquitto.conf"));
         QFile file(configPath);
         if (!file.open(QIODevice::WriteOnly) || file.write(config) != config.size()) {

@@ -68,6 +68,12 @@ Bridge::Bridge(Options options, QObject* parent)
             pump();
     });
     connect(&m_mqtt, &MqttClient::message, this, &Bridge::command);
+    // Said once until the broker is reached, not at every new attempt.
+    connect(&m_mqtt, &MqttClient::problem, this, [this](const QString& text) {
+        if (text != m_brokerProblem)
+            Say(QStringLiteral("broker: %1").arg(text));
+        m_brokerProblem = text;
+    });
     m_expiry.setInterval(100);
     connect(&m_expiry, &QTimer::timeout, this, &Bridge::expire);
 }
@@ -165,6 +171,7 @@ void Bridge::brokerUp()
     }
     m_everConnected = true;
     m_brokerDownSince = QDateTime();
+    m_brokerProblem.clear();
     pump();
 }
 

@@ -106,6 +106,7 @@ private:
     QSet<int> m_inflight;
     bool m_everConnected = false;
     QDateTime m_brokerDownSince;
+    QString m_brokerProblem; // the library's last error, said once
     bool m_stopping = false;
 
     std::map<GroupKey, int> m_levels;    // the last level of every group

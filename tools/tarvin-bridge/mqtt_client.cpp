@@ -45,6 +45,7 @@ bool MqttClient::start(QString* error)
     mosquitto_disconnect_callback_set(m_mosq, &MqttClient::OnDisconnect);
     mosquitto_publish_callback_set(m_mosq, &MqttClient::OnPublish);
     mosquitto_message_callback_set(m_mosq, &MqttClient::OnMessage);
+    mosquitto_log_callback_set(m_mosq, &MqttClient::OnLog);
     mosquitto_reconnect_delay_set(m_mosq, 1, static_cast<unsigned>(m_options.retryMaxSeconds),
                                   true);
     int rc = MOSQ_ERR_SUCCESS;
@@ -162,6 +163,16 @@ void MqttClient::OnMessage(mosquitto*, void* self, const mosquitto_message* mess
     QMetaObject::invokeMethod(
         client, [client, topic, payload] { emit client->message(topic, payload); },
         Qt::QueuedConnection);
+}
+
+void MqttClient::OnLog(mosquitto*, void* self, int level, const char* text)
+{
+    if (!(level & MOSQ_LOG_ERR))
+        return;
+    auto* client = static_cast<MqttClient*>(self);
+    const QString line = QString::fromLocal8Bit(text);
+    QMetaObject::invokeMethod(
+        client, [client, line] { emit client->problem(line); }, Qt::QueuedConnection);
 }
 
 } // namespace tarvin::bridge

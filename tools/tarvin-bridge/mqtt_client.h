@@ -59,12 +59,17 @@ signals:
     // The broker acknowledged message `mid`.
     void published(int mid);
     void message(const QString& topic, const QByteArray& payload);
+    // What the library says went wrong on the way to the broker (a TLS
+    // handshake that failed, a name that does not resolve...): errors that
+    // end a connection attempt before any connect or disconnect is told.
+    void problem(const QString& text);
 
 private:
     static void OnConnect(mosquitto*, void* self, int rc);
     static void OnDisconnect(mosquitto*, void* self, int rc);
     static void OnPublish(mosquitto*, void* self, int mid);
     static void OnMessage(mosquitto*, void* self, const mosquitto_message* message);
+    static void OnLog(mosquitto*, void* self, int level, const char* text);
 
     Options m_options;
     mosquitto* m_mosq = nullptr;

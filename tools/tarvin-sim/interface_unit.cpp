@@ -105,7 +105,8 @@ void InterfaceUnit::setFault(const FaultSetting& fault)
 void InterfaceUnit::setSilent(const QByteArray& who, bool silent)
 {
     const QByteArray lower = who.toLower();
-    const QByteArray key = (lower == "pci" || lower == "mmi") ? lower : who.toUpper();
+    const QByteArray key =
+        (lower == "pci" || lower == "mmi" || lower == "confirm") ? lower : who.toUpper();
     if (silent)
         m_silent.insert(key);
     else
@@ -161,7 +162,7 @@ QList<Outgoing> InterfaceUnit::handleLine(const QByteArray& line)
     if (echoes())
         replies.clear();
     QList<Outgoing> out = spoil(replies);
-    if (ack != 0)
+    if (ack != 0 && !silent("confirm"))
         out.prepend(Outgoing{confirmation(ack)});
     return out;
 }

@@ -148,8 +148,9 @@ line on standard output ("OK ..." or "ERROR <reason>"):
   drop                   close the current TCP client
   options                answered "OPTIONS <hex>" (Interface Options 1)
   silent <who>           stop answering: "pci" (its own CAL replies), "mmi"
-                         (status reports), "05" (a local unit), "0A1B/07"
-                         (a unit behind a path); "silent off" ends them all
+                         (status reports), "confirm" (acknowledgement
+                         letters), "05" (a local unit), "0A1B/07" (a unit
+                         behind a path); "silent off" ends them all
   answer <who>           answer again after "silent <who>"
   slow <ms>              hold every network reply ms ms; later output queues
                          behind it ("slow 0" ends it)

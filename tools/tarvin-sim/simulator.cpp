@@ -262,9 +262,9 @@ QByteArray Simulator::execute(const QByteArray& command)
             m_unit.clearSilent();
             return "OK silent off";
         }
-        const bool known = who == "pci" || who == "mmi" || IsSilentTarget(who);
+        const bool known = who == "pci" || who == "mmi" || who == "confirm" || IsSilentTarget(who);
         if (!known)
-            return "ERROR usage: silent <pci|mmi|UU|PATH/UU|off>, answer <...>";
+            return "ERROR usage: silent <pci|mmi|confirm|UU|PATH/UU|off>, answer <...>";
         m_unit.setSilent(who, verb == "silent");
         return "OK " + verb + ' ' + who;
     }
