@@ -310,6 +310,8 @@ private slots:
         QTest::newRow("unknown option") << QStringList{QStringLiteral("--bogus")};
         QTest::newRow("port out of range")
             << QStringList{QStringLiteral("--mqtt-port"), QStringLiteral("70000")};
+        QTest::newRow("MQTT version 4")
+            << QStringList{QStringLiteral("--mqtt-version"), QStringLiteral("4")};
         QTest::newRow("queue not a number")
             << QStringList{QStringLiteral("--queue"), QStringLiteral("many")};
         QTest::newRow("network path odd")
@@ -701,11 +703,16 @@ private slots:
         QTest::addColumn<QByteArray>("password");
         QTest::addColumn<QString>("ca");
         QTest::addColumn<QString>("said"); // empty: the bridge must come online
-        QTest::newRow("right password") << QByteArray("s3cret\n") << "ca.crt" << QString();
-        QTest::newRow("wrong password")
-            << QByteArray("guess\n") << "ca.crt" << QStringLiteral("not authorised");
+        QTest::addColumn<QStringList>("extra");
+        QTest::newRow("right password")
+            << QByteArray("s3cret\n") << "ca.crt" << QString() << QStringList();
+        QTest::newRow("MQTT 5") << QByteArray("s3cret\n") << "ca.crt" << QString()
+                                << QStringList{QStringLiteral("--mqtt-version"),
+                                               QStringLiteral("5")};
+        QTest::newRow("wrong password") << QByteArray("guess\n") << "ca.crt"
+                                        << QStringLiteral("not authorised") << QStringList();
         QTest::newRow("untrusted certificate")
-            << QByteArray("s3cret\n") << "other.crt" << QStringLiteral("broker: ");
+            << QByteArray("s3cret\n") << "other.crt" << QStringLiteral("broker: ") << QStringList();
     }
 
     // A broker that only takes TLS and a login: the bridge comes online with
@@ -715,6 +722,7 @@ private slots:
         QFETCH(QByteArray, password);
         QFETCH(QString, ca);
         QFETCH(QString, said);
+        QFETCH(QStringList, extra);
         const QString openssl = QStandardPaths::findExecutable(QStringLiteral("openssl"));
         if (openssl.isEmpty())
             QSKIP("openssl is not installed (scripts/install-deps.sh installs it)");
@@ -769,13 +777,15 @@ private slots:
         SimProcess sim;
         QVERIFY2(sim.start(), qPrintable(sim.errorString()));
         BridgeProcess bridge;
-        QVERIFY(bridge.start({QStringLiteral("--tcp"), QStringLiteral("127.0.0.1"),
-                              QStringLiteral("--port"), QString::number(sim.tcpPort()),
-                              QStringLiteral("--mqtt-port"), QString::number(broker.port()),
-                              QStringLiteral("--mqtt-tls-ca"), file(qPrintable(ca)),
-                              QStringLiteral("--mqtt-user"), QStringLiteral("tarvin"),
-                              QStringLiteral("--mqtt-password-file"), file("password"),
-                              QStringLiteral("--prefix"), kPrefix}));
+        QVERIFY(
+            bridge.start(QStringList{QStringLiteral("--tcp"), QStringLiteral("127.0.0.1"),
+                                     QStringLiteral("--port"), QString::number(sim.tcpPort()),
+                                     QStringLiteral("--mqtt-port"), QString::number(broker.port()),
+                                     QStringLiteral("--mqtt-tls-ca"), file(qPrintable(ca)),
+                                     QStringLiteral("--mqtt-user"), QStringLiteral("tarvin"),
+                                     QStringLiteral("--mqtt-password-file"), file("password"),
+                                     QStringLiteral("--prefix"), kPrefix} +
+                         extra));
         if (!said.isEmpty()) {
             QTRY_VERIFY_WITH_TIMEOUT(bridge.output().contains(said), 20000);
             return;

@@ -39,7 +39,8 @@ bool MqttClient::start(QString* error)
     m_mosq = mosquitto_new(id.isEmpty() ? nullptr : id.constData(), true, this);
     if (!m_mosq)
         return fail(QStringLiteral("cannot create the MQTT client"), 0);
-    mosquitto_int_option(m_mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    mosquitto_int_option(m_mosq, MOSQ_OPT_PROTOCOL_VERSION,
+                         m_options.version5 ? MQTT_PROTOCOL_V5 : MQTT_PROTOCOL_V311);
     mosquitto_int_option(m_mosq, MOSQ_OPT_SEND_MAXIMUM, m_options.inflight);
     mosquitto_connect_callback_set(m_mosq, &MqttClient::OnConnect);
     mosquitto_disconnect_callback_set(m_mosq, &MqttClient::OnDisconnect);

@@ -29,6 +29,7 @@ public:
         QString password;
         QString tlsCa; // TLS when set
         QString clientId;
+        bool version5 = false; // MQTT 5 instead of 3.1.1
         int retryMaxSeconds = 30;
         // Publishes libmosquitto holds unacknowledged at most; the caller
         // keeps the rest.

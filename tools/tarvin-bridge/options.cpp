@@ -31,6 +31,7 @@ const char kHelp[] =
     "  --mqtt-password-file F     the password, the first line of F\n"
     "  --mqtt-tls-ca F            connect with TLS, trusting the CA certificates in F\n"
     "  --client-id ID             MQTT client id (default: chosen by the library)\n"
+    "  --mqtt-version 3.1.1|5     the protocol version (default 3.1.1)\n"
     "  --prefix P                 first level of every topic (default tarvin)\n"
     "\n"
     "The bus:\n"
@@ -122,6 +123,13 @@ struct Reader
             return text(o.mqtt.tlsCa);
         } else if (key == QLatin1String("client-id")) {
             return text(o.mqtt.clientId);
+        } else if (key == QLatin1String("mqtt-version")) {
+            if (value == QLatin1String("3.1.1"))
+                o.mqtt.version5 = false;
+            else if (value == QLatin1String("5"))
+                o.mqtt.version5 = true;
+            else
+                return QStringLiteral("is 3.1.1 or 5");
         } else if (key == QLatin1String("prefix")) {
             if (value.isEmpty() || value.contains(QLatin1Char('+')) ||
                 value.contains(QLatin1Char('#')) || value.startsWith(QLatin1Char('/')) ||
