@@ -42,6 +42,9 @@ bool MqttClient::start(QString* error)
     mosquitto_int_option(m_mosq, MOSQ_OPT_PROTOCOL_VERSION,
                          m_options.version5 ? MQTT_PROTOCOL_V5 : MQTT_PROTOCOL_V311);
     mosquitto_int_option(m_mosq, MOSQ_OPT_SEND_MAXIMUM, m_options.inflight);
+    // A state right after the acknowledgement of its set command is a second
+    // small packet: without this it waits for the broker's delayed ACK (40 ms).
+    mosquitto_int_option(m_mosq, MOSQ_OPT_TCP_NODELAY, 1);
     mosquitto_connect_callback_set(m_mosq, &MqttClient::OnConnect);
     mosquitto_disconnect_callback_set(m_mosq, &MqttClient::OnDisconnect);
     mosquitto_publish_callback_set(m_mosq, &MqttClient::OnPublish);
