@@ -1,6 +1,6 @@
 #include "gui/app/help_window.h"
 
-#include "gui/app/window_sizes.h"
+#include "gui/widgets/window_sizes.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "gui/app/options_form.h"
 
-#include "gui/app/window_sizes.h"
+#include "gui/widgets/window_sizes.h"
 
-#include "gui/app/prompter.h"
+#include "gui/widgets/prompter.h"
 #include "gui/app/serial_setup_dialog.h"
 #include "session/link_session.h"
 #include "session/session.h"

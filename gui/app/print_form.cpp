@@ -1,10 +1,10 @@
 #include "gui/app/print_form.h"
 
-#include "gui/app/window_sizes.h"
+#include "gui/widgets/window_sizes.h"
 
 #include "core/files/print_layout.h"
-#include "gui/app/fit_texts.h"
-#include "gui/app/prompter.h"
+#include "gui/widgets/fit_texts.h"
+#include "gui/widgets/prompter.h"
 #include "session/session.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "gui/app/serial_setup_dialog.h"
 
-#include "gui/app/window_sizes.h"
+#include "gui/widgets/window_sizes.h"
 
 #include <QComboBox>
 #include <QFormLayout>

@@ -1,7 +1,7 @@
 #include "gui/app/string_form.h"
 
 #include "gui/app/user_buttons.h"
-#include "gui/app/window_sizes.h"
+#include "gui/widgets/window_sizes.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #include "gui/capture/capture_recording.h"
 
-#include "gui/app/prompter.h"
+#include "gui/widgets/prompter.h"
 #include "session/capture_recorder.h"
 #include "session/session.h"
 

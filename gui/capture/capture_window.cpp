@@ -1,8 +1,8 @@
 #include "gui/capture/capture_window.h"
 
 #include "core/diagnostics/capture_analysis.h"
-#include "gui/app/prompter.h"
-#include "gui/app/window_sizes.h"
+#include "gui/widgets/prompter.h"
+#include "gui/widgets/window_sizes.h"
 #include "gui/capture/capture_model.h"
 #include "gui/compose/tab_support.h"
 #include "gui/diagnostics/analyser_form.h"

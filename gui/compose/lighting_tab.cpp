@@ -1,6 +1,6 @@
 #include "gui/compose/lighting_tab.h"
 
-#include "gui/app/prompter.h"
+#include "gui/widgets/prompter.h"
 #include "gui/compose/number_combo.h"
 #include "gui/compose/radio_group.h"
 #include "session/link_session.h"

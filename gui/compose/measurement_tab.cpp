@@ -1,7 +1,7 @@
 #include "gui/compose/measurement_tab.h"
 
 #include "core/compose/measurement.h"
-#include "gui/app/prompter.h"
+#include "gui/widgets/prompter.h"
 #include "gui/compose/spin_edit.h"
 #include "gui/compose/tab_support.h"
 #include "session/session.h"

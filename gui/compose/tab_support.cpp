@@ -1,6 +1,6 @@
 #include "gui/compose/tab_support.h"
 
-#include "gui/app/prompter.h"
+#include "gui/widgets/prompter.h"
 #include "gui/compose/number_combo.h"
 #include "session/session.h"
 

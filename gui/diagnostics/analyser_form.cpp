@@ -1,9 +1,9 @@
 #include "gui/diagnostics/analyser_form.h"
 
-#include "gui/app/window_sizes.h"
+#include "gui/widgets/window_sizes.h"
 
 #include "core/diagnostics/traffic_report.h"
-#include "gui/app/prompter.h"
+#include "gui/widgets/prompter.h"
 #include "session/session.h"
 
 #include <QAreaSeries>

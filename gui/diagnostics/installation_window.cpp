@@ -1,8 +1,8 @@
 #include "gui/diagnostics/installation_window.h"
 
 #include "core/diagnostics/installation.h"
-#include "gui/app/prompter.h"
-#include "gui/app/window_sizes.h"
+#include "gui/widgets/prompter.h"
+#include "gui/widgets/window_sizes.h"
 #include "session/session.h"
 
 #include <QAction>

@@ -4,7 +4,7 @@
 #include "core/diagnostics/interface_mode.h"
 #include "core/diagnostics/unit_type.h"
 #include "core/link/framing.h"
-#include "gui/app/prompter.h"
+#include "gui/widgets/prompter.h"
 #include "gui/diagnostics/analyser_form.h"
 #include "gui/diagnostics/diagnostics.h"
 #include "gui/diagnostics/mode_form.h"

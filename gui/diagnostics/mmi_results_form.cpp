@@ -1,6 +1,6 @@
 #include "gui/diagnostics/mmi_results_form.h"
 
-#include "gui/app/window_sizes.h"
+#include "gui/widgets/window_sizes.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
 #include "gui/diagnostics/mode_form.h"
 
-#include "gui/app/window_sizes.h"
+#include "gui/widgets/window_sizes.h"
 
-#include "gui/app/fit_texts.h"
+#include "gui/widgets/fit_texts.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #include "gui/diagnostics/unit_type_form.h"
 
-#include "gui/app/window_sizes.h"
+#include "gui/widgets/window_sizes.h"
 
 #include "core/diagnostics/unit_type.h"
 

@@ -2,7 +2,7 @@
 // fault, which stand out wherever the keywords leave them plain.
 #include <QtTest>
 
-#include "gui/app/log_highlighter.h"
+#include "gui/widgets/log_highlighter.h"
 
 #include <QTextBlock>
 #include <QTextDocument>

@@ -2,7 +2,7 @@
 // A Prompter for tests: records every question and answers from a script,
 // so no test ever blocks on a modal dialog.
 
-#include "gui/app/prompter.h"
+#include "gui/widgets/prompter.h"
 
 #include <QList>
 #include <QQueue>

@@ -1,4 +1,4 @@
-#include "gui/app/window_sizes.h"
+#include "gui/widgets/window_sizes.h"
 
 #include <QEvent>
 #include <QSettings>

@@ -1,4 +1,4 @@
-#include "gui/app/prompter.h"
+#include "gui/widgets/prompter.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -1,4 +1,4 @@
-#include "gui/app/fit_texts.h"
+#include "gui/widgets/fit_texts.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

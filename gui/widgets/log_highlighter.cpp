@@ -1,4 +1,4 @@
-#include "gui/app/log_highlighter.h"
+#include "gui/widgets/log_highlighter.h"
 
 #include "core/decode/decode.h"
 
