@@ -7,9 +7,7 @@
 #include "core/link/framing.h"
 #include "core/link/log_text.h"
 #include "gui/app/help_window.h"
-#include "gui/widgets/log_highlighter.h"
 #include "gui/app/options_form.h"
-#include "gui/widgets/prompter.h"
 #include "gui/app/shell_files.h"
 #include "gui/app/user_buttons.h"
 #include "gui/compose/cal_tab.h"
@@ -24,6 +22,8 @@
 #include "gui/compose/time_tab.h"
 #include "gui/diagnostics/diagnostics.h"
 #include "gui/diagnostics/interface_tools.h"
+#include "gui/widgets/log_highlighter.h"
+#include "gui/widgets/prompter.h"
 #include "session/link_session.h"
 #include "session/session.h"
 

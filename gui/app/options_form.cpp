@@ -2,8 +2,8 @@
 
 #include "gui/widgets/window_sizes.h"
 
-#include "gui/widgets/prompter.h"
 #include "gui/app/serial_setup_dialog.h"
+#include "gui/widgets/prompter.h"
 #include "session/link_session.h"
 #include "session/session.h"
 

@@ -4,8 +4,8 @@
 #include "core/files/log_processing.h"
 #include "core/files/text_lines.h"
 #include "gui/app/print_form.h"
-#include "gui/widgets/prompter.h"
 #include "gui/app/user_buttons.h"
+#include "gui/widgets/prompter.h"
 #include "session/link_session.h"
 #include "session/session.h"
 

@@ -1,11 +1,11 @@
 #include "gui/capture/capture_window.h"
 
 #include "core/diagnostics/capture_analysis.h"
-#include "gui/widgets/prompter.h"
-#include "gui/widgets/window_sizes.h"
 #include "gui/capture/capture_model.h"
 #include "gui/compose/tab_support.h"
 #include "gui/diagnostics/analyser_form.h"
+#include "gui/widgets/prompter.h"
+#include "gui/widgets/window_sizes.h"
 #include "session/session.h"
 
 #include <QAction>

@@ -1,8 +1,8 @@
 #include "gui/compose/lighting_tab.h"
 
-#include "gui/widgets/prompter.h"
 #include "gui/compose/number_combo.h"
 #include "gui/compose/radio_group.h"
+#include "gui/widgets/prompter.h"
 #include "session/link_session.h"
 #include "session/session.h"
 

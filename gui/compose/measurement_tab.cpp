@@ -1,9 +1,9 @@
 #include "gui/compose/measurement_tab.h"
 
 #include "core/compose/measurement.h"
-#include "gui/widgets/prompter.h"
 #include "gui/compose/spin_edit.h"
 #include "gui/compose/tab_support.h"
+#include "gui/widgets/prompter.h"
 #include "session/session.h"
 
 #include <QComboBox>

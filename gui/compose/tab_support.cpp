@@ -1,7 +1,7 @@
 #include "gui/compose/tab_support.h"
 
-#include "gui/widgets/prompter.h"
 #include "gui/compose/number_combo.h"
+#include "gui/widgets/prompter.h"
 #include "session/session.h"
 
 #include <QLabel>

@@ -4,8 +4,8 @@
 #include "core/diagnostics/diagnostics_support.h"
 #include "core/diagnostics/mmi_layout.h"
 #include "core/link/framing.h"
-#include "gui/widgets/prompter.h"
 #include "gui/diagnostics/mmi_results_form.h"
+#include "gui/widgets/prompter.h"
 #include "session/link_session.h"
 #include "session/session.h"
 

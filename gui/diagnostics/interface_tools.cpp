@@ -4,11 +4,11 @@
 #include "core/diagnostics/interface_mode.h"
 #include "core/diagnostics/unit_type.h"
 #include "core/link/framing.h"
-#include "gui/widgets/prompter.h"
 #include "gui/diagnostics/analyser_form.h"
 #include "gui/diagnostics/diagnostics.h"
 #include "gui/diagnostics/mode_form.h"
 #include "gui/diagnostics/unit_type_form.h"
+#include "gui/widgets/prompter.h"
 #include "session/session.h"
 
 #include <QCheckBox>
