@@ -177,8 +177,7 @@ void AreaChart::paint(QPainter& painter, const QRectF& rect) const
     }
 
     // The areas from the axis minimum (or zero) up to their points, later
-    // series over earlier ones; the outline only along the top. The bottom
-    // grid line stays visible: a series at 0 shows nothing.
+    // series over earlier ones; the outline only along the top.
     painter.save();
     painter.setClipRect(plot.adjusted(0, 0, 1, 0), Qt::IntersectClip);
     const double step = plot.width() / (m_pointCount - 1);
@@ -203,7 +202,10 @@ void AreaChart::paint(QPainter& painter, const QRectF& rect) const
     }
     painter.restore();
 
-    // The left axis line.
+    // The bottom grid line over the areas' base (a series at 0 shows
+    // nothing, at any scale), and the left axis line.
+    painter.setPen(QPen(kGridLine, 1));
+    painter.drawLine(plot.bottomLeft(), plot.bottomRight());
     painter.setPen(QPen(kAxisLine, 1));
     painter.drawLine(plot.topLeft(), plot.bottomLeft());
     painter.restore();

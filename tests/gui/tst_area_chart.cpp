@@ -57,9 +57,10 @@ void CheckPicture(const Sample& s, const QImage& image)
     QCOMPARE(ColourAt(image, s.at(0.75, 1)), QColor(Qt::red));
     QCOMPARE(ColourAt(image, s.at(0.75, 4)), QColor(Qt::blue));
     QCOMPARE(ColourAt(image, s.at(0.75, 9)), QColor(Qt::white));
-    // Left half: nothing drawn above the base line.
+    // Left half: the series at 0 draw nothing, the bottom grid line shows.
     QCOMPARE(ColourAt(image, s.at(0.2, 1)), QColor(Qt::white));
     QCOMPARE(ColourAt(image, s.at(0.2, 4)), QColor(Qt::white));
+    QCOMPARE(ColourAt(image, s.at(0.2, 0)), QColor(0xe2, 0xe2, 0xe2));
     // The legend's squares above the plot, in the series' colours.
     int blue = 0;
     int red = 0;
