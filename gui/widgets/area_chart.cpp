@@ -3,7 +3,6 @@
 #include <QFontMetricsF>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPolygonF>
 
 #include <algorithm>
