@@ -314,12 +314,15 @@ void Bridge::readInterface()
             return;
         const QString text = QString::fromLatin1(
             TrimBlanks(DecodePCIField(field, StripReplyMarkers(reply.line.toStdString()))).c_str());
+        // One that does not answer is what it was last time, and is not
+        // kept waiting for the rest.
+        if (field == kPCIManufacturer && text.isEmpty())
+            return;
         (field == kPCIManufacturer ? info.manufacturer
          : field == kPCIUnitType   ? info.model
                                    : info.firmware) = text;
     }
-    // One that did not answer this time is what it was last time.
-    if (info.manufacturer.isEmpty() || info == m_interface)
+    if (info == m_interface)
         return;
     m_interface = info;
     for (const auto& [key, name] : m_named) {
