@@ -340,8 +340,9 @@ bool Session::Connect(QString* failure, int answerMs)
     m_link.ack().reset();
     m_link.clearPartialLine();
     ResetPCI();
-    const bool answered = m_link.waitFor([this] { return m_state.connected; }, answerMs);
-    if (answered && m_link.CommsOpen()) {
+    // A connection refused or closed ends the wait at once, not after answerMs.
+    m_link.waitFor([this] { return m_state.connected || !m_link.CommsOpen(); }, answerMs);
+    if (m_state.connected && m_link.CommsOpen()) {
         emit connectionChanged();
         return true;
     }

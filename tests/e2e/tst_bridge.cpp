@@ -8,6 +8,7 @@
 #include "mqtt_client.h"
 #include "sim_process.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -30,11 +31,106 @@ QJsonObject Json(const QByteArray& payload)
     return QJsonDocument::fromJson(payload).object();
 }
 
+// A light's state as Home Assistant reads it: its colour mode while on.
 QByteArray StateJson(const char* state, int brightness)
 {
-    return QJsonDocument(QJsonObject{{QStringLiteral("state"), QLatin1String(state)},
-                                     {QStringLiteral("brightness"), brightness}})
-        .toJson(QJsonDocument::Compact);
+    QJsonObject json{{QStringLiteral("state"), QLatin1String(state)},
+                     {QStringLiteral("brightness"), brightness}};
+    if (brightness > 0)
+        json.insert(QStringLiteral("color_mode"), QStringLiteral("brightness"));
+    return QJsonDocument(json).toJson(QJsonDocument::Compact);
+}
+
+// What Home Assistant's MQTT JSON light takes in a discovery config (full
+// key names, from its documentation) and the JSON type of each: s string,
+// b true/false, n number, a array, o object.
+using KeyTypes = QMap<QString, QJsonValue::Type>;
+KeyTypes Keys(const char* list)
+{
+    static const QMap<QChar, QJsonValue::Type> kTypes{{u's', QJsonValue::String},
+                                                      {u'b', QJsonValue::Bool},
+                                                      {u'n', QJsonValue::Double},
+                                                      {u'a', QJsonValue::Array},
+                                                      {u'o', QJsonValue::Object}};
+    KeyTypes keys;
+    for (const QString& entry : QString::fromLatin1(list).split(u' ', Qt::SkipEmptyParts))
+        keys[entry.chopped(2)] = kTypes.value(entry.back());
+    return keys;
+}
+const KeyTypes kLightKeys =
+    Keys("availability:a availability_mode:s availability_template:s availability_topic:s "
+         "brightness_scale:n color_temp_kelvin:b command_topic:s default_entity_id:s device:o "
+         "effect:b effect_list:a enabled_by_default:b encoding:s entity_category:s flash:b "
+         "flash_time_long:n flash_time_short:n icon:s json_attributes_template:s "
+         "json_attributes_topic:s max_kelvin:n min_kelvin:n name:s optimistic:b origin:o "
+         "payload_available:s payload_not_available:s qos:n retain:b schema:s state_topic:s "
+         "supported_color_modes:a transition:b unique_id:s white_scale:n");
+const KeyTypes kDeviceKeys =
+    Keys("configuration_url:s connections:a hw_version:s identifiers:a manufacturer:s model:s "
+         "model_id:s name:s serial_number:s suggested_area:s sw_version:s via_device:s");
+const KeyTypes kOriginKeys = Keys("name:s sw_version:s support_url:s");
+const KeyTypes kAvailabilityKeys =
+    Keys("topic:s payload_available:s payload_not_available:s value_template:s");
+
+// The keys of `object` that `keys` does not take, or takes with another type.
+QStringList Misfits(const QJsonObject& object, const KeyTypes& keys)
+{
+    QStringList out;
+    for (auto it = object.begin(); it != object.end(); ++it)
+        if (keys.value(it.key(), QJsonValue::Undefined) != it.value().type())
+            out << it.key();
+    return out;
+}
+
+// Where a discovery config breaks a rule of Home Assistant's (empty: none).
+QString ConfigFault(const QString& topic, const QJsonObject& c)
+{
+    static const QRegularExpression kTopic(
+        QStringLiteral("^homeassistant/light/([a-zA-Z0-9_-]+/)?[a-zA-Z0-9_-]+/config$"));
+    static const QStringList kModes{
+        QStringLiteral("onoff"), QStringLiteral("brightness"), QStringLiteral("color_temp"),
+        QStringLiteral("hs"),    QStringLiteral("xy"),         QStringLiteral("rgb"),
+        QStringLiteral("rgbw"),  QStringLiteral("rgbww"),      QStringLiteral("white")};
+    QStringList faults = Misfits(c, kLightKeys);
+    if (!kTopic.match(topic).hasMatch())
+        faults << QStringLiteral("topic");
+    if (c[QStringLiteral("schema")] != QLatin1String("json") ||
+        c[QStringLiteral("command_topic")].toString().isEmpty() ||
+        c[QStringLiteral("unique_id")].toString().isEmpty())
+        faults << QStringLiteral("schema, command_topic or unique_id");
+    // "brightness": true alone is deprecated; every mode must be known, and
+    // onoff or brightness stand alone.
+    const QJsonArray modes = c[QStringLiteral("supported_color_modes")].toArray();
+    for (const QJsonValue& mode : modes)
+        if (!kModes.contains(mode.toString()) ||
+            ((mode == QLatin1String("onoff") || mode == QLatin1String("brightness")) &&
+             modes.size() > 1))
+            faults << QStringLiteral("supported_color_modes");
+    if (modes.isEmpty())
+        faults << QStringLiteral("no supported_color_modes");
+    if (!QRegularExpression(QStringLiteral("^light\\.[a-z0-9_]+$"))
+             .match(c[QStringLiteral("default_entity_id")].toString())
+             .hasMatch())
+        faults << QStringLiteral("default_entity_id");
+    if (c.contains(QStringLiteral("availability")) &&
+        c.contains(QStringLiteral("availability_topic")))
+        faults << QStringLiteral("availability and availability_topic");
+    for (const QJsonValue& a : c[QStringLiteral("availability")].toArray())
+        if (!Misfits(a.toObject(), kAvailabilityKeys).isEmpty() ||
+            !a.toObject().contains(QStringLiteral("topic")))
+            faults << QStringLiteral("availability entry");
+    if (c.contains(QStringLiteral("availability_mode")) &&
+        !QStringList{QStringLiteral("all"), QStringLiteral("any"), QStringLiteral("latest")}
+             .contains(c[QStringLiteral("availability_mode")].toString()))
+        faults << QStringLiteral("availability_mode");
+    const QJsonObject device = c[QStringLiteral("device")].toObject();
+    faults << Misfits(device, kDeviceKeys);
+    if (device[QStringLiteral("identifiers")].toArray().isEmpty())
+        faults << QStringLiteral("device without identifiers");
+    faults << Misfits(c[QStringLiteral("origin")].toObject(), kOriginKeys);
+    if (c[QStringLiteral("origin")][QStringLiteral("name")].toString().isEmpty())
+        faults << QStringLiteral("origin without a name");
+    return faults.join(QStringLiteral(", "));
 }
 
 // Two hex digits that make the hex pairs of the text sum to 0 modulo 256;
@@ -384,9 +480,17 @@ private slots:
         }
         QCOMPARE(fresh.messages().size(), 12);
 
-        // Killed, the bridge leaves its last will.
+        // Killed (SIGKILL), the bridge leaves its last wills: a newcomer
+        // reads no "online" and no "connected", whichever topic it trusts.
         rig.bridge.process().kill();
         QVERIFY(HasLast(*rig.watch, Topic(QStringLiteral("status")), "offline", 60000));
+        QVERIFY(HasLast(*rig.watch, Topic(QStringLiteral("link")), "disconnected", 60000));
+        MqttClient late;
+        QVERIFY(late.connect(rig.broker.port()));
+        QVERIFY(late.subscribe(Topic(QStringLiteral("+"))));
+        QVERIFY(late.waitFor([&](const QList<MqttMessage>& all) { return all.size() >= 2; }, 5000));
+        QCOMPARE(Last(late, Topic(QStringLiteral("status"))), QByteArray("offline"));
+        QCOMPARE(Last(late, Topic(QStringLiteral("link"))), QByteArray("disconnected"));
     }
 
     // The queue is for broker outages: a burst larger than it, with the
@@ -446,6 +550,10 @@ private slots:
         // Network 3 is 0A1B: routed header 03, the bridges and 9 x 2 between.
         QTest::newRow("remote network")
             << "3/56/10" << QByteArray("ON") << "\\030A121B38790A" << StateJson("ON", 255);
+        // The bus has no flash: the rest of the command is carried out.
+        QTest::newRow("Home Assistant's flash")
+            << "0/56/12" << QByteArray(R"({"state":"ON","flash":2})") << "\\053800790C"
+            << StateJson("ON", 255);
     }
 
     void setPutsTheWorkbenchLineOnTheWire()
@@ -487,18 +595,23 @@ private slots:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("mended");
         QTest::addColumn<int>("group");
-        QTest::newRow("refused") << QStringLiteral("fault #") << QStringLiteral("fault off") << 20;
+        QTest::addColumn<bool>("late"); // confirmed after the error all the same
+        QTest::newRow("refused") << QStringLiteral("fault #") << QStringLiteral("fault off") << 20
+                                 << false;
         QTest::newRow("not confirmed")
-            << QStringLiteral("silent confirm") << QStringLiteral("answer confirm") << 21;
+            << QStringLiteral("silent confirm") << QStringLiteral("answer confirm") << 21 << false;
+        QTest::newRow("confirmed late") << QStringLiteral("late confirm 3500")
+                                        << QStringLiteral("late confirm 0") << 22 << true;
     }
 
-    // The interface refuses the command, or never confirms it: an error
-    // event, and the state stays as it was.
+    // The interface refuses the command, or does not confirm it in time: an
+    // error event, and the state stays as it was until a late confirmation.
     void refusedSetGivesAnErrorAndNoState()
     {
         QFETCH(QString, fault);
         QFETCH(QString, mended);
         QFETCH(int, group);
+        QFETCH(bool, late);
         Rig* rig = shared();
         QVERIFY(rig);
         const QString set = Topic(QStringLiteral("0/56/%1/set").arg(group));
@@ -506,10 +619,19 @@ private slots:
         const qsizetype errors = rig->watch->payloads(Topic(QStringLiteral("error"))).size();
         QVERIFY(rig->sim.control(fault));
         QVERIFY(rig->watch->publish(set, "ON"));
+        const qsizetype events = rig->watch->payloads(Topic(QStringLiteral("event"))).size();
         const bool refused =
             rig->watch->waitForTopic(Topic(QStringLiteral("error")), 15000, errors);
         QVERIFY(rig->sim.control(mended));
         QVERIFY(refused);
+        if (late) {
+            QVERIFY(HasLast(*rig->watch, state, StateJson("ON", 255)));
+            QVERIFY(rig->watch->waitForTopic(Topic(QStringLiteral("event")), 5000, events));
+            QCOMPARE(Json(rig->watch->payloads(Topic(QStringLiteral("event")))
+                              .last())[QStringLiteral("event")]
+                         .toString(),
+                     QStringLiteral("late"));
+        }
         const QJsonObject error =
             Json(rig->watch->payloads(Topic(QStringLiteral("error")))[errors]);
         QCOMPARE(error[QStringLiteral("topic")].toString(), set);
@@ -518,7 +640,7 @@ private slots:
         // A later command to the group goes through; its state is the first.
         QVERIFY(rig->watch->publish(set, "OFF"));
         QVERIFY(HasLast(*rig->watch, state, StateJson("OFF", 0)));
-        QCOMPARE(rig->watch->payloads(state).size(), 1);
+        QCOMPARE(rig->watch->payloads(state).size(), late ? 2 : 1);
     }
 
     void badCommandGivesAnErrorAndSendsNothing_data()
@@ -535,7 +657,11 @@ private slots:
         QTest::newRow("off with brightness")
             << "0/56/1/set" << QByteArray(R"({"state":"OFF","brightness":9})");
         QTest::newRow("unknown key")
-            << "0/56/1/set" << QByteArray(R"({"state":"ON","flash":"long"})");
+            << "0/56/1/set" << QByteArray(R"({"state":"ON","effect":"colorloop"})");
+        QTest::newRow("flash of no length")
+            << "0/56/1/set" << QByteArray(R"({"state":"ON","flash":"blink"})");
+        QTest::newRow("2 MB payload") << "0/56/1/set" << QByteArray(2 << 20, 'x');
+        QTest::newRow("leading zeros") << "00/056/007/set" << QByteArray("ON");
         QTest::newRow("unknown state") << "0/56/1/set" << QByteArray(R"({"state":"DIM"})");
         QTest::newRow("negative transition")
             << "0/56/1/set" << QByteArray(R"({"brightness":9,"transition":-4})");
@@ -562,7 +688,10 @@ private slots:
         QCOMPARE(all.size(), errors + 1);
         const QJsonObject error = Json(all.last());
         QCOMPARE(error[QStringLiteral("topic")].toString(), Topic(topic));
-        QCOMPARE(error[QStringLiteral("payload")].toString().toUtf8(), payload);
+        // A payload is echoed up to 256 bytes, and its length beyond that.
+        QCOMPARE(error[QStringLiteral("payload")].toString().toUtf8(), payload.left(256));
+        QCOMPARE(error[QStringLiteral("payload_bytes")].toInteger(-1),
+                 payload.size() > 256 ? payload.size() : -1);
         QVERIFY(!error[QStringLiteral("error")].toString().isEmpty());
         QVERIFY(!error[QStringLiteral("time")].toString().isEmpty());
         // Commands are handled in order: once a good one is on the wire, the
@@ -583,22 +712,29 @@ private slots:
         Rig rig;
         QVERIFY2(rig.start({QStringLiteral("--retry-max"), QStringLiteral("2")}, true),
                  qPrintable(rig.error));
+        // A set published retained is a command when it comes live...
+        const QString retainedSet = Topic(QStringLiteral("0/56/35/set"));
+        const QString errorTopic = Topic(QStringLiteral("error"));
+        QVERIFY(rig.watch->publish(retainedSet, "ON", true));
+        QVERIFY(HasLast(*rig.watch, Topic(QStringLiteral("0/56/35/state")), StateJson("ON", 255)));
         const QString rxTopic = Topic(QStringLiteral("rx"));
         const qsizetype rxBefore = rig.watch->payloads(rxTopic).size();
         QStringList lines;
         for (int group = 30; group < 34; ++group)
             lines << MonitorLine(5, 0x38, OnCommand(group));
+        lines << MonitorLine(5, 0x38, RampCommand(34, 200));
         QVERIFY(SendBursts(rig.sim, lines));
         QVERIFY(WaitForRx(*rig.watch, lines.last()));
 
         const qsizetype beforeOutage = rig.watch->count();
+        const qsizetype errors = rig.watch->payloads(errorTopic).size();
         rig.broker.stop();
         QTRY_VERIFY_WITH_TIMEOUT(
             rig.bridge.output().contains(QLatin1String("broker connection lost")), 10000);
         QStringList during;
         for (int level = 1; level <= 40; ++level)
             during << MonitorLine(6, 0x38, RampCommand(34, level));
-        during << MonitorLine(6, 0x38, OffCommand(30));
+        during << MonitorLine(6, 0x38, OffCommand(30)) << MonitorLine(6, 0x38, OffCommand(35));
         for (const QString& line : during)
             QVERIFY(rig.sim.control(QStringLiteral("monitor ") + line));
         QVERIFY2(rig.broker.start(rig.broker.port(), true), qPrintable(rig.broker.errorString()));
@@ -608,6 +744,23 @@ private slots:
         QCOMPARE(RawLines(rig.watch->payloads(rxTopic), rxBefore), lines);
         QVERIFY(HasLast(*rig.watch, Topic(QStringLiteral("0/56/34/state")), StateJson("ON", 40)));
         QVERIFY(HasLast(*rig.watch, Topic(QStringLiteral("0/56/30/state")), StateJson("OFF", 0)));
+        // Published in the order the bus gave them: group 34 only rises.
+        QList<int> levels;
+        for (const MqttMessage& m : rig.watch->messages().mid(beforeOutage))
+            if (m.topic == Topic(QStringLiteral("0/56/34/state")))
+                levels << Json(m.payload)[QStringLiteral("brightness")].toInt();
+        QVERIFY2(std::is_sorted(levels.begin(), levels.end()) && levels.last() == 40,
+                 qPrintable(QString::number(levels.first())));
+        // ...but the broker hands it over again when the bridge reconnects:
+        // an error once, the light left as the bus left it, nothing sent.
+        QVERIFY(rig.watch->waitForTopic(errorTopic, 10000, errors));
+        const QList<QByteArray> told = rig.watch->payloads(errorTopic).mid(errors);
+        QCOMPARE(told.size(), 1);
+        QCOMPARE(Json(told.first())[QStringLiteral("topic")].toString(), retainedSet);
+        QVERIFY(Json(told.first())[QStringLiteral("error")].toString().contains(
+            QLatin1String("retained")));
+        QVERIFY(HasLast(*rig.watch, Topic(QStringLiteral("0/56/35/state")), StateJson("OFF", 0)));
+        QCOMPARE(rig.sentSince(0).filter(QStringLiteral("\\0538007923")).size(), 1);
         // The broker kept the retained messages on disk; the bridge must send
         // them again all the same, and those unchanged by the outage prove it.
         const auto sentAgain = [&](const QString& topic, const QByteArray& payload) {
@@ -627,7 +780,10 @@ private slots:
                 qPrintable(QStringLiteral("group %1 not published again").arg(group)));
         QVERIFY(sentAgain(Topic(QStringLiteral("status")), "online"));
         QCOMPARE(Last(*rig.watch, Topic(QStringLiteral("status"))), QByteArray("online"));
+        // Stopped, it says so on both.
         QCOMPARE(rig.bridge.stop(), 0);
+        QVERIFY(HasLast(*rig.watch, Topic(QStringLiteral("status")), "offline"));
+        QVERIFY(HasLast(*rig.watch, Topic(QStringLiteral("link")), "disconnected"));
     }
 
     // A queue of ten through an outage of 25 lighting lines, each of which
@@ -805,7 +961,9 @@ private slots:
     }
 
     // --discovery: a config for each listed group and for a group first
-    // seen on the bus, retained, pointing at the bridge's topics.
+    // seen on the bus, retained, pointing at the bridge's topics, and taken
+    // by Home Assistant as it is; a second site on the same broker keeps
+    // its own configs and devices.
     void discoveryAnnouncesListedAndNewGroups()
     {
         Rig rig;
@@ -813,46 +971,106 @@ private slots:
         QVERIFY(groups.open(QIODevice::WriteOnly));
         groups.write("0 56 1 Hall light\n0 56 2\n3 56 5 Garden\n");
         groups.close();
-        QVERIFY2(
-            rig.start({QStringLiteral("--discovery"), QStringLiteral("--groups"), groups.fileName(),
-                       QStringLiteral("--network"), QStringLiteral("3=0A1B")}),
-            qPrintable(rig.error));
+        const QStringList common{QStringLiteral("--discovery"), QStringLiteral("--groups"),
+                                 groups.fileName(), QStringLiteral("--network"),
+                                 QStringLiteral("3=0A1B")};
+        QVERIFY2(rig.start(common), qPrintable(rig.error));
         QVERIFY(rig.sim.control(QStringLiteral("monitor ") + MonitorLine(9, 0x38, OnCommand(77))));
         QVERIFY(HasLast(*rig.watch, Topic(QStringLiteral("0/56/77/state")), StateJson("ON", 255)));
+        // Site B: its own interface, prefix and site id, the same groups.
+        SimProcess simB;
+        QVERIFY2(simB.start(), qPrintable(simB.errorString()));
+        BridgeProcess bridgeB;
+        QVERIFY(bridgeB.start(QStringList{QStringLiteral("--tcp"), QStringLiteral("127.0.0.1"),
+                                          QStringLiteral("--port"), QString::number(simB.tcpPort()),
+                                          QStringLiteral("--mqtt-port"),
+                                          QString::number(rig.broker.port()),
+                                          QStringLiteral("--prefix"), QStringLiteral("tby/b"),
+                                          QStringLiteral("--site-id"), QStringLiteral("siteB")} +
+                              common));
 
         MqttClient fresh;
         QVERIFY(fresh.connect(rig.broker.port()));
         QVERIFY(fresh.subscribe(QStringLiteral("homeassistant/light/+/config")));
-        const QStringList ids{QStringLiteral("0_56_1"), QStringLiteral("0_56_2"),
-                              QStringLiteral("3_56_5"), QStringLiteral("0_56_77")};
-        QVERIFY(
-            fresh.waitFor([&](const QList<MqttMessage>& all) { return all.size() >= 4; }, 10000));
+        const QStringList ids{QStringLiteral("tbx_0_56_1"),   QStringLiteral("tbx_0_56_2"),
+                              QStringLiteral("tbx_3_56_5"),   QStringLiteral("tbx_0_56_77"),
+                              QStringLiteral("siteB_0_56_1"), QStringLiteral("siteB_0_56_2"),
+                              QStringLiteral("siteB_3_56_5")};
+        // Once both sites have read their interfaces (the configs are
+        // published again with their identity), a newcomer reads them.
+        QVERIFY(fresh.waitFor(
+            [&](const QList<MqttMessage>& all) {
+                QSet<QString> known;
+                for (const MqttMessage& m : all)
+                    if (!Json(m.payload)[QStringLiteral("device")][QStringLiteral("manufacturer")]
+                             .toString()
+                             .isEmpty() ||
+                        m.topic.contains(QLatin1String("_3_56_")))
+                        known << m.topic;
+                return known.size() == ids.size();
+            },
+            20000));
+        MqttClient newcomer;
+        QVERIFY(newcomer.connect(rig.broker.port()));
+        QVERIFY(newcomer.subscribe(QStringLiteral("homeassistant/light/+/config")));
+        QVERIFY(newcomer.waitFor(
+            [&](const QList<MqttMessage>& all) { return all.size() >= ids.size(); }, 10000));
+        QCOMPARE(newcomer.messages().size(), ids.size());
+        const auto config = [&](const QString& id) {
+            const QList<MqttMessage> all =
+                newcomer.messages(QStringLiteral("homeassistant/light/%1/config").arg(id));
+            return all.isEmpty() ? QJsonObject() : Json(all.last().payload);
+        };
+        QSet<QString> uniqueIds;
         for (const QString& id : ids) {
-            const QString topic = QStringLiteral("homeassistant/light/tarvin_%1/config").arg(id);
-            const QList<MqttMessage> configs = fresh.messages(topic);
-            QVERIFY2(configs.size() == 1, qPrintable(topic));
-            QVERIFY(configs.first().retained);
-            QJsonParseError parse;
-            const QJsonObject config =
-                QJsonDocument::fromJson(configs.first().payload, &parse).object();
-            QVERIFY2(parse.error == QJsonParseError::NoError, qPrintable(parse.errorString()));
-            const QString base = Topic(QString(id).replace(u'_', u'/'));
-            QCOMPARE(config[QStringLiteral("schema")].toString(), QStringLiteral("json"));
-            QCOMPARE(config[QStringLiteral("state_topic")].toString(),
-                     base + QStringLiteral("/state"));
-            QCOMPARE(config[QStringLiteral("command_topic")].toString(),
-                     base + QStringLiteral("/set"));
-            QVERIFY(config[QStringLiteral("brightness")].toBool());
-            QCOMPARE(config[QStringLiteral("availability_topic")].toString(),
-                     Topic(QStringLiteral("status")));
-            QVERIFY(!config[QStringLiteral("unique_id")].toString().isEmpty());
+            const QString topic = QStringLiteral("homeassistant/light/%1/config").arg(id);
+            const QJsonObject c = config(id);
+            QVERIFY2(newcomer.messages(topic).size() == 1 &&
+                         newcomer.messages(topic).first().retained,
+                     qPrintable(topic));
+            const QString fault = ConfigFault(topic, c);
+            QVERIFY2(fault.isEmpty(), qPrintable(topic + u' ' + fault));
+            uniqueIds << c[QStringLiteral("unique_id")].toString();
+            const QString site = id.section(u'_', 0, 0);
+            const QString prefix = site == QLatin1String("tbx") ? kPrefix : QStringLiteral("tby/b");
+            const QString base = prefix + u'/' + id.section(u'_', 1).replace(u'_', u'/');
+            QCOMPARE(c[QStringLiteral("state_topic")].toString(), base + QStringLiteral("/state"));
+            QCOMPARE(c[QStringLiteral("command_topic")].toString(), base + QStringLiteral("/set"));
+            // The bridge does not flash, and is there only while both the
+            // broker connection and the bus link are.
+            QCOMPARE(c[QStringLiteral("flash")], QJsonValue(false));
+            QCOMPARE(c[QStringLiteral("supported_color_modes")],
+                     QJsonValue(QJsonArray{QStringLiteral("brightness")}));
+            QCOMPARE(c[QStringLiteral("availability_mode")].toString(), QStringLiteral("all"));
+            QStringList availability;
+            for (const QJsonValue& a : c[QStringLiteral("availability")].toArray())
+                availability << a[QStringLiteral("topic")].toString() + u'=' +
+                                    a[QStringLiteral("payload_available")].toString() + u'/' +
+                                    a[QStringLiteral("payload_not_available")].toString();
+            QCOMPARE(availability,
+                     (QStringList{prefix + QStringLiteral("/status=online/offline"),
+                                  prefix + QStringLiteral("/link=connected/disconnected")}));
+            // One device per network of the site; a remote one behind the
+            // local one, whose maker and model are the interface's.
+            const QJsonObject device = c[QStringLiteral("device")].toObject();
+            const QString local = site + QStringLiteral("_network_0");
+            if (id.contains(QLatin1String("_3_56_"))) {
+                QCOMPARE(device[QStringLiteral("identifiers")],
+                         QJsonValue(QJsonArray{site + QStringLiteral("_network_3")}));
+                QCOMPARE(device[QStringLiteral("via_device")].toString(), local);
+            } else {
+                QCOMPARE(device[QStringLiteral("identifiers")], QJsonValue(QJsonArray{local}));
+                QVERIFY(!device[QStringLiteral("model")].toString().isEmpty());
+            }
         }
-        QCOMPARE(Json(fresh.messages(QStringLiteral("homeassistant/light/tarvin_0_56_1/config"))
-                          .first()
-                          .payload)[QStringLiteral("name")]
-                     .toString(),
+        QCOMPARE(uniqueIds.size(), ids.size());
+        QCOMPARE(config(QStringLiteral("tbx_0_56_1"))[QStringLiteral("name")].toString(),
                  QStringLiteral("Hall light"));
-        QCOMPARE(fresh.messages().size(), ids.size());
+        // While on, a state names a colour mode the config declares.
+        const QJsonObject on = Json(Last(*rig.watch, Topic(QStringLiteral("0/56/77/state"))));
+        QVERIFY(config(QStringLiteral("tbx_0_56_77"))[QStringLiteral("supported_color_modes")]
+                    .toArray()
+                    .contains(on[QStringLiteral("color_mode")]));
     }
 };
 

@@ -606,7 +606,8 @@ void TestSimulator::controlErrors_data()
     QTest::newRow("fault") << S("fault $ 4") << S("OK fault $ 4");
     QTest::newRow("options") << S("options") << S("OPTIONS 00");
     QTest::newRow("late, negative")
-        << S("late -5") << S("ERROR usage: late <milliseconds, 0-600000>");
+        << S("late -5") << S("ERROR usage: late [confirm] <milliseconds, 0-600000>");
+    QTest::newRow("late confirm") << S("late confirm 250") << S("OK late confirm 250");
     QTest::newRow("drop after no replies")
         << S("drop-after-replies 0")
         << S("ERROR usage: drop-after-replies <n, at least 1> | drop-after-replies off");

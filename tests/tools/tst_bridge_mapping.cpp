@@ -41,6 +41,12 @@ private slots:
             << "tarvin/0/127/255/set" << QByteArray("ON") << "0/127/255 79FF";
         QTest::newRow("remote network")
             << "tarvin/3/56/9/set" << QByteArray("OFF") << "3/56/9 0109";
+        QTest::newRow("group 0") << "tarvin/0/56/0/set" << QByteArray("ON") << "0/56/0 7900";
+        // Flash is left out; the rest is done.
+        QTest::newRow("flash in seconds")
+            << g1 << QByteArray(R"({"state":"ON","flash":2})") << "0/56/1 7901";
+        QTest::newRow("flash long with a brightness")
+            << g1 << QByteArray(R"({"brightness":128,"flash":"long"})") << "0/56/1 020180";
 
         QTest::newRow("lower-case on") << g1 << QByteArray("on") << "error: neither ON, OFF";
         QTest::newRow("empty payload") << g1 << QByteArray() << "error: neither ON, OFF";
@@ -71,6 +77,12 @@ private slots:
             << "tarvin/0/56/256/set" << QByteArray("ON") << "error: decimal numbers from 0 to 255";
         QTest::newRow("signed number")
             << "tarvin/0/56/+1/set" << QByteArray("ON") << "error: decimal numbers from 0 to 255";
+        QTest::newRow("flash as a flag")
+            << g1 << QByteArray(R"({"state":"ON","flash":true})") << "error: \"flash\" must be";
+        QTest::newRow("flash alone")
+            << g1 << QByteArray(R"({"flash":"short"})") << "error: neither \"state\" nor";
+        QTest::newRow("leading zero")
+            << "tarvin/0/56/01/set" << QByteArray("ON") << "error: decimal numbers from 0 to 255";
         QTest::newRow("hex number")
             << "tarvin/0/38/0A/set" << QByteArray("ON") << "error: decimal numbers from 0 to 255";
         QTest::newRow("missing level")
@@ -108,9 +120,11 @@ private slots:
         QTest::addColumn<int>("level");
         QTest::addColumn<QByteArray>("payload");
         QTest::newRow("lighting on")
-            << 0x38 << 255 << QByteArray(R"({"brightness":255,"state":"ON"})");
+            << 0x38 << 255
+            << QByteArray(R"({"brightness":255,"color_mode":"brightness","state":"ON"})");
         QTest::newRow("lighting ramped to 1")
-            << 0x38 << 1 << QByteArray(R"({"brightness":1,"state":"ON"})");
+            << 0x38 << 1
+            << QByteArray(R"({"brightness":1,"color_mode":"brightness","state":"ON"})");
         QTest::newRow("lighting off")
             << 0x30 << 0 << QByteArray(R"({"brightness":0,"state":"OFF"})");
         QTest::newRow("trigger control")
@@ -137,6 +151,34 @@ private slots:
         QCOMPARE(parse("OFF"), (GroupEvent{7, GroupAction::Off, 0}));
         QCOMPARE(parse(R"({"brightness":9,"transition":60})"),
                  (GroupEvent{7, GroupAction::Level, 9}));
+    }
+
+    // A long payload is echoed in part, never cutting a character in two.
+    void errorEchoIsBounded()
+    {
+        const QDateTime t(QDate(2026, 3, 1), QTime(12, 0), Qt::OffsetFromUTC, 0);
+        const auto echo = [&](const QByteArray& payload) {
+            return ErrorEvent(t, QStringLiteral("p/0/56/1/set"), payload, QStringLiteral("e"));
+        };
+        const QByteArray accent = QByteArray(255, 'y') + "\xc3\xa9" + "z";
+        QCOMPARE(
+            QJsonDocument::fromJson(echo(accent))[QStringLiteral("payload")].toString().toUtf8(),
+            QByteArray(255, 'y'));
+        QVERIFY(!echo(accent.left(256)).contains("payload_bytes"));
+    }
+
+    // A site's discovery topic: its id, made from a prefix when not given.
+    void discoveryTopic()
+    {
+        Site site{
+            QStringLiteral("a/b.c"), SiteIdOf(QStringLiteral("a/b.c")), QStringLiteral("ha/x"), {}};
+        QCOMPARE(DiscoveryTopic(site, 3, 56, 5), QStringLiteral("ha/x/light/a_b_c_3_56_5/config"));
+        site.id = QStringLiteral("site-B");
+        QCOMPARE(QJsonDocument::fromJson(DiscoveryPayload(site, {}, 0, 56, 1, QString()))
+                     .object()
+                     .value(QStringLiteral("default_entity_id"))
+                     .toString(),
+                 QStringLiteral("light.site_b_0_56_1"));
     }
 
     // A received message's fields name its network by number where a path
@@ -180,22 +222,23 @@ private slots:
                                            "mqtt-port = 8883\nmqtt-user = u\n"
                                            "mqtt-tls-ca = ca.pem\nclient-id = c1\nprefix = a/b\n"
                                            "network = 3=0a1b\nnetwork = 4=20\n"
-                                           "discovery = true\nqueue = 5\nretry-max = 7\n");
+                                           "discovery = true\nqueue = 5\nretry-max = 7\n"
+                                           "site-id = s_1-x\ndiscovery-prefix = h/a\n");
         QTest::newRow("every key") << all << QStringList()
                                    << "tcp 127.0.0.1:14001 mqtt ::1:8883 u ca.pem c1 a/b "
-                                      "3=0A1B,4=20 discovery 1 queue 5 retry 7";
+                                      "3=0A1B,4=20 discovery 1 queue 5 retry 7 site s_1-x h/a";
         QTest::newRow("the command line wins")
             << all
             << QStringList{QStringLiteral("--serial"), QStringLiteral("/dev/ttyS1"),
                            QStringLiteral("--prefix=p"), QStringLiteral("--network"),
                            QStringLiteral("3=05")}
             << "serial /dev/ttyS1 mqtt ::1:8883 u ca.pem c1 p 3=05,4=20 discovery 1 queue 5 "
-               "retry 7";
+               "retry 7 site s_1-x h/a";
         QTest::newRow("defaults") << QString()
                                   << QStringList{QStringLiteral("--tcp"),
                                                  QStringLiteral("127.0.0.1")}
                                   << "tcp 127.0.0.1:14000 mqtt 127.0.0.1:1883    tarvin  "
-                                     "discovery 0 queue 10000 retry 30";
+                                     "discovery 0 queue 10000 retry 30 site  homeassistant";
         QTest::newRow("no link anywhere")
             << QStringLiteral("prefix = x\n") << QStringList() << "error: no link";
         QTest::newRow("unknown key") << QStringLiteral("tcp = 127.0.0.1\nbogus = 1\n")
@@ -213,6 +256,11 @@ private slots:
             << QStringList{QStringLiteral("--tcp"), QStringLiteral("h"), QStringLiteral("--prefix"),
                            QStringLiteral("a/#")}
             << "error: --prefix must be a topic";
+        QTest::newRow("site id with a slash")
+            << QString()
+            << QStringList{QStringLiteral("--tcp"), QStringLiteral("h"),
+                           QStringLiteral("--site-id"), QStringLiteral("a/b")}
+            << "error: --site-id must be letters, digits";
         QTest::newRow("network 0")
             << QString()
             << QStringList{QStringLiteral("--tcp"), QStringLiteral("h"),
@@ -273,7 +321,10 @@ private slots:
                          .arg(o.mqtt.user, o.mqtt.tlsCa, o.mqtt.clientId, o.prefix,
                               networks.join(QLatin1Char(',')))
                          .arg(o.discovery) +
-                     QStringLiteral(" queue %1 retry %2").arg(o.queueLimit).arg(o.retryMaxSeconds),
+                     QStringLiteral(" queue %1 retry %2 site %3 %4")
+                         .arg(o.queueLimit)
+                         .arg(o.retryMaxSeconds)
+                         .arg(o.siteId, o.discoveryPrefix),
                  expected);
     }
 };

@@ -1,5 +1,7 @@
 #include "tools/tarvin-bridge/bridge.h"
 
+#include "core/diagnostics/diagnostics_support.h"
+#include "core/diagnostics/reply_fields.h"
 #include "core/link/framing.h"
 
 #include <QEventLoop>
@@ -20,13 +22,22 @@ QDateTime Now()
     return QDateTime::currentDateTime();
 }
 
-MqttClient::Options WithWill(const Bridge::Options& options)
+MqttClient::Options WithWill(const Bridge::Options& options, const char* leaf,
+                             const QByteArray& will, const QString& idSuffix = QString())
 {
     MqttClient::Options mqtt = options.mqtt;
     mqtt.retryMaxSeconds = options.retryMaxSeconds;
-    mqtt.willTopic = options.prefix + QLatin1String("/status");
-    mqtt.willPayload = "offline";
+    mqtt.willTopic = options.prefix + QLatin1Char('/') + QLatin1String(leaf);
+    mqtt.willPayload = will;
+    if (!mqtt.clientId.isEmpty())
+        mqtt.clientId += idSuffix;
     return mqtt;
+}
+
+Site SiteOf(const Bridge::Options& options)
+{
+    return {options.prefix, options.siteId.isEmpty() ? SiteIdOf(options.prefix) : options.siteId,
+            options.discoveryPrefix, options.networks};
 }
 
 void Say(const QString& text)
@@ -38,7 +49,8 @@ void Say(const QString& text)
 
 Bridge::Bridge(Options options, QObject* parent)
     : QObject(parent), m_options(std::move(options)), m_session(this), m_keeper(m_session, this),
-      m_mqtt(WithWill(m_options), this)
+      m_site(SiteOf(m_options)), m_mqtt(WithWill(m_options, "status", "offline"), this),
+      m_linkMqtt(WithWill(m_options, "link", "disconnected", QStringLiteral("-link")), this)
 {
     m_session.settings() = m_options.link;
     // Nothing looks back at the session's lines: keep the smallest ring.
@@ -54,7 +66,11 @@ Bridge::Bridge(Options options, QObject* parent)
     m_keeper.setRetryMaxSeconds(m_options.retryMaxSeconds);
     m_keeper.setAnswerTimeoutMs(m_options.answerTimeoutMs);
     // The workbench's default mode: monitored messages come in, smart.
-    m_keeper.setPrepare([this] { m_session.SetDefaultMode(); });
+    m_keeper.setPrepare([this] {
+        m_session.SetDefaultMode();
+        if (m_options.discovery)
+            readInterface();
+    });
     connect(&m_keeper, &LinkKeeper::marker, this, &Bridge::marker);
     connect(&m_keeper, &LinkKeeper::linkUp, this, [this] { linkChanged(true); });
     connect(&m_keeper, &LinkKeeper::linkDown, this, [this] { linkChanged(false); });
@@ -68,6 +84,11 @@ Bridge::Bridge(Options options, QObject* parent)
             pump();
     });
     connect(&m_mqtt, &MqttClient::message, this, &Bridge::command);
+    connect(&m_linkMqtt, &MqttClient::connected, this, &Bridge::publishLink);
+    connect(&m_linkMqtt, &MqttClient::published, this, [this](int mid) {
+        if (mid == m_linkMid)
+            m_linkMid = -1;
+    });
     // Said once until the broker is reached, not at every new attempt.
     connect(&m_mqtt, &MqttClient::problem, this, [this](const QString& text) {
         if (text != m_brokerProblem)
@@ -82,7 +103,7 @@ Bridge::~Bridge() = default;
 
 bool Bridge::start(QString* error)
 {
-    if (!m_mqtt.start(error))
+    if (!m_mqtt.start(error) || !m_linkMqtt.start(error))
         return false;
     Say(QStringLiteral("connecting to the broker at %1:%2 and to the interface at %3")
             .arg(m_options.mqtt.host)
@@ -101,7 +122,7 @@ void Bridge::stop()
     m_keeper.stop();
     if (m_linkState != QLatin1String("disconnected")) {
         m_linkState = QStringLiteral("disconnected");
-        enqueue(topic("link"), m_linkState.toLatin1(), true);
+        publishLink();
     }
     enqueue(topic("status"), "offline", true);
     if (m_mqtt.isConnected()) {
@@ -110,21 +131,26 @@ void Bridge::stop()
         deadline.setSingleShot(true);
         connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
         const auto check = [&] {
-            if (m_queue.empty() && m_dropped == 0 && m_inflight.isEmpty())
+            if (m_queue.empty() && m_dropped == 0 && m_inflight.isEmpty() &&
+                (m_linkMid < 0 || !m_linkMqtt.isConnected()))
                 loop.quit();
         };
         const auto c1 = connect(&m_mqtt, &MqttClient::published, &loop, check);
+        const auto c3 =
+            connect(&m_linkMqtt, &MqttClient::published, &loop, check, Qt::QueuedConnection);
         const auto c2 = connect(&m_mqtt, &MqttClient::disconnected, &loop, &QEventLoop::quit);
         deadline.start(kFlushMs);
         QTimer::singleShot(0, &loop, check);
         loop.exec();
         disconnect(c1);
         disconnect(c2);
+        disconnect(c3);
     }
     if (!m_queue.empty() || !m_inflight.isEmpty())
         Say(QStringLiteral("stopped with %1 events not taken by the broker")
                 .arg(static_cast<qint64>(m_queue.size()) + m_inflight.size()));
     m_mqtt.stop();
+    m_linkMqtt.stop();
 }
 
 // --- Broker side ---------------------------------------------------------------
@@ -145,20 +171,28 @@ void Bridge::brokerUp()
         if (!m_mqtt.subscribe(m_options.prefix + QLatin1String(levels)))
             Say(QStringLiteral("cannot subscribe to %1%2")
                     .arg(m_options.prefix, QLatin1String(levels)));
-    // The retained picture first: availability, link, discovery, states.
+    // The retained picture first: availability, discovery, states. A topic
+    // that the queue still holds is left to the queue, which ends with its
+    // newest message: a state never goes back to an older one.
+    QSet<QString> queued;
+    for (const Outgoing& o : m_queue)
+        if (o.retain)
+            queued.insert(o.topic);
+    const auto picture = [&](const QString& topic, const QByteArray& payload) {
+        if (!queued.contains(topic))
+            m_mqtt.publish(topic, payload, true);
+    };
     m_mqtt.publish(topic("status"), "online", true);
-    m_mqtt.publish(topic("link"), m_linkState.toLatin1(), true);
     if (m_options.discovery)
         for (const auto& [key, name] : m_named) {
             const auto [network, application, group] = key;
-            m_mqtt.publish(DiscoveryTopic(network, application, group),
-                           DiscoveryPayload(m_options.prefix, network, application, group, name),
-                           true);
+            picture(DiscoveryTopic(m_site, network, application, group),
+                    DiscoveryPayload(m_site, m_interface, network, application, group, name));
         }
     for (const auto& [key, level] : m_levels) {
         const auto [network, application, group] = key;
-        m_mqtt.publish(StateTopic(m_options.prefix, network, application, group),
-                       StatePayload(application, level), true);
+        picture(StateTopic(m_options.prefix, network, application, group),
+                StatePayload(application, level));
     }
     if (m_everConnected) {
         const qint64 gap = m_brokerDownSince.isValid() ? m_brokerDownSince.secsTo(Now()) : 0;
@@ -247,15 +281,55 @@ void Bridge::publishState(int network, int application, const GroupEvent& e)
 {
     const GroupKey key{network, application, e.group};
     m_levels[key] = e.level;
+    ++m_serials[key];
     if (IsLightingApplication(application) && !m_named.count(key)) {
         m_named[key] = QString();
         if (m_options.discovery)
-            enqueue(DiscoveryTopic(network, application, e.group),
-                    DiscoveryPayload(m_options.prefix, network, application, e.group, QString()),
+            enqueue(DiscoveryTopic(m_site, network, application, e.group),
+                    DiscoveryPayload(m_site, m_interface, network, application, e.group, QString()),
                     true);
     }
     enqueue(StateTopic(m_options.prefix, network, application, e.group),
             StatePayload(application, e.level), true);
+}
+
+void Bridge::publishLink()
+{
+    // Only the newest matters; one held by the library for a connection
+    // that is not there is sent again on it, and this one after it.
+    const int mid = m_linkMqtt.publish(topic("link"), m_linkState.toLatin1(), true);
+    if (mid >= 0)
+        m_linkMid = mid;
+}
+
+void Bridge::readInterface()
+{
+    InterfaceInfo info;
+    for (const PCIField field : {kPCIManufacturer, kPCIUnitType, kPCIFirmwareVersion}) {
+        const PCIRequest& r = kPCIRequests[field];
+        const Reply reply = m_session.SendCALGetResponse(
+            QByteArray(r.command), QByteArray(r.pattern), 1, 2,
+            QStringLiteral("Get PCI Data: ") + QLatin1String(PCIFieldName(field)));
+        if (!m_session.link().CommsOpen() || m_stopping)
+            return;
+        const QString text = QString::fromLatin1(
+            TrimBlanks(DecodePCIField(field, StripReplyMarkers(reply.line.toStdString()))).c_str());
+        // One that does not answer is what it was last time, and is not
+        // kept waiting for the rest.
+        if (field == kPCIManufacturer && text.isEmpty())
+            return;
+        (field == kPCIManufacturer ? info.manufacturer
+         : field == kPCIUnitType   ? info.model
+                                   : info.firmware) = text;
+    }
+    if (info == m_interface)
+        return;
+    m_interface = info;
+    for (const auto& [key, name] : m_named) {
+        const auto [network, application, group] = key;
+        enqueue(DiscoveryTopic(m_site, network, application, group),
+                DiscoveryPayload(m_site, m_interface, network, application, group, name), true);
+    }
 }
 
 // --- Bus side -------------------------------------------------------------------
@@ -276,7 +350,7 @@ void Bridge::marker(const QString& text)
 void Bridge::linkChanged(bool up)
 {
     m_linkState = up ? QStringLiteral("connected") : QStringLiteral("disconnected");
-    enqueue(topic("link"), m_linkState.toLatin1(), true);
+    publishLink();
     if (!up)
         failPending(QStringLiteral("the bus link was lost before the interface confirmed the "
                                    "command"));
@@ -308,10 +382,22 @@ void Bridge::lineSent(const QByteArray& line, const QString& description)
                                    m_sending.value_or(LineFields())));
 }
 
-void Bridge::command(const QString& commandTopic, const QByteArray& payload)
+void Bridge::command(const QString& commandTopic, const QByteArray& payload, bool retained)
 {
     if (m_stopping)
         return;
+    // The broker hands a retained set over again at every reconnection: it
+    // says what someone wanted once, not what is wanted now.
+    if (retained) {
+        const QString key = commandTopic + QLatin1Char(' ') + QString::fromUtf8(payload);
+        if (!m_retainedSets.contains(key)) {
+            m_retainedSets.insert(key);
+            error(commandTopic, payload,
+                  QStringLiteral("a retained message on a set topic is not a command: ignored "
+                                 "(clear it with an empty retained message)"));
+        }
+        return;
+    }
     SetRequest request =
         ParseSetCommand(m_options.prefix, commandTopic, payload, m_options.networks);
     if (!request.command) {
@@ -323,7 +409,7 @@ void Bridge::command(const QString& commandTopic, const QByteArray& payload)
               QStringLiteral("the bus link is down: the command was not sent"));
         return;
     }
-    m_commands.push_back({*request.command, commandTopic, payload, {}});
+    m_commands.push_back({*request.command, commandTopic, payload, {}, {}, 0});
     // Sent from the event loop, never from inside the broker's delivery.
     QTimer::singleShot(0, this, &Bridge::sendNext);
 }
@@ -363,7 +449,10 @@ void Bridge::sendNext()
                   QStringLiteral("the interface did not confirm the command"));
             m_awaiting.erase(old);
         }
+        m_late.erase(letter);
         p.due = QDeadlineTimer(m_options.confirmTimeoutMs);
+        p.sent.start();
+        p.serial = m_serials[{c.network, c.application, c.group}];
         if (!m_expiry.isActive())
             m_expiry.start();
         const QString topicText = p.topic;
@@ -381,9 +470,29 @@ void Bridge::sendNext()
 
 void Bridge::confirmed(char letter, char answer, const QString& description)
 {
-    const auto it = m_awaiting.find(letter);
-    if (it == m_awaiting.end())
+    auto it = m_awaiting.find(letter);
+    if (it == m_awaiting.end()) {
+        // Its error is out already; a late yes still makes the state true.
+        it = m_late.find(letter);
+        if (it == m_late.end())
+            return;
+        const Pending p = std::move(it->second);
+        m_late.erase(it);
+        if (answer != '.')
+            return;
+        const LightCommand& c = p.command;
+        // A state seen since is newer than this one.
+        const bool newest = m_serials[{c.network, c.application, c.group}] == p.serial;
+        event(QStringLiteral("late"),
+              QStringLiteral("the interface confirmed the command on %1 after %2 s: %3")
+                  .arg(p.topic)
+                  .arg(p.sent.elapsed() / 1000.0, 0, 'f', 1)
+                  .arg(newest ? QStringLiteral("its state is published")
+                              : QStringLiteral("the group has changed since, its state stays")));
+        if (newest)
+            publishState(c.network, c.application, c.event());
         return;
+    }
     const Pending p = std::move(it->second);
     m_awaiting.erase(it);
     if (answer == '.')
@@ -401,12 +510,16 @@ void Bridge::expire()
             error(it->second.topic, it->second.payload,
                   QStringLiteral("the interface did not confirm the command within %1 s")
                       .arg(m_options.confirmTimeoutMs / 1000.0));
+            it->second.due = QDeadlineTimer(m_options.lateConfirmMs);
+            m_late[it->first] = std::move(it->second);
             it = m_awaiting.erase(it);
         } else {
             ++it;
         }
     }
-    if (m_awaiting.empty())
+    for (auto it = m_late.begin(); it != m_late.end();)
+        it = it->second.due.hasExpired() ? m_late.erase(it) : std::next(it);
+    if (m_awaiting.empty() && m_late.empty())
         m_expiry.stop();
 }
 
@@ -415,6 +528,8 @@ void Bridge::failPending(const QString& why)
     for (auto& [letter, p] : m_awaiting)
         error(p.topic, p.payload, why);
     m_awaiting.clear();
+    // A new link starts its letters afresh: no old confirmation can come.
+    m_late.clear();
     for (const Pending& p : m_commands)
         error(p.topic, p.payload,
               QStringLiteral("the bus link went down: the command was not sent"));

@@ -9,6 +9,7 @@
 #include "tools/tarvin-bridge/mqtt_client.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QMap>
 #include <QObject>
 #include <QSet>
@@ -39,6 +40,8 @@ public:
         Settings link;
         MqttClient::Options mqtt;
         QString prefix = QStringLiteral("tarvin");
+        QString siteId; // empty: made from the prefix
+        QString discoveryPrefix = QStringLiteral("homeassistant");
         NetworkPaths networks;
         bool discovery = false;
         QList<NamedGroup> groups;
@@ -46,6 +49,8 @@ public:
         int retryMaxSeconds = 30;
         int answerTimeoutMs = 3000;
         int confirmTimeoutMs = 3000; // for a command's acknowledgement
+        // How long after that a confirmation still gives the state.
+        int lateConfirmMs = 30000;
     };
 
     explicit Bridge(Options options, QObject* parent = nullptr);
@@ -70,7 +75,9 @@ private:
         LightCommand command;
         QString topic;
         QByteArray payload;
-        QDeadlineTimer due; // for the confirmation
+        QDeadlineTimer due; // for the confirmation, then for a late one
+        QElapsedTimer sent;
+        quint64 serial = 0; // of its group's state when it was sent
     };
 
     // Broker side.
@@ -83,14 +90,15 @@ private:
     void event(const QString& name, const QString& text, qint64 count = -1);
     void error(const QString& topic, const QByteArray& payload, const QString& text);
     void publishState(int network, int application, const GroupEvent& e);
-    void discover(const GroupKey& key);
+    void publishLink();
+    void readInterface();
 
     // Bus side.
     void marker(const QString& text);
     void linkChanged(bool up);
     void lineReceived(const ReceivedLine& line);
     void lineSent(const QByteArray& line, const QString& description);
-    void command(const QString& topic, const QByteArray& payload);
+    void command(const QString& topic, const QByteArray& payload, bool retained);
     void sendNext();
     void confirmed(char letter, char answer, const QString& description);
     void failPending(const QString& why);
@@ -99,7 +107,12 @@ private:
     Options m_options;
     Session m_session;
     LinkKeeper m_keeper;
+    Site m_site;
     MqttClient m_mqtt;
+    // P/link on a connection of its own, whose last will says
+    // "disconnected": a bridge that dies leaves no "connected" behind.
+    MqttClient m_linkMqtt;
+    int m_linkMid = -1; // the last P/link not yet taken by the broker
 
     std::deque<Outgoing> m_queue;
     qint64 m_dropped = 0;
@@ -109,13 +122,17 @@ private:
     QString m_brokerProblem; // the library's last error, said once
     bool m_stopping = false;
 
-    std::map<GroupKey, int> m_levels;    // the last level of every group
-    std::map<GroupKey, QString> m_named; // groups for discovery, with names
+    std::map<GroupKey, int> m_levels;      // the last level of every group
+    std::map<GroupKey, quint64> m_serials; // counts each group's states
+    std::map<GroupKey, QString> m_named;   // groups for discovery, with names
     QString m_linkState = QStringLiteral("disconnected");
+    InterfaceInfo m_interface;
+    QSet<QString> m_retainedSets; // told once each: "topic payload"
     bool m_downReported = false;
 
     std::deque<Pending> m_commands;      // waiting to be sent, in order
     std::map<char, Pending> m_awaiting;  // sent, by acknowledgement letter
+    std::map<char, Pending> m_late;      // not confirmed in time, still counted
     std::optional<LineFields> m_sending; // of the command going out now
     bool m_sendBusy = false;
     QTimer m_expiry; // ends the waits of unconfirmed commands

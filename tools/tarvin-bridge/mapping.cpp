@@ -1,5 +1,6 @@
 #include "tools/tarvin-bridge/mapping.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonValue>
 #include <QStringList>
@@ -18,10 +19,11 @@ SetRequest Refuse(const QString& error)
     return {std::nullopt, error};
 }
 
-// A decimal number of the topic: digits only, within lo..hi.
+// A decimal number of the topic: digits only, no leading zero (one topic
+// for each group, as the states are published), within lo..hi.
 std::optional<int> TopicNumber(const QString& text, int lo, int hi)
 {
-    if (text.isEmpty() || text.size() > 3)
+    if (text.isEmpty() || text.size() > 3 || (text.size() > 1 && text[0] == QLatin1Char('0')))
         return std::nullopt;
     for (const QChar ch : text)
         if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
@@ -53,10 +55,19 @@ SetRequest FromJson(LightCommand command, const QByteArray& payload)
     const QJsonObject object = document.object();
     for (auto it = object.begin(); it != object.end(); ++it)
         if (it.key() != QLatin1String("state") && it.key() != QLatin1String("brightness") &&
-            it.key() != QLatin1String("transition"))
-            return Refuse(QStringLiteral("unknown key \"%1\" (state, brightness and transition "
-                                         "are known)")
+            it.key() != QLatin1String("transition") && it.key() != QLatin1String("flash"))
+            return Refuse(QStringLiteral("unknown key \"%1\" (state, brightness, transition and "
+                                         "flash are known)")
                               .arg(it.key()));
+    // Home Assistant offers flash to lights whose config does not forbid it;
+    // the bus has no flash, so the rest of the command is carried out.
+    if (object.contains(QLatin1String("flash"))) {
+        const QJsonValue flash = object.value(QLatin1String("flash"));
+        if (!(flash.isDouble() && flash.toDouble() >= 0) && flash != QLatin1String("short") &&
+            flash != QLatin1String("long"))
+            return Refuse(QStringLiteral("\"flash\" must be \"short\", \"long\" or a number of "
+                                         "seconds"));
+    }
 
     std::optional<bool> on;
     if (object.contains(QLatin1String("state"))) {
@@ -160,9 +171,10 @@ QByteArray StatePayload(int application, int level)
 {
     QJsonObject object;
     object.insert(QLatin1String("state"), level > 0 ? kOn : kOff);
-    object.insert(IsLightingApplication(application) ? QLatin1String("brightness")
-                                                     : QLatin1String("value"),
-                  level);
+    const bool lighting = IsLightingApplication(application);
+    object.insert(lighting ? QLatin1String("brightness") : QLatin1String("value"), level);
+    if (lighting && level > 0)
+        object.insert(QLatin1String("color_mode"), QLatin1String("brightness"));
     return Compact(object);
 }
 
@@ -219,8 +231,16 @@ QByteArray ErrorEvent(const QDateTime& time, const QString& topic, const QByteAr
     object.insert(QLatin1String("time"), TimeText(time));
     if (!topic.isEmpty())
         object.insert(QLatin1String("topic"), topic);
-    if (!payload.isEmpty())
+    if (payload.size() > kEchoedPayloadBytes) {
+        // Cut before a character that the cut would split.
+        qsizetype end = kEchoedPayloadBytes;
+        while (end > 0 && (static_cast<unsigned char>(payload[end]) & 0xC0) == 0x80)
+            --end;
+        object.insert(QLatin1String("payload"), QString::fromUtf8(payload.left(end)));
+        object.insert(QLatin1String("payload_bytes"), static_cast<qint64>(payload.size()));
+    } else if (!payload.isEmpty()) {
         object.insert(QLatin1String("payload"), QString::fromUtf8(payload));
+    }
     object.insert(QLatin1String("error"), error);
     return Compact(object);
 }
@@ -237,32 +257,89 @@ QByteArray MarkerEvent(const QDateTime& time, const QString& event, const QStrin
     return Compact(object);
 }
 
-QString DiscoveryTopic(int network, int application, int group)
+QString SiteIdOf(const QString& prefix)
 {
-    return QStringLiteral("homeassistant/light/tarvin_%1_%2_%3/config")
-        .arg(network)
-        .arg(application)
-        .arg(group);
+    QString id = prefix;
+    for (QChar& ch : id)
+        if (!(ch.isLetterOrNumber() && ch.unicode() < 128) && ch != QLatin1Char('-'))
+            ch = QLatin1Char('_');
+    return id;
 }
 
-QByteArray DiscoveryPayload(const QString& prefix, int network, int application, int group,
-                            const QString& name)
+namespace {
+
+QString ObjectId(const Site& site, int network, int application, int group)
 {
-    const QString base = GroupTopic(prefix, network, application, group);
+    return QStringLiteral("%1_%2_%3_%4").arg(site.id).arg(network).arg(application).arg(group);
+}
+
+QJsonObject Availability(const QString& topic, const char* available, const char* not_available)
+{
+    return {{QLatin1String("topic"), topic},
+            {QLatin1String("payload_available"), QLatin1String(available)},
+            {QLatin1String("payload_not_available"), QLatin1String(not_available)}};
+}
+
+QString NetworkDevice(const Site& site, int network)
+{
+    return QStringLiteral("%1_network_%2").arg(site.id).arg(network);
+}
+
+} // namespace
+
+QString DiscoveryTopic(const Site& site, int network, int application, int group)
+{
+    return site.discoveryPrefix + QLatin1String("/light/") +
+           ObjectId(site, network, application, group) + QLatin1String("/config");
+}
+
+QByteArray DiscoveryPayload(const Site& site, const InterfaceInfo& interface, int network,
+                            int application, int group, const QString& name)
+{
+    const QString base = GroupTopic(site.prefix, network, application, group);
+    const QString id = ObjectId(site, network, application, group);
+    QJsonObject device{{QLatin1String("identifiers"), QJsonArray{NetworkDevice(site, network)}}};
+    if (network == 0) {
+        device.insert(QLatin1String("name"), QStringLiteral("Tarvin %1").arg(site.id));
+        // The interface unit is the local network's way in.
+        if (!interface.manufacturer.isEmpty())
+            device.insert(QLatin1String("manufacturer"), interface.manufacturer);
+        if (!interface.model.isEmpty())
+            device.insert(QLatin1String("model"), interface.model);
+        if (!interface.firmware.isEmpty())
+            device.insert(QLatin1String("sw_version"), interface.firmware);
+    } else {
+        device.insert(QLatin1String("name"), QStringLiteral("Tarvin %1 network %2 (%3)")
+                                                 .arg(site.id)
+                                                 .arg(network)
+                                                 .arg(site.networks.value(network)));
+        device.insert(QLatin1String("via_device"), NetworkDevice(site, 0));
+    }
     QJsonObject object;
     object.insert(QLatin1String("schema"), QLatin1String("json"));
     object.insert(QLatin1String("name"),
                   name.isEmpty()
                       ? QStringLiteral("Tarvin %1/%2/%3").arg(network).arg(application).arg(group)
                       : name);
-    object.insert(QLatin1String("unique_id"),
-                  QStringLiteral("tarvin_%1_%2_%3").arg(network).arg(application).arg(group));
+    object.insert(QLatin1String("unique_id"), id);
+    object.insert(QLatin1String("default_entity_id"),
+                  QLatin1String("light.") + id.toLower().replace(QLatin1Char('-'), u'_'));
     object.insert(QLatin1String("state_topic"), base + QLatin1String("state"));
     object.insert(QLatin1String("command_topic"), base + QLatin1String("set"));
-    object.insert(QLatin1String("brightness"), true);
-    object.insert(QLatin1String("availability_topic"), prefix + QLatin1String("/status"));
-    object.insert(QLatin1String("payload_available"), QLatin1String("online"));
-    object.insert(QLatin1String("payload_not_available"), QLatin1String("offline"));
+    object.insert(QLatin1String("supported_color_modes"), QJsonArray{QLatin1String("brightness")});
+    object.insert(QLatin1String("flash"), false);
+    object.insert(QLatin1String("transition"), true);
+    // Both must hold: the bridge with the broker, and the bridge with the bus.
+    object.insert(
+        QLatin1String("availability"),
+        QJsonArray{
+            Availability(site.prefix + QLatin1String("/status"), "online", "offline"),
+            Availability(site.prefix + QLatin1String("/link"), "connected", "disconnected")});
+    object.insert(QLatin1String("availability_mode"), QLatin1String("all"));
+    object.insert(QLatin1String("device"), device);
+    object.insert(QLatin1String("origin"),
+                  QJsonObject{{QLatin1String("name"), QLatin1String("tarvin-bridge")},
+                              {QLatin1String("sw_version"), QLatin1String(PROJECT_VERSION)}});
     return Compact(object);
 }
 

@@ -43,14 +43,17 @@ struct SetRequest
 
 // Reads "P/<network>/<application>/<group>/set" and its payload: "ON",
 // "OFF", or a JSON object with "state" ("ON"/"OFF"), "brightness" (0..255)
-// and "transition" (seconds). Network 0 is local; any other needs a path.
+// and "transition" (seconds); a "flash" is accepted and left out (the bus
+// has no flash). Numbers in the topic are canonical decimal. Network 0 is
+// local; any other needs a path.
 SetRequest ParseSetCommand(const QString& prefix, const QString& topic, const QByteArray& payload,
                            const NetworkPaths& networks);
 
 // "P/<network>/<application>/<group>/state", numbers in decimal.
 QString StateTopic(const QString& prefix, int network, int application, int group);
-// {"state":"ON"|"OFF","brightness":L} for lighting; trigger and enable
-// groups carry {"state":"ON"|"OFF","value":L}. ON while the level is above 0.
+// {"state":"ON"|"OFF","brightness":L} for lighting, with
+// "color_mode":"brightness" while ON; trigger and enable groups carry
+// {"state":"ON"|"OFF","value":L}. ON while the level is above 0.
 QByteArray StatePayload(int application, int level);
 
 // ISO 8601 local time with milliseconds and its offset from UTC.
@@ -70,7 +73,9 @@ LineFields FieldsOf(const SalMessage& sal, const NetworkPaths& networks);
 QByteArray LineEvent(const QDateTime& time, const QString& raw, const QString& description,
                      const LineFields& fields);
 // P/error: time, the command's topic and payload (when there was one) and
-// what went wrong.
+// what went wrong. A payload beyond kEchoedPayloadBytes is cut there, and
+// "payload_bytes" gives its whole length.
+constexpr int kEchoedPayloadBytes = 256;
 QByteArray ErrorEvent(const QDateTime& time, const QString& topic, const QByteArray& payload,
                       const QString& error);
 // P/event: time, the event's name and its text, and the count of dropped
@@ -78,9 +83,33 @@ QByteArray ErrorEvent(const QDateTime& time, const QString& topic, const QByteAr
 QByteArray MarkerEvent(const QDateTime& time, const QString& event, const QString& text,
                        qint64 count = -1);
 
-// Home Assistant discovery of one lighting group.
-QString DiscoveryTopic(int network, int application, int group);
-QByteArray DiscoveryPayload(const QString& prefix, int network, int application, int group,
-                            const QString& name);
+// Where a bridge publishes and what tells its groups from another site's.
+struct Site
+{
+    QString prefix = QStringLiteral("tarvin");
+    QString id = QStringLiteral("tarvin"); // letters, digits, "_" and "-"
+    QString discoveryPrefix = QStringLiteral("homeassistant");
+    NetworkPaths networks;
+};
+// The site id a prefix gives when none is chosen: "a/b" gives "a_b".
+QString SiteIdOf(const QString& prefix);
+
+// What the interface said of itself at connect (empty: not known).
+struct InterfaceInfo
+{
+    QString manufacturer;
+    QString model;
+    QString firmware;
+    bool operator==(const InterfaceInfo& o) const
+    {
+        return manufacturer == o.manufacturer && model == o.model && firmware == o.firmware;
+    }
+};
+
+// Home Assistant discovery of one lighting group:
+// "<discovery prefix>/light/<site>_<network>_<application>_<group>/config".
+QString DiscoveryTopic(const Site& site, int network, int application, int group);
+QByteArray DiscoveryPayload(const Site& site, const InterfaceInfo& interface, int network,
+                            int application, int group, const QString& name);
 
 } // namespace tarvin::bridge

@@ -59,7 +59,8 @@ signals:
     void disconnected(const QString& why);
     // The broker acknowledged message `mid`.
     void published(int mid);
-    void message(const QString& topic, const QByteArray& payload);
+    // `retained`: the broker kept it and hands it over at subscription.
+    void message(const QString& topic, const QByteArray& payload, bool retained);
     // What the library says went wrong on the way to the broker (a TLS
     // handshake that failed, a name that does not resolve...): errors that
     // end a connection attempt before any connect or disconnect is told.

@@ -33,6 +33,10 @@ const char kHelp[] =
     "  --client-id ID             MQTT client id (default: chosen by the library)\n"
     "  --mqtt-version 3.1.1|5     the protocol version (default 3.1.1)\n"
     "  --prefix P                 first level of every topic (default tarvin)\n"
+    "  --site-id ID               this site's name in discovery: letters, digits,\n"
+    "                             _ and - (default: the prefix, / made _)\n"
+    "  --discovery-prefix P       Home Assistant's discovery prefix (default\n"
+    "                             homeassistant)\n"
     "\n"
     "The bus:\n"
     "  --network N=PATH           network N (1-255) is reached over the remote\n"
@@ -130,13 +134,18 @@ struct Reader
                 o.mqtt.version5 = true;
             else
                 return QStringLiteral("is 3.1.1 or 5");
-        } else if (key == QLatin1String("prefix")) {
+        } else if (key == QLatin1String("prefix") || key == QLatin1String("discovery-prefix")) {
             if (value.isEmpty() || value.contains(QLatin1Char('+')) ||
                 value.contains(QLatin1Char('#')) || value.startsWith(QLatin1Char('/')) ||
                 value.endsWith(QLatin1Char('/')))
                 return QStringLiteral("must be a topic without wildcards (+, #) and without a "
                                       "leading or trailing /");
-            o.prefix = value;
+            (key == QLatin1String("prefix") ? o.prefix : o.discoveryPrefix) = value;
+        } else if (key == QLatin1String("site-id")) {
+            static const QRegularExpression kId(QStringLiteral("^[A-Za-z0-9_-]+$"));
+            if (!kId.match(value).hasMatch())
+                return QStringLiteral("must be letters, digits, _ and - only");
+            o.siteId = value;
         } else if (key == QLatin1String("network")) {
             const int eq = static_cast<int>(value.indexOf(QLatin1Char('=')));
             const auto n = Number(value.left(eq), 1, 255);

@@ -163,7 +163,7 @@ QList<Outgoing> InterfaceUnit::handleLine(const QByteArray& line)
         replies.clear();
     QList<Outgoing> out = spoil(replies);
     if (ack != 0 && !silent("confirm"))
-        out.prepend(Outgoing{confirmation(ack)});
+        out.prepend(Outgoing{confirmation(ack), 0, m_lateConfirmMs});
     return out;
 }
 

@@ -93,6 +93,7 @@ public:
     int replyDelay() const { return m_replyDelayMs; }
     void setLateReplies(int ms) { m_lateMs = ms < 0 ? 0 : ms; }
     int lateReplies() const { return m_lateMs; }
+    void setLateConfirmations(int ms) { m_lateConfirmMs = ms < 0 ? 0 : ms; }
     void setReplyFault(ReplyFault fault) { m_replyFault = fault; }
     // Stores of more than one byte (names, unit types) are not kept.
     void setStoreFails(bool fails) { m_storeFails = fails; }
@@ -125,6 +126,7 @@ private:
     QSet<QByteArray> m_silent;
     int m_replyDelayMs = 0;
     int m_lateMs = 0;
+    int m_lateConfirmMs = 0;
     ReplyFault m_replyFault = ReplyFault::None;
     bool m_storeFails = false;
     // Unlocked parameters, "who:PP", each good for one store.

@@ -159,6 +159,8 @@ line on standard output ("OK ..." or "ERROR <reason>"):
                          monitor lines and replies due sooner do not wait, so
                          a request sent twice is answered twice ("late 0"
                          ends it)
+  late confirm <ms>      send every confirmation ms ms late, on a timer of
+                         its own ("late confirm 0" ends it)
   drop-after-replies <n> close the current TCP client once the next n network
                          reply lines have been written to it; the rest of a
                          reply sequence is not sent (TCP only: a pty cannot

@@ -277,12 +277,21 @@ QByteArray Simulator::execute(const QByteArray& command)
         return "OK slow " + QByteArray::number(ms);
     }
     if (verb == "late") {
+        // "late confirm <ms>" holds back the confirmations instead.
+        QByteArray value = argument.trimmed();
+        const bool confirm = value.startsWith("confirm ");
+        if (confirm)
+            value = value.mid(8).trimmed();
         bool ok = false;
-        const int ms = argument.trimmed().toInt(&ok);
+        const int ms = value.toInt(&ok);
         if (!ok || ms < 0 || ms > 600000)
-            return "ERROR usage: late <milliseconds, 0-600000>";
-        m_unit.setLateReplies(ms);
-        return "OK late " + QByteArray::number(ms);
+            return "ERROR usage: late [confirm] <milliseconds, 0-600000>";
+        if (confirm)
+            m_unit.setLateConfirmations(ms);
+        else
+            m_unit.setLateReplies(ms);
+        return "OK late " + (confirm ? QByteArray("confirm ") : QByteArray()) +
+               QByteArray::number(ms);
     }
     if (verb == "drop-after-replies")
         return replyLimitCommand(argument);
