@@ -14,6 +14,8 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace tarvin {
 
 namespace {
@@ -74,7 +76,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(m_results, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row < 0)
             return;
-        m_browser->setSource(QUrl(m_results->item(row)->data(Qt::UserRole).toString()));
+        open(QUrl(m_results->item(row)->data(Qt::UserRole).toString()));
         const QString keyword = m_search->text().trimmed();
         if (!keyword.isEmpty())
             m_browser->find(keyword);
@@ -120,18 +122,43 @@ void HelpWindow::Search()
             item->setData(Qt::UserRole, page.url);
         }
     }
-    if (!keyword.isEmpty() && m_results->count() > 0) {
-        m_results->setCurrentRow(0);
-        m_browser->setSource(QUrl(m_results->item(0)->data(Qt::UserRole).toString()));
-        m_browser->find(keyword);
+    if (keyword.isEmpty())
+        return;
+    if (m_results->count() == 0) {
+        // The page shown before has nothing to do with the word.
+        m_noTopic = true;
+        m_browser->setHtml(
+            QStringLiteral("<html><head><title>No topic matches</title></head><body>"
+                           "<h1>No topic matches</h1><p>No help page holds \"%1\". Try a "
+                           "shorter or another word, or go back to the <a "
+                           "href=\"qrc:/help/index.html\">Contents</a>.</p></body></html>")
+                .arg(keyword.toHtmlEscaped()));
+        return;
     }
+    m_results->setCurrentRow(0);
+    open(QUrl(m_results->item(0)->data(Qt::UserRole).toString()));
+    m_browser->find(keyword);
+}
+
+void HelpWindow::open(const QUrl& url)
+{
+    m_browser->setSource(url);
+    // The browser's source is still the page before "No topic matches", and
+    // it does not load a source it already has.
+    if (std::exchange(m_noTopic, false))
+        m_browser->reload();
 }
 
 void HelpWindow::showContext(int context)
 {
-    m_browser->setSource(QUrl(PageForContext(context)));
+    // A page asked for by name brings back the full list of topics.
+    if (!m_search->text().isEmpty()) {
+        m_search->clear();
+        Search();
+    }
+    open(QUrl(PageForContext(context)));
     if (m_browser->document()->isEmpty())
-        m_browser->setSource(QUrl(PageForContext(0)));
+        open(QUrl(PageForContext(0)));
     show();
     raise();
 }

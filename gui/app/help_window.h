@@ -7,6 +7,7 @@
 class QListWidget;
 class QTextBrowser;
 class QLineEdit;
+class QUrl;
 
 namespace tarvin {
 
@@ -32,11 +33,13 @@ private:
     };
     void LoadPages();
     void Search();
+    void open(const QUrl& url);
 
     QTextBrowser* m_browser = nullptr;
     QLineEdit* m_search = nullptr;
     QListWidget* m_results = nullptr;
     QList<Page> m_pages;
+    bool m_noTopic = false; // the browser shows "No topic matches"
 };
 
 } // namespace tarvin
