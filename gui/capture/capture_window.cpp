@@ -30,6 +30,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace tarvin {
 
@@ -180,6 +181,8 @@ void CaptureWindow::showSession()
     KeepLinesAction->setVisible(true);
     // New lines are taken in batches: at any rate the view redraws a few
     // times a second.
+    // The session opens at its newest line, and goes on from there.
+    m_startAtEnd = true;
     connect(m_pollTimer, &QTimer::timeout, this, &CaptureWindow::refreshRows);
     m_pollTimer->start(250);
     FollowingLabel->show();
@@ -279,7 +282,7 @@ void CaptureWindow::addLine(std::string_view line)
 void CaptureWindow::refreshRows()
 {
     const QScrollBar* bar = CaptureTable->verticalScrollBar();
-    const bool lastRowShown = bar->value() >= bar->maximum();
+    const bool lastRowShown = std::exchange(m_startAtEnd, false) || bar->value() >= bar->maximum();
     m_model->refresh();
     updateCount();
     // Someone reading further up is left where they are.

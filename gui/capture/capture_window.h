@@ -96,6 +96,7 @@ private:
     std::function<int(QDialog&)> m_runDialog;
     CaptureStore m_fileStore;
     bool m_live = false;
+    bool m_startAtEnd = false;
     CaptureModel* m_model = nullptr;
 
     // Reading a file.
