@@ -14,8 +14,6 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
-#include <utility>
-
 namespace tarvin {
 
 namespace {
@@ -73,10 +71,17 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(find, &QPushButton::clicked, this, &HelpWindow::Search);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     connect(m_search, &QLineEdit::returnPressed, this, &HelpWindow::Search);
+    // Leaving "No topic matches" by its link brings the topics back too.
+    connect(m_browser, &QTextBrowser::anchorClicked, this, [this] {
+        if (m_results->count() == 0) {
+            m_search->clear();
+            Search();
+        }
+    });
     connect(m_results, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row < 0)
             return;
-        open(QUrl(m_results->item(row)->data(Qt::UserRole).toString()));
+        m_browser->setSource(QUrl(m_results->item(row)->data(Qt::UserRole).toString()));
         const QString keyword = m_search->text().trimmed();
         if (!keyword.isEmpty())
             m_browser->find(keyword);
@@ -126,7 +131,6 @@ void HelpWindow::Search()
         return;
     if (m_results->count() == 0) {
         // The page shown before has nothing to do with the word.
-        m_noTopic = true;
         m_browser->setHtml(
             QStringLiteral("<html><head><title>No topic matches</title></head><body>"
                            "<h1>No topic matches</h1><p>No help page holds \"%1\". Try a "
@@ -136,17 +140,8 @@ void HelpWindow::Search()
         return;
     }
     m_results->setCurrentRow(0);
-    open(QUrl(m_results->item(0)->data(Qt::UserRole).toString()));
+    m_browser->setSource(QUrl(m_results->item(0)->data(Qt::UserRole).toString()));
     m_browser->find(keyword);
-}
-
-void HelpWindow::open(const QUrl& url)
-{
-    m_browser->setSource(url);
-    // The browser's source is still the page before "No topic matches", and
-    // it does not load a source it already has.
-    if (std::exchange(m_noTopic, false))
-        m_browser->reload();
 }
 
 void HelpWindow::showContext(int context)
@@ -156,9 +151,9 @@ void HelpWindow::showContext(int context)
         m_search->clear();
         Search();
     }
-    open(QUrl(PageForContext(context)));
+    m_browser->setSource(QUrl(PageForContext(context)));
     if (m_browser->document()->isEmpty())
-        open(QUrl(PageForContext(0)));
+        m_browser->setSource(QUrl(PageForContext(0)));
     show();
     raise();
 }

@@ -7,7 +7,6 @@
 class QListWidget;
 class QTextBrowser;
 class QLineEdit;
-class QUrl;
 
 namespace tarvin {
 
@@ -33,13 +32,11 @@ private:
     };
     void LoadPages();
     void Search();
-    void open(const QUrl& url);
 
     QTextBrowser* m_browser = nullptr;
     QLineEdit* m_search = nullptr;
     QListWidget* m_results = nullptr;
     QList<Page> m_pages;
-    bool m_noTopic = false; // the browser shows "No topic matches"
 };
 
 } // namespace tarvin

@@ -88,21 +88,6 @@ private slots:
             QVERIFY(box->isEnabled());
     }
 
-    void optionTipsNameTheirFirmware()
-    {
-        TModeForm dialog;
-        const QList<QPair<QCheckBox*, QString>> tips = {
-            {dialog.PCNCheckBox, QStringLiteral("4.0")},
-            {dialog.LocalSALCheckBox, QStringLiteral("3.12")},
-            {dialog.PUNCheckBox, QStringLiteral("4.0")},
-            {dialog.EXSTATCheckBox, QStringLiteral("4.0")},
-            {dialog.RestoreCheckBox, QStringLiteral("4.0")},
-        };
-        for (const auto& [box, firmware] : tips)
-            QVERIFY2(box->toolTip().contains(QStringLiteral("firmware ") + firmware),
-                     qPrintable(box->text()));
-    }
-
     // Enter answers a question with its default button.
     void questionDefaultButton_data()
     {

@@ -692,6 +692,10 @@ private slots:
         if (topic.isEmpty()) {
             QVERIFY(found.isEmpty());
             QCOMPARE(browser->documentTitle(), QStringLiteral("No topic matches"));
+            // Its link to the contents brings the topics back.
+            emit browser->anchorClicked(QUrl(QStringLiteral("qrc:/help/index.html")));
+            QCOMPARE(results->count(), allTopics);
+            help->showSearch(keyword);
         } else {
             QVERIFY2(found.contains(topic), qPrintable(found.join(u'|')));
             QCOMPARE(browser->documentTitle(), found.first());
