@@ -71,6 +71,13 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(find, &QPushButton::clicked, this, &HelpWindow::Search);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     connect(m_search, &QLineEdit::returnPressed, this, &HelpWindow::Search);
+    // Leaving "No topic matches" by its link brings the topics back too.
+    connect(m_browser, &QTextBrowser::anchorClicked, this, [this] {
+        if (m_results->count() == 0) {
+            m_search->clear();
+            Search();
+        }
+    });
     connect(m_results, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row < 0)
             return;
@@ -120,15 +127,30 @@ void HelpWindow::Search()
             item->setData(Qt::UserRole, page.url);
         }
     }
-    if (!keyword.isEmpty() && m_results->count() > 0) {
-        m_results->setCurrentRow(0);
-        m_browser->setSource(QUrl(m_results->item(0)->data(Qt::UserRole).toString()));
-        m_browser->find(keyword);
+    if (keyword.isEmpty())
+        return;
+    if (m_results->count() == 0) {
+        // The page shown before has nothing to do with the word.
+        m_browser->setHtml(
+            QStringLiteral("<html><head><title>No topic matches</title></head><body>"
+                           "<h1>No topic matches</h1><p>No help page holds \"%1\". Try a "
+                           "shorter or another word, or go back to the <a "
+                           "href=\"qrc:/help/index.html\">Contents</a>.</p></body></html>")
+                .arg(keyword.toHtmlEscaped()));
+        return;
     }
+    m_results->setCurrentRow(0);
+    m_browser->setSource(QUrl(m_results->item(0)->data(Qt::UserRole).toString()));
+    m_browser->find(keyword);
 }
 
 void HelpWindow::showContext(int context)
 {
+    // A page asked for by name brings back the full list of topics.
+    if (!m_search->text().isEmpty()) {
+        m_search->clear();
+        Search();
+    }
     m_browser->setSource(QUrl(PageForContext(context)));
     if (m_browser->document()->isEmpty())
         m_browser->setSource(QUrl(PageForContext(0)));

@@ -317,6 +317,9 @@ void TMainForm::EnableItems()
                     inner->setEnabled(c);
         }
     }
+    // All Off runs as a command of its own: off while any command runs.
+    if (auto* lighting = qobject_cast<LightingTab*>(LightingTabSheet))
+        lighting->AllOffButton->setEnabled(free);
 }
 
 void TMainForm::EnableDebugItemClick()

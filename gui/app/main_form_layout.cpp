@@ -37,6 +37,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -46,6 +47,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -95,6 +97,19 @@ private:
     std::function<void()> m_onEnter;
 };
 
+// The record mark of recorders: a red disc, which the style does not offer.
+QIcon RecordIcon()
+{
+    QPixmap picture(16, 16);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QColor(0x80, 0, 0));
+    painter.setBrush(QColor(0xD0, 0x10, 0x10));
+    painter.drawEllipse(QRectF(2.5, 2.5, 11, 11));
+    return QIcon(picture);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -129,8 +144,16 @@ void TMainForm::BuildToolBar()
     NetworkPathEdit->setGeometry(320, 5, 120, 22);
     NetworkPathLabel->setEnabled(false);
     NetworkPathEdit->setEnabled(false);
-    RecordCaptureButton =
-        button("RecordCaptureButton", QStringLiteral("Record Capture"), QStyle::SP_MediaPlay, 448);
+    // Recording has nothing to do with the path: it stands apart, after a rule.
+    auto* rule = new QFrame(SpeedBar);
+    rule->setFrameShape(QFrame::VLine);
+    rule->setFrameShadow(QFrame::Sunken);
+    rule->setGeometry(452, 6, 2, 21);
+    RecordCaptureButton = button("RecordCaptureButton",
+                                 QStringLiteral("Record Capture: write every line sent and "
+                                                "received to a capture file, until clicked again"),
+                                 QStyle::SP_MediaPlay, 464);
+    RecordCaptureButton->setIcon(RecordIcon());
     RecordCaptureButton->setCheckable(true);
 
     connect(ClearSpeedButton, &QToolButton::clicked, this, &TMainForm::ClearSpeedButtonClick);

@@ -190,9 +190,8 @@ void TMainForm::WireCaptures()
     connect(RecordCaptureButton, &QToolButton::clicked, RecordCaptureItem, &QAction::trigger);
     connect(m_recording, &CaptureRecording::changed, this, show);
     connect(FileOpenCaptureItem, &QAction::triggered, this, [this] {
-        const QString path = m_prompter->openFileName(
-            this, Session::dataFolder(),
-            QStringLiteral("Captures (*.csv *.txt *.log);;All Files (*)"), QString());
+        const QString path = OpenUserFile(
+            *m_prompter, this, QStringLiteral("Captures (*.csv *.txt *.log);;All Files (*)"));
         if (!path.isEmpty())
             OpenCapture(path);
     });

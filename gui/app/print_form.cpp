@@ -133,7 +133,7 @@ void TPrintForm::BitBtn3Click()
 
 bool TPrintForm::PrintLog()
 {
-    m_printer.setDocName(QStringLiteral("Tarvin Wirebench"));
+    m_printer.setDocName(QStringLiteral("Tarvin Diagnostic"));
     QPainter painter;
     if (!painter.begin(&m_printer))
         return false;

@@ -32,9 +32,9 @@ CaptureRecording::~CaptureRecording() = default;
 
 bool CaptureRecording::start()
 {
-    const QString folder = m_path.isEmpty() ? Session::dataFolder() : QFileInfo(m_path).path();
-    const QString path = m_prompter.saveFileName(
-        m_window, folder, QStringLiteral("Captures (*.csv);;Text Captures (*.txt)"));
+    const QString path = SaveUserFile(m_prompter, m_window,
+                                      QStringLiteral("Captures (*.csv);;Text Captures (*.txt)"),
+                                      QStringLiteral("csv"));
     return !path.isEmpty() && start(path);
 }
 

@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QSaveFile>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -29,6 +30,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace tarvin {
 
@@ -74,6 +76,13 @@ CaptureWindow::CaptureWindow(Session& session, Prompter& prompter,
     ErrorsOnlyCheck =
         Named(new QCheckBox(QStringLiteral("Errors only"), central), "ErrorsOnlyCheck");
     CountLabel = Named(new QLabel(central), "CountLabel");
+    // A sign that new lines scroll into view as they come.
+    FollowingLabel = Named(new QLabel(QStringLiteral("Following"), this), "FollowingLabel");
+    FollowingLabel->setToolTip(
+        QStringLiteral("New lines are added as they come; while the last row is in view the "
+                       "table scrolls to show them."));
+    FollowingLabel->hide();
+    statusBar()->addPermanentWidget(FollowingLabel);
     bar->addWidget(FilterEdit, 1);
     bar->addWidget(DirectionCombo);
     bar->addWidget(ApplicationEdit);
@@ -121,8 +130,8 @@ CaptureWindow::CaptureWindow(Session& session, Prompter& prompter,
     connect(DirectionCombo, &QComboBox::currentIndexChanged, this, &CaptureWindow::applyFilter);
     connect(ErrorsOnlyCheck, &QCheckBox::toggled, this, &CaptureWindow::applyFilter);
     connect(ExportAction, &QAction::triggered, this, [this] {
-        const QString path = m_prompter.saveFileName(this, Session::dataFolder(),
-                                                     QStringLiteral("Captures (*.csv)"));
+        const QString path = SaveUserFile(m_prompter, this, QStringLiteral("Captures (*.csv)"),
+                                          QStringLiteral("csv"));
         if (!path.isEmpty())
             exportShown(path);
     });
@@ -172,11 +181,11 @@ void CaptureWindow::showSession()
     KeepLinesAction->setVisible(true);
     // New lines are taken in batches: at any rate the view redraws a few
     // times a second.
-    connect(m_pollTimer, &QTimer::timeout, this, [this] {
-        m_model->refresh();
-        updateCount();
-    });
+    // The session opens at its newest line, and goes on from there.
+    m_startAtEnd = true;
+    connect(m_pollTimer, &QTimer::timeout, this, &CaptureWindow::refreshRows);
     m_pollTimer->start(250);
+    FollowingLabel->show();
     updateCount();
 }
 
@@ -188,18 +197,23 @@ void CaptureWindow::useModel(const CaptureStore& store)
     // The capture's own order until a column is clicked.
     CaptureTable->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     CaptureTable->setSortingEnabled(true);
-    // Wide enough for a full time stamp and the longest application name.
+    // Wide enough for a full time stamp, a common application name and a
+    // header with its sort mark; the description takes the rest.
     const QFontMetrics metrics = CaptureTable->fontMetrics();
-    const auto width = [&metrics](const char* text) {
-        return metrics.horizontalAdvance(QLatin1String(text)) + 16;
+    const QHeaderView* header = CaptureTable->horizontalHeader();
+    const auto width = [&](int column, const char* sample) {
+        return std::max(metrics.horizontalAdvance(QLatin1String(sample)) + 16,
+                        header->sectionSizeHint(column));
     };
-    CaptureTable->setColumnWidth(CaptureModel::Time, width("2026-12-09 04:49:18.226"));
-    CaptureTable->setColumnWidth(CaptureModel::Direction, width("Dir"));
-    CaptureTable->setColumnWidth(CaptureModel::Network, width("Network"));
-    CaptureTable->setColumnWidth(CaptureModel::Source, width("Source"));
+    CaptureTable->setColumnWidth(CaptureModel::Time,
+                                 width(CaptureModel::Time, "2026-12-09 04:49:18.226"));
+    CaptureTable->setColumnWidth(CaptureModel::Direction, width(CaptureModel::Direction, "Tx"));
+    CaptureTable->setColumnWidth(CaptureModel::Network, width(CaptureModel::Network, "0"));
+    CaptureTable->setColumnWidth(CaptureModel::Source, width(CaptureModel::Source, "255"));
     CaptureTable->setColumnWidth(CaptureModel::Application,
-                                 width("Pool, Spa, Pond and Fountain (114)"));
-    CaptureTable->setColumnWidth(CaptureModel::Wire, width("0529380026BE35FFFFFFFF<CR>"));
+                                 width(CaptureModel::Application, "Trigger Control (CA)"));
+    CaptureTable->setColumnWidth(CaptureModel::Wire,
+                                 width(CaptureModel::Wire, "0529380026BE35<CR>"));
 }
 
 void CaptureWindow::readSome()
@@ -213,8 +227,7 @@ void CaptureWindow::readSome()
     // A torn last line is a line of its own, unless the file is followed
     // and its end may still come.
     readLines(bytes, atEnd && !FollowAction->isChecked());
-    m_model->refresh();
-    updateCount();
+    refreshRows();
     if (!atEnd) {
         QTimer::singleShot(0, this, &CaptureWindow::readSome);
         return;
@@ -266,11 +279,28 @@ void CaptureWindow::addLine(std::string_view line)
     m_fileStore.add(record, m_mode);
 }
 
+void CaptureWindow::refreshRows()
+{
+    const QScrollBar* bar = CaptureTable->verticalScrollBar();
+    const bool lastRowShown = std::exchange(m_startAtEnd, false) || bar->value() >= bar->maximum();
+    m_model->refresh();
+    updateCount();
+    // Someone reading further up is left where they are.
+    if (lastRowShown && following())
+        CaptureTable->scrollToBottom();
+}
+
+bool CaptureWindow::following() const
+{
+    return m_live || FollowAction->isChecked();
+}
+
 void CaptureWindow::setFollow(bool on)
 {
     if (m_live)
         return;
     FollowAction->setChecked(on);
+    FollowingLabel->setVisible(on);
     if (on)
         m_pollTimer->start(kPollMs);
     else

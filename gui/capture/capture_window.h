@@ -63,6 +63,7 @@ public:
     QLineEdit* SourceEdit = nullptr;
     QCheckBox* ErrorsOnlyCheck = nullptr;
     QLabel* CountLabel = nullptr;
+    QLabel* FollowingLabel = nullptr;
     QTableView* CaptureTable = nullptr;
     QAction* FollowAction = nullptr;
     QAction* ExportAction = nullptr;
@@ -78,6 +79,10 @@ signals:
 private:
     void useModel(const CaptureStore& store);
     void readSome();
+    // Takes the store's new rows; a view that showed the last row keeps
+    // showing it while the window follows.
+    void refreshRows();
+    bool following() const;
     void readLines(const QByteArray& bytes, bool atEnd);
     void addLine(std::string_view line);
     void poll();
@@ -91,6 +96,7 @@ private:
     std::function<int(QDialog&)> m_runDialog;
     CaptureStore m_fileStore;
     bool m_live = false;
+    bool m_startAtEnd = false;
     CaptureModel* m_model = nullptr;
 
     // Reading a file.

@@ -316,9 +316,17 @@ void LightingTab::SpeedComboBoxChange(QComboBox* from)
 
 void LightingTab::AllOffButtonClick()
 {
-    for (const std::string& body : compose::AllOffBodies()) {
+    // Six seconds of paced sends: shown as it goes, and Cancel or a lost link
+    // stops it between two messages.
+    Session::Command command = m_session.begin(QStringLiteral("All Off"));
+    if (!command)
+        return;
+    const std::vector<std::string> bodies = compose::AllOffBodies();
+    const int total = static_cast<int>(bodies.size());
+    for (int m = 0; m < total && !command.interrupted(); ++m) {
+        command.progress(m + 1, total);
         // A refused path has been reported once; the rest would only repeat it.
-        if (!SendSAL(m_session, LightingAppComboBox->currentIndex(), body))
+        if (!SendSAL(m_session, LightingAppComboBox->currentIndex(), bodies[std::size_t(m)]))
             return;
     }
 }

@@ -9,7 +9,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
@@ -375,12 +374,9 @@ bool TAnalyserForm::ReportButtonClick()
     if (!html.commit())
         return fail(htmlPath, html.errorString());
 
-    // Tell the user where the report went when it is not beside the program.
-    const QString beside = QDir(QCoreApplication::applicationDirPath()).absolutePath();
-    if (QDir(folder).absolutePath() != beside)
-        m_prompter.message(this, Prompter::Icon::Information,
-                           QStringLiteral("The traffic report was written to\r%1")
-                               .arg(QDir::toNativeSeparators(htmlPath)));
+    m_prompter.message(this, Prompter::Icon::Information,
+                       QStringLiteral("The traffic report was written to\r%1")
+                           .arg(QDir::toNativeSeparators(htmlPath)));
     m_prompter.openUrl(QUrl::fromLocalFile(htmlPath));
     return true;
 }

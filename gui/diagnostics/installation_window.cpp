@@ -82,8 +82,8 @@ InstallationWindow::InstallationWindow(Session& session, Prompter& prompter,
 
     connect(CopyAction, &QAction::triggered, this, &InstallationWindow::copySelection);
     connect(ExportAction, &QAction::triggered, this, [this] {
-        const QString path = m_prompter.saveFileName(this, Session::dataFolder(),
-                                                     QStringLiteral("CSV Files (*.csv)"));
+        const QString path = SaveUserFile(m_prompter, this, QStringLiteral("CSV Files (*.csv)"),
+                                          QStringLiteral("csv"));
         if (!path.isEmpty())
             exportCsv(path);
     });

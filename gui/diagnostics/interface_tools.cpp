@@ -203,7 +203,7 @@ void InterfaceTools::SetModeofOtherPCIItemClick()
     if (!IsPCIUnitType(type)) {
         const auto answer =
             m_prompter.ask(m_window, Prompter::Icon::Warning, Latin1(NotPCIWarningText(type)),
-                           QMessageBox::Yes | QMessageBox::No);
+                           QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         if (answer != QMessageBox::Yes)
             return;
     }
@@ -310,7 +310,7 @@ void InterfaceTools::SetUnitTypeItemClick()
             break;
         const auto answer = m_prompter.ask(m_window, Prompter::Icon::Question,
                                            QStringLiteral("Program another unit ?"),
-                                           QMessageBox::Yes | QMessageBox::No);
+                                           QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         if (answer != QMessageBox::Yes)
             break;
     }

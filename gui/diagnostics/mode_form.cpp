@@ -58,6 +58,25 @@ TModeForm::TModeForm(QWidget* parent) : QDialog(parent)
     RestoreCheckBox = Box(this, "RestoreCheckBox", "Restore after power fail", 164, 150);
     RestoreCheckBox->setFixedWidth(138);
 
+    // What the interface does with the Options 3 switches is its firmware's
+    // business: the tips say what the program writes, where, and for whom.
+    const QString options3 = QStringLiteral(
+        "A switch of the interface's Interface Options 3 byte (its parameter 42), offered from "
+        "firmware %1. OK stores the byte in the interface and remembers it here.");
+    PCNCheckBox->setToolTip(QStringLiteral("PCN (value 01). ") +
+                            options3.arg(QStringLiteral("4.0")));
+    LocalSALCheckBox->setToolTip(QStringLiteral("Local SAL (value 02). ") +
+                                 options3.arg(QStringLiteral("3.12")));
+    PUNCheckBox->setToolTip(QStringLiteral("PUN (value 04). ") +
+                            options3.arg(QStringLiteral("4.0")));
+    EXSTATCheckBox->setToolTip(QStringLiteral("EXSTAT (value 08). ") +
+                               options3.arg(QStringLiteral("4.0")));
+    RestoreCheckBox->setToolTip(QStringLiteral(
+        "Also store the Interface Options 1 chosen here as the options the interface takes at "
+        "power-up (its parameter 41), so it comes back in this mode after a power failure. "
+        "Without it the mode lasts until the interface restarts. Offered from firmware 4.0; "
+        "always on for another PCI, whose power-up options are the only ones written."));
+
     OKBitBtn = Button(this, "OKBitBtn", QStringLiteral("OK"), 20);
     OKBitBtn->setDefault(true);
     CancelBitBtn = Button(this, "CancelBitBtn", QStringLiteral("Cancel"), 112);

@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
+#include <QSettings>
+#include <QStandardPaths>
 
 namespace tarvin {
 
@@ -43,10 +46,13 @@ void DialogPrompter::message(QWidget* parent, Icon icon, const QString& text)
 }
 
 QMessageBox::StandardButton DialogPrompter::ask(QWidget* parent, Icon icon, const QString& text,
-                                                QMessageBox::StandardButtons buttons)
+                                                QMessageBox::StandardButtons buttons,
+                                                QMessageBox::StandardButton defaultButton)
 {
     QMessageBox box(ToIcon(icon), QApplication::applicationDisplayName(), MessageText(text),
                     buttons, parent);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -73,6 +79,43 @@ QString DialogPrompter::inputText(QWidget* parent, const QString& title, const Q
 bool DialogPrompter::openUrl(const QUrl& url)
 {
     return QDesktopServices::openUrl(url);
+}
+
+namespace {
+
+const QString kUserFolderKey = QStringLiteral("Files/LastFolder");
+
+QString Remembered(const QString& chosen)
+{
+    if (!chosen.isEmpty())
+        QSettings().setValue(kUserFolderKey, QFileInfo(chosen).absolutePath());
+    return chosen;
+}
+
+} // namespace
+
+QString UserFileFolder()
+{
+    const QString last = QSettings().value(kUserFolderKey).toString();
+    // A folder since removed (an unplugged stick) is no place to start.
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+QString OpenUserFile(Prompter& prompter, QWidget* parent, const QString& filter,
+                     const QString& selectedFilter)
+{
+    return Remembered(prompter.openFileName(parent, UserFileFolder(), filter, selectedFilter));
+}
+
+QString SaveUserFile(Prompter& prompter, QWidget* parent, const QString& filter,
+                     const QString& suffix)
+{
+    QString chosen = prompter.saveFileName(parent, UserFileFolder(), filter);
+    if (!chosen.isEmpty() && QFileInfo(chosen).suffix().isEmpty())
+        chosen += QLatin1Char('.') + suffix;
+    return Remembered(chosen);
 }
 
 } // namespace tarvin

@@ -26,9 +26,11 @@ public:
     virtual ~Prompter() = default;
     // A message with an OK button.
     virtual void message(QWidget* parent, Icon icon, const QString& text) = 0;
-    // A question; returns the button pressed.
-    virtual QMessageBox::StandardButton ask(QWidget* parent, Icon icon, const QString& text,
-                                            QMessageBox::StandardButtons buttons) = 0;
+    // A question; returns the button pressed. Enter presses `defaultButton`
+    // (NoButton: the toolkit's choice).
+    virtual QMessageBox::StandardButton
+    ask(QWidget* parent, Icon icon, const QString& text, QMessageBox::StandardButtons buttons,
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) = 0;
     // File dialogs; an empty result means cancelled.
     virtual QString openFileName(QWidget* parent, const QString& dir, const QString& filter,
                                  const QString& selectedFilter) = 0;
@@ -45,8 +47,9 @@ class DialogPrompter : public Prompter
 {
 public:
     void message(QWidget* parent, Icon icon, const QString& text) override;
-    QMessageBox::StandardButton ask(QWidget* parent, Icon icon, const QString& text,
-                                    QMessageBox::StandardButtons buttons) override;
+    QMessageBox::StandardButton
+    ask(QWidget* parent, Icon icon, const QString& text, QMessageBox::StandardButtons buttons,
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) override;
     QString openFileName(QWidget* parent, const QString& dir, const QString& filter,
                          const QString& selectedFilter) override;
     QString saveFileName(QWidget* parent, const QString& dir, const QString& filter) override;
@@ -57,5 +60,15 @@ public:
 
 // Message texts use a carriage return as their line break.
 QString MessageText(const QString& text);
+
+// The user's own files (captures, exports) are asked for where the user
+// last chose one, and the first time in the user's documents folder, never
+// in the program's folder. `suffix` is added to a saved name that has none.
+QString OpenUserFile(Prompter& prompter, QWidget* parent, const QString& filter,
+                     const QString& selectedFilter = {});
+QString SaveUserFile(Prompter& prompter, QWidget* parent, const QString& filter,
+                     const QString& suffix);
+// Where the next of those dialogs starts.
+QString UserFileFolder();
 
 } // namespace tarvin

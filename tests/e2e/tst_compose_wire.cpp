@@ -19,12 +19,14 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -322,14 +324,10 @@ private slots:
         QCOMPARE(LinesAfter(sim, base), expected);
     }
 
-    void allOffSweepsEveryGroup()
+    void allOffSweepsEveryGroupAndCancels()
     {
         CONNECTED_FORM();
         Find<QComboBox>(form, "LightingAppComboBox")->setCurrentIndex(0x39);
-        QElapsedTimer clock;
-        clock.start();
-        Click(form, "AllOffButton");
-        QVERIFY(clock.elapsed() >= 31 * 200);
         QStringList expected;
         for (int m = 0; m < 32; ++m) {
             QString line = QStringLiteral("\\053900");
@@ -337,8 +335,45 @@ private slots:
                 line += QStringLiteral("01%1").arg(g, 2, 16, QLatin1Char('0')).toUpper();
             expected << line;
         }
-        QVERIFY(WaitForLines(sim, base, 32));
-        QCOMPARE(LinesAfter(sim, base), expected);
+        auto* allOff = Find<QPushButton>(form, "AllOffButton");
+
+        // A running sweep shows how far it is, cannot be started twice, and
+        // Cancel stops it between two messages.
+        QString progress;
+        bool secondSweepRefused = false;
+        QTimer watch;
+        watch.setInterval(20);
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (LinesAfter(sim, base).size() < 4)
+                return;
+            watch.stop();
+            progress = form.CommandStatusLabel->text();
+            secondSweepRefused = !allOff->isEnabled();
+            form.CancelCommandButton->click();
+        });
+        watch.start();
+        allOff->click();
+        watch.stop();
+        QVERIFY2(progress.startsWith(QLatin1String("All Off: ")) &&
+                     progress.endsWith(QLatin1String(" of 32")),
+                 qPrintable(progress));
+        QVERIFY(secondSweepRefused);
+        QCOMPARE(form.statusBar()->currentMessage(), QStringLiteral("All Off cancelled"));
+        QVERIFY(form.CancelCommandButton->isHidden());
+        QVERIFY(allOff->isEnabled());
+        QVERIFY(!WaitForLines(sim, base, 32, 600));
+        const QStringList cancelled = LinesAfter(sim, base);
+        QVERIFY(cancelled.size() >= 4 && cancelled.size() < 32);
+        QCOMPARE(cancelled, expected.mid(0, cancelled.size()));
+
+        // Uncancelled it covers every group once, eight to a message.
+        const int again = sim.receivedLines().size();
+        QElapsedTimer clock;
+        clock.start();
+        allOff->click();
+        QVERIFY(clock.elapsed() >= 31 * 200);
+        QVERIFY(WaitForLines(sim, again, 32));
+        QCOMPARE(LinesAfter(sim, again), expected);
     }
 
     void toggleRunsAndStops()

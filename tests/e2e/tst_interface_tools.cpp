@@ -369,6 +369,7 @@ private slots:
                  QStringLiteral("This unit is not a PC Interface.\rIt is of type DIMMER.\r"
                                 "Changing its Mode may cause operational problems.\r"
                                 "Do you want to continue ?"));
+        QCOMPARE(w.prompts.asked[1].defaultButton, QMessageBox::No);
         QTest::qWait(300); // anything sent after the answer would be on the wire by now
         QCOMPARE(w.linesSince(start, 1), QStringList{QStringLiteral("\\0605002101")});
     }

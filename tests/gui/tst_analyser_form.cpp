@@ -300,8 +300,7 @@ private slots:
         const QImage image(data.filePath(QStringLiteral("report.bmp")), "BMP");
         QCOMPARE(image.size(), analyser.Panel2->size() * analyser.Panel2->devicePixelRatioF());
 
-        // The user is told where it went (not beside the program) and the
-        // desktop is asked to open it.
+        // The user is told where it went and the desktop is asked to open it.
         QCOMPARE(b.prompts.asked.size(), 2);
         QCOMPARE(b.prompts.asked[0].icon, Prompter::Icon::Information);
         QVERIFY(b.prompts.asked[0].text.endsWith(data.filePath(QStringLiteral("report.htm"))));

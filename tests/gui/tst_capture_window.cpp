@@ -16,11 +16,13 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTableView>
@@ -176,6 +178,16 @@ private slots:
         QVERIFY(v.open(Data("capture_text.txt")));
         v.window->CaptureTable->sortByColumn(CaptureModel::Source, Qt::DescendingOrder);
         QCOMPARE(v.cell(0, CaptureModel::Source), QStringLiteral("32"));
+        // Every header has room for its name and the sort mark, and the
+        // description takes the width that is left.
+        const QHeaderView* header = v.window->CaptureTable->horizontalHeader();
+        for (int column = 0; column < CaptureModel::Description; ++column)
+            QVERIFY2(header->sectionSize(column) >= header->sectionSizeHint(column),
+                     qPrintable(QString::number(column)));
+        v.window->resize(1000, 600);
+        v.window->show();
+        QTRY_VERIFY(header->sectionSize(CaptureModel::Description) >
+                    header->sectionSize(CaptureModel::Application));
         QCOMPARE(v.cell(1, CaptureModel::Source), QStringLiteral("18"));
         // By time, lines without one come first; then back to the capture's order.
         v.window->CaptureTable->sortByColumn(CaptureModel::Time, Qt::AscendingOrder);
@@ -240,6 +252,44 @@ private slots:
         QCOMPARE(v.rows(), 5);
     }
 
+    void followingKeepsTheLastRowInView()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("followed.txt"));
+        QFile::remove(path);
+        const auto lines = [](int from, int count) {
+            QByteArray text;
+            for (int n = from; n < from + count; ++n)
+                text += QByteArrayLiteral("2026-12-09 05:00:00.000  Rx : GA On  [0501380079") +
+                        QByteArray::number(n % 256, 16).rightJustified(2, '0').toUpper() + "35]\n";
+            return text;
+        };
+        Append(path, lines(0, 100));
+        Viewer v;
+        v.window->resize(800, 400);
+        v.window->show();
+        QVERIFY(v.open(path));
+        QVERIFY(v.window->FollowingLabel->isHidden());
+        QScrollBar* bar = v.window->CaptureTable->verticalScrollBar();
+        QCOMPARE(bar->value(), 0); // a file opens at its start
+        v.window->setFollow(true);
+        QVERIFY(!v.window->FollowingLabel->isHidden());
+
+        // At the end, new rows scroll into view.
+        v.window->CaptureTable->scrollToBottom();
+        Append(path, lines(100, 50));
+        QTRY_COMPARE_WITH_TIMEOUT(v.rows(), 150, 5000);
+        QVERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), bar->maximum());
+        // Reading further up, the view stays put.
+        bar->setValue(10);
+        Append(path, lines(150, 50));
+        QTRY_COMPARE_WITH_TIMEOUT(v.rows(), 200, 5000);
+        QCOMPARE(bar->value(), 10);
+
+        v.window->FollowAction->trigger();
+        QVERIFY(v.window->FollowingLabel->isHidden());
+    }
+
     // The analysis counts as tarvin-decode counts the same capture.
     void analyseAgreesWithTheCommandLine()
     {
@@ -278,20 +328,30 @@ private slots:
     {
         Viewer v;
         v.session.setHistoryLimit(1000);
+        const auto lines = [](int from, int to) {
+            QByteArray text;
+            for (qint64 n = from; n < to; ++n)
+                text += "0" + QByteArray::number(0x0501380079000035LL + (n << 8), 16).toUpper() +
+                        "\r\n";
+            return text;
+        };
+        v.session.link().ProcessReceivedText(lines(0, 500));
         v.window->showSession();
-        QByteArray lines;
-        for (int n = 0; n < 2500; ++n)
-            lines += "0" +
-                     QByteArray::number(0x0501380079000035LL + (qint64(n) << 8), 16).toUpper() +
-                     "\r\n";
-        v.session.link().ProcessReceivedText(lines);
-        QTRY_VERIFY_WITH_TIMEOUT(v.rows() > 0, 5000);
+        v.window->show();
+        // Opened at the newest line, which stays in view as lines come.
+        QVERIFY(!v.window->FollowingLabel->isHidden());
+        const QScrollBar* bar = v.window->CaptureTable->verticalScrollBar();
+        QTRY_VERIFY_WITH_TIMEOUT(bar->maximum() > 0 && bar->value() == bar->maximum(), 5000);
+        v.session.link().ProcessReceivedText(lines(500, 2500));
+        // Until the view takes the new lines, rows the ring dropped read as blank.
+        QCOMPARE(v.cell(0, CaptureModel::Wire), QString());
+        const QString last = QStringLiteral("0") +
+                             QString::number(0x0501380079000035LL + (2499LL << 8), 16).toUpper() +
+                             QStringLiteral("<CR>");
+        QTRY_COMPARE_WITH_TIMEOUT(v.cell(v.rows() - 1, CaptureModel::Wire), last, 5000);
         QVERIFY(v.session.history().size() <= 1000);
         QCOMPARE(v.rows(), int(v.session.history().size()));
-        QCOMPARE(v.cell(v.rows() - 1, CaptureModel::Wire),
-                 QStringLiteral("0") +
-                     QString::number(0x0501380079000035LL + (2499LL << 8), 16).toUpper() +
-                     QStringLiteral("<CR>"));
+        QTRY_COMPARE_WITH_TIMEOUT(bar->value(), bar->maximum(), 5000);
     }
 };
 

@@ -10,13 +10,16 @@
 #include "scripted_prompter.h"
 #include "session/session.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using namespace tarvin;
 
@@ -83,6 +86,34 @@ private slots:
         // The Interface Options 1 boxes are always offered.
         for (QCheckBox* box : dialog.GroupBox1->findChildren<QCheckBox*>())
             QVERIFY(box->isEnabled());
+    }
+
+    // Enter answers a question with its default button.
+    void questionDefaultButton_data()
+    {
+        QTest::addColumn<int>("defaultButton");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("no") << int(QMessageBox::No) << int(QMessageBox::No);
+        QTest::newRow("toolkit's choice") << int(QMessageBox::NoButton) << int(QMessageBox::Yes);
+    }
+    void questionDefaultButton()
+    {
+        QFETCH(int, defaultButton);
+        QFETCH(int, answer);
+        DialogPrompter prompter;
+        QTimer press;
+        press.setInterval(20);
+        connect(&press, &QTimer::timeout, this, [&press] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                press.stop();
+                QTest::keyClick(box, Qt::Key_Return);
+            }
+        });
+        press.start();
+        QCOMPARE(int(prompter.ask(nullptr, Prompter::Icon::Warning, QStringLiteral("Go on ?"),
+                                  QMessageBox::Yes | QMessageBox::No,
+                                  QMessageBox::StandardButton(defaultButton))),
+                 answer);
     }
 
     void boxesFollowTheOptionBytes()

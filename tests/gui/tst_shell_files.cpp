@@ -9,7 +9,10 @@
 #include "gui/app/shell_files.h"
 #include "gui/app/string_form.h"
 #include "gui/app/user_buttons.h"
+#include "gui/capture/capture_recording.h"
+#include "gui/capture/capture_window.h"
 #include "gui/compose/lighting_tab.h"
+#include "gui/diagnostics/installation_window.h"
 #include "scripted_prompter.h"
 #include "session/session.h"
 
@@ -26,6 +29,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTableWidget>
@@ -463,6 +468,13 @@ private slots:
         QVERIFY(printed.contains(QLatin1String("Rx : Line number 119")));
         // 120 lines do not fit one page: the heading repeats.
         QVERIFY(printed.count(name) >= 2);
+        // The print job bears the program's name.
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {pdf});
+        QVERIFY(info.waitForFinished(20000));
+        QVERIFY(QString::fromUtf8(info.readAllStandardOutput())
+                    .contains(QRegularExpression(QStringLiteral("^Title: +Tarvin Diagnostic$"),
+                                                 QRegularExpression::MultilineOption)));
 
         // The estimate follows the boxes when the panes are separate.
         form.settings().combineLists = false;
@@ -588,6 +600,116 @@ private slots:
         QCOMPARE(help->windowModality(), Qt::NonModal);
     }
 
+    void fileDialogsStartInDocumentsThenTheLastFolder()
+    {
+        // The documents folder lies in a home of the test's own.
+        QTemporaryDir home;
+        QVERIFY(home.isValid());
+        const QByteArray realHome = qgetenv("HOME");
+        const auto restore = qScopeGuard([&realHome] { qputenv("HOME", realHome); });
+        qputenv("HOME", home.path().toLocal8Bit());
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QVERIFY2(documents.startsWith(home.path()), qPrintable(documents));
+        QSettings().remove(QStringLiteral("Files"));
+        const QString first = data(QStringLiteral("first"));
+        const QString second = data(QStringLiteral("second"));
+        QVERIFY(QDir().mkpath(first) && QDir().mkpath(second));
+
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        const auto lastFolder = [&prompts] { return prompts.asked.last().folder; };
+        form.FileOpenCaptureItem->trigger(); // cancelled
+        QCOMPARE(lastFolder(), documents);
+        // A bare name records to a CSV file.
+        prompts.fileNames.enqueue(first + QStringLiteral("/night"));
+        form.RecordCaptureItem->trigger();
+        QCOMPARE(lastFolder(), documents);
+        QCOMPARE(form.recording().path(), first + QStringLiteral("/night.csv"));
+        form.RecordCaptureItem->trigger();
+        QVERIFY(!form.recording().active());
+
+        prompts.fileNames.enqueue(first + QStringLiteral("/night.csv"));
+        form.FileOpenCaptureItem->trigger();
+        QCOMPARE(lastFolder(), first);
+        auto* capture = form.findChild<CaptureWindow*>();
+        QVERIFY(capture);
+        prompts.fileNames.enqueue(second + QStringLiteral("/shown"));
+        capture->ExportAction->trigger();
+        QCOMPARE(lastFolder(), first);
+        QVERIFY(QFileInfo::exists(second + QStringLiteral("/shown.csv")));
+
+        InstallationWindow* installation = form.ShowInstallation();
+        prompts.fileNames.enqueue(first + QStringLiteral("/units"));
+        installation->ExportAction->trigger();
+        QCOMPARE(lastFolder(), second);
+        QVERIFY(QFileInfo::exists(first + QStringLiteral("/units.csv")));
+
+        // The folder last used was removed: back to the documents.
+        QVERIFY(QDir(first).removeRecursively());
+        form.FileOpenCaptureItem->trigger();
+        QCOMPARE(lastFolder(), documents);
+    }
+
+    void helpSearch_data()
+    {
+        QTest::addColumn<QString>("keyword");
+        QTest::addColumn<QString>("topic"); // empty: no topic holds it
+        const QString captures = QStringLiteral("Captures");
+        const QString mode = QStringLiteral("Setting the Interface Mode");
+        QTest::newRow("script") << QStringLiteral("execute.txt")
+                                << QStringLiteral("Data Files, the Command Log and Scripts");
+        QTest::newRow("record") << QStringLiteral("Record Capture") << captures;
+        QTest::newRow("open") << QStringLiteral("Open Capture") << captures;
+        QTest::newRow("session") << QStringLiteral("View > Session") << captures;
+        QTest::newRow("follow") << QStringLiteral("Follow the File") << captures;
+        QTest::newRow("export") << QStringLiteral("Export Shown Rows") << captures;
+        QTest::newRow("analyse") << QStringLiteral("Analyse Shown Rows") << captures;
+        QTest::newRow("pcn") << QStringLiteral("PCN") << mode;
+        QTest::newRow("local sal") << QStringLiteral("local sal") << mode;
+        QTest::newRow("pun") << QStringLiteral("PUN") << mode;
+        QTest::newRow("exstat") << QStringLiteral("EXSTAT") << mode;
+        QTest::newRow("restore") << QStringLiteral("Restore after power fail") << mode;
+        QTest::newRow("nothing") << QStringLiteral("nosuchwordanywhere") << QString();
+    }
+    void helpSearch()
+    {
+        QFETCH(QString, keyword);
+        QFETCH(QString, topic);
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.HelpSearchItem->trigger();
+        auto* help = form.findChild<HelpWindow*>(QStringLiteral("HelpWindow"));
+        auto* browser = help->findChild<QTextBrowser*>(QStringLiteral("HelpBrowser"));
+        auto* results = help->findChild<QListWidget*>(QStringLiteral("HelpSearchResults"));
+        const int allTopics = results->count();
+        QVERIFY(allTopics > 10);
+        form.ShowHelp(4); // a page that a failed search must not leave shown
+        help->showSearch(keyword);
+        QStringList found;
+        for (int i = 0; i < results->count(); ++i)
+            found << results->item(i)->text();
+        if (topic.isEmpty()) {
+            QVERIFY(found.isEmpty());
+            QCOMPARE(browser->documentTitle(), QStringLiteral("No topic matches"));
+            // Its link to the contents brings the topics back.
+            emit browser->anchorClicked(QUrl(QStringLiteral("qrc:/help/index.html")));
+            QCOMPARE(results->count(), allTopics);
+            help->showSearch(keyword);
+        } else {
+            QVERIFY2(found.contains(topic), qPrintable(found.join(u'|')));
+            QCOMPARE(browser->documentTitle(), found.first());
+        }
+        // Contents and F1 bring back every topic and the contents page.
+        form.HelpContentsItem->trigger();
+        QCOMPARE(results->count(), allTopics);
+        QCOMPARE(browser->documentTitle(), QStringLiteral("Tarvin Diagnostic Utility"));
+        help->showSearch(keyword);
+        form.ShowHelp(4);
+        QCOMPARE(results->count(), allTopics);
+        QCOMPARE(browser->documentTitle(), QStringLiteral("Setting the Interface Mode"));
+    }
+
     void helpMenusAndSearch()
     {
         ScriptedPrompter prompts;
@@ -598,21 +720,6 @@ private slots:
         QCOMPARE(browser->documentTitle(), QStringLiteral("How to Use Help"));
         form.SpeedButton6->click();
         QCOMPARE(browser->documentTitle(), QStringLiteral("Tarvin Diagnostic Utility"));
-
-        // The search lists every page that holds the word.
-        form.HelpSearchItem->trigger();
-        auto* edit = help->findChild<QLineEdit*>(QStringLiteral("HelpSearchEdit"));
-        auto* results = help->findChild<QListWidget*>(QStringLiteral("HelpSearchResults"));
-        QVERIFY(edit && results);
-        help->showSearch(QStringLiteral("execute.txt"));
-        QVERIFY(results->count() >= 1);
-        QStringList found;
-        for (int i = 0; i < results->count(); ++i)
-            found << results->item(i)->text();
-        QVERIFY2(found.contains(QStringLiteral("Data Files, the Command Log and Scripts")),
-                 qPrintable(found.join(u'|')));
-        help->showSearch(QStringLiteral("nosuchwordanywhere"));
-        QCOMPARE(results->count(), 0);
 
         // Every dialog's Help button opens its page.
         form.setDialogRunner([](QDialog& d) {

@@ -20,6 +20,8 @@ public:
         QString kind; // "message", "ask", "open", "save", "input", "url"
         Icon icon = Icon::None;
         QString text;
+        QString folder{}; // where a file dialog started
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     };
 
     void message(QWidget*, Icon icon, const QString& text) override
@@ -28,22 +30,24 @@ public:
         if (onMessage)
             onMessage(text);
     }
-    QMessageBox::StandardButton ask(QWidget*, Icon icon, const QString& text,
-                                    QMessageBox::StandardButtons buttons) override
+    QMessageBox::StandardButton
+    ask(QWidget*, Icon icon, const QString& text, QMessageBox::StandardButtons buttons,
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) override
     {
-        asked.append({QStringLiteral("ask"), icon, text});
+        asked.append({QStringLiteral("ask"), icon, text, {}, defaultButton});
         if (!answers.isEmpty())
             return answers.dequeue();
         return (buttons & QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
     }
-    QString openFileName(QWidget*, const QString&, const QString& filter, const QString&) override
+    QString openFileName(QWidget*, const QString& folder, const QString& filter,
+                         const QString&) override
     {
-        asked.append({QStringLiteral("open"), Icon::None, filter});
+        asked.append({QStringLiteral("open"), Icon::None, filter, folder});
         return fileNames.isEmpty() ? QString() : fileNames.dequeue();
     }
-    QString saveFileName(QWidget*, const QString&, const QString& filter) override
+    QString saveFileName(QWidget*, const QString& folder, const QString& filter) override
     {
-        asked.append({QStringLiteral("save"), Icon::None, filter});
+        asked.append({QStringLiteral("save"), Icon::None, filter, folder});
         return fileNames.isEmpty() ? QString() : fileNames.dequeue();
     }
     QString inputText(QWidget*, const QString&, const QString& label, const QString&,
