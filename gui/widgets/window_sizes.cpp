@@ -1,8 +1,13 @@
 #include "gui/widgets/window_sizes.h"
 
 #include <QEvent>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSettings>
+#include <QVBoxLayout>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace tarvin {
 
@@ -12,6 +17,48 @@ QString Key(const QWidget* window)
 {
     return QStringLiteral("Windows/") + window->objectName();
 }
+
+} // namespace
+
+void FitToScreen(QWidget* window)
+{
+    const QScreen* screen = window->screen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    // The window system's frame is known once the window is shown.
+    const QRect frame = window->frameGeometry();
+    const QSize border = frame.size() - window->size();
+    const QSize room = (area.size() - border).expandedTo(QSize(1, 1));
+    if (window->minimumWidth() > room.width() || window->minimumHeight() > room.height())
+        window->setMinimumSize(window->minimumSize().boundedTo(room));
+    if (window->width() > room.width() || window->height() > room.height())
+        window->resize(window->size().boundedTo(room));
+    // A window not yet shown is left where its parent will centre it.
+    if (!window->isVisible())
+        return;
+    const QSize outer = window->size() + border;
+    const int x =
+        std::max(area.left(), std::min(frame.x(), area.left() + area.width() - outer.width()));
+    const int y =
+        std::max(area.top(), std::min(frame.y(), area.top() + area.height() - outer.height()));
+    if (x != frame.x() || y != frame.y())
+        window->move(x, y);
+}
+
+namespace {
+
+class ScreenKeeper : public QObject
+{
+public:
+    explicit ScreenKeeper(QWidget* window) : QObject(window) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            FitToScreen(static_cast<QWidget*>(watched));
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 // Remembers the window's size whenever it is hidden or closed.
 class SizeKeeper : public QObject
@@ -30,6 +77,26 @@ public:
 
 } // namespace
 
+void KeepOnScreen(QWidget* window)
+{
+    window->installEventFilter(new ScreenKeeper(window));
+}
+
+void ScrollWhenTooSmall(QWidget* window, QWidget* content, QLayout* buttons)
+{
+    auto* scroll = new QScrollArea(window);
+    scroll->setObjectName(window->objectName() + QStringLiteral("ScrollArea"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    // Asks for the whole content, so the window opens showing all of it
+    // wherever there is room.
+    scroll->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    scroll->setWidget(content);
+    auto* layout = new QVBoxLayout(window);
+    layout->addWidget(scroll, 1);
+    layout->addLayout(buttons);
+}
+
 void MakeResizable(QWidget* window)
 {
     window->setMinimumSize(window->size());
@@ -43,12 +110,14 @@ void RememberSize(QWidget* window)
     if (saved.isValid())
         window->resize(saved.expandedTo(window->minimumSize()));
     window->installEventFilter(new SizeKeeper(window));
+    KeepOnScreen(window);
 }
 
 void SetDesignedSize(QWidget* window, QSize designed)
 {
     window->setMinimumSize(designed);
     window->resize(window->size().expandedTo(designed));
+    FitToScreen(window);
 }
 
 } // namespace tarvin
