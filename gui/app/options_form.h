@@ -36,6 +36,8 @@ public:
     void OKBitBtnClick();
     void HelpBitBtnClick();
     void SerialSetupButtonClick();
+    // Enables the settings of the chosen connection only.
+    void EnableChoices();
     // The "Lists" choice: shown with all tools, hidden in the restricted surface.
     void showListsChoice(bool on);
     // The settings as shown with the dialog's choices in them; valid after OK.
