@@ -54,20 +54,30 @@ QString WriteNetwork(const SimProcess& sim, const QByteArray& json)
     return path;
 }
 
-// Whether address n of the results window shows `text` in `colour`.
-bool Shows(const TMMIResultsForm* window, int n, const QString& text, QRgb colour, QString* why)
+struct Cell
 {
-    const QString shown = window->cellText(n);
-    const QRgb got = window->cellColour(n).rgb() & 0xFFFFFF;
-    if (shown == text && got == colour)
-        return true;
-    *why = QStringLiteral("%1: \"%2\" in %3, expected \"%4\" in %5")
-               .arg(n)
-               .arg(shown)
-               .arg(got, 6, 16, QLatin1Char('0'))
-               .arg(text)
-               .arg(colour, 6, 16, QLatin1Char('0'));
-    return false;
+    int n;
+    const char* text;
+    QRgb colour;
+};
+
+// How the results window differs from `cells` (address, text, colour);
+// empty when it shows them all.
+QString Unlike(const TMMIResultsForm* window, std::initializer_list<Cell> cells)
+{
+    QStringList why;
+    for (const Cell& cell : cells) {
+        const QString shown = window->cellText(cell.n);
+        const QRgb got = window->cellColour(cell.n).rgb() & 0xFFFFFF;
+        if (shown != QLatin1String(cell.text) || got != cell.colour)
+            why << QStringLiteral("%1: \"%2\" in %3, expected \"%4\" in %5")
+                       .arg(cell.n)
+                       .arg(shown)
+                       .arg(got, 6, 16, QLatin1Char('0'))
+                       .arg(QLatin1String(cell.text))
+                       .arg(cell.colour, 6, 16, QLatin1Char('0'));
+    }
+    return why.join(QStringLiteral("; "));
 }
 
 constexpr QRgb kBlack = 0x000000;
@@ -315,13 +325,13 @@ private slots:
         QVERIFY(window);
         QVERIFY(window->isVisible());
         QCOMPARE(window->windowTitle(), S("Installation MMI Results - Local Network"));
-        QString why;
-        QVERIFY2(Shows(window, 0, S("0"), kSilver, &why), qPrintable(why));
-        QVERIFY2(Shows(window, 1, S("1"), kBlue, &why), qPrintable(why));
-        QVERIFY2(Shows(window, 5, S("5"), kBlue, &why), qPrintable(why));
-        QVERIFY2(Shows(window, 10, S("10"), kBlack, &why), qPrintable(why));
-        QVERIFY2(Shows(window, 32, S("32"), kBlue, &why), qPrintable(why));
-        QVERIFY2(Shows(window, 255, S("255"), kSilver, &why), qPrintable(why));
+        const QString why = Unlike(window, {{0, "0", kSilver},
+                                            {1, "1", kBlue},
+                                            {5, "5", kBlue},
+                                            {10, "10", kBlack},
+                                            {32, "32", kBlue},
+                                            {255, "255", kSilver}});
+        QVERIFY2(why.isEmpty(), qPrintable(why));
         // OK closes the window.
         QPointer<TMMIResultsForm> guard(window);
         window->OKBitBtn->click();
@@ -341,19 +351,20 @@ private slots:
         QVERIFY(window);
         QCOMPARE(window->windowTitle(),
                  S("Application MMI Results - Lighting (38), Local Network"));
-        QString why;
-        QVERIFY2(Shows(window, 0x00, S("00"), kBlue, &why), qPrintable(why));
-        QVERIFY2(Shows(window, 0x01, S("01"), kBlack, &why), qPrintable(why));
-        QVERIFY2(Shows(window, 0x03, S("03"), kSilver, &why), qPrintable(why));
-        QVERIFY2(Shows(window, 0x10, S("10"), kRed, &why), qPrintable(why));
-        QVERIFY2(Shows(window, 0xFF, S("FF"), kBlue, &why), qPrintable(why));
+        const QString why = Unlike(window, {{0x00, "00", kBlue},
+                                            {0x01, "01", kBlack},
+                                            {0x03, "03", kSilver},
+                                            {0x10, "10", kRed},
+                                            {0xFF, "FF", kBlue}});
+        QVERIFY2(why.isEmpty(), qPrintable(why));
 
         // An application nobody uses: no reports, every address absent; the
         // next window replaces the first.
         bench.prompts.inputs << S("39");
         bench.form->ApplicationMMIButton->click();
         QTRY_COMPARE_WITH_TIMEOUT(bench.form->findChildren<TMMIResultsForm*>().size(), 1, 3000);
-        QVERIFY2(Shows(bench.results(), 0x00, S("00"), kSilver, &why), qPrintable(why));
+        const QString absent = Unlike(bench.results(), {{0x00, "00", kSilver}});
+        QVERIFY2(absent.isEmpty(), qPrintable(absent));
     }
 
     void applicationMMIRefusedNumbers()
@@ -388,13 +399,13 @@ private slots:
         QVERIFY(window);
         QCOMPARE(window->windowTitle(), S("Level MMI Results - Lighting (56), Local Network"));
         QCOMPARE(window->NoteLabel->text(), QString()); // every group reported
-        QString why;
-        QVERIFY2(Shows(window, 0x00, S("255"), kBlack, &why), qPrintable(why));
-        QVERIFY2(Shows(window, 0x01, S("0"), kBlack, &why), qPrintable(why));
-        QVERIFY2(Shows(window, 0x03, S("XX"), kGrey, &why), qPrintable(why));
-        QVERIFY2(Shows(window, 0x10, S("XX"), kRed, &why), qPrintable(why));
-        QVERIFY2(Shows(window, 0x40, S("200"), kBlack, &why), qPrintable(why));
-        QVERIFY2(Shows(window, 0xFF, S("1"), kBlack, &why), qPrintable(why));
+        const QString why = Unlike(window, {{0x00, "255", kBlack},
+                                            {0x01, "0", kBlack},
+                                            {0x03, "XX", kGrey},
+                                            {0x10, "XX", kRed},
+                                            {0x40, "200", kBlack},
+                                            {0xFF, "1", kBlack}});
+        QVERIFY2(why.isEmpty(), qPrintable(why));
     }
 
     void eepromData()
@@ -419,9 +430,8 @@ private slots:
         TMMIResultsForm* window = bench.results();
         QVERIFY(window);
         QCOMPARE(window->windowTitle(), S("Unit Data"));
-        QString why;
-        QVERIFY2(Shows(window, 0x10, S("16"), kBlack, &why), qPrintable(why));
-        QVERIFY2(Shows(window, 0x20, S("5"), kBlack, &why), qPrintable(why));
+        const QString why = Unlike(window, {{0x10, "16", kBlack}, {0x20, "5", kBlack}});
+        QVERIFY2(why.isEmpty(), qPrintable(why));
     }
 
     void spoiledReplies_data()
@@ -506,8 +516,8 @@ private slots:
         QVERIFY2(elapsed >= 4900, qPrintable(QString::number(elapsed)));
         TMMIResultsForm* window = bench.results();
         QVERIFY(window);
-        QString why;
-        QVERIFY2(Shows(window, 5, S("5"), kSilver, &why), qPrintable(why));
+        const QString why = Unlike(window, {{5, "5", kSilver}});
+        QVERIFY2(why.isEmpty(), qPrintable(why));
     }
 };
 
