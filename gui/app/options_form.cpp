@@ -141,7 +141,7 @@ TOptionsForm::TOptionsForm(Session& session, Prompter& prompter, QWidget* window
     layout->addWidget(LogGroupBox);
     layout->addWidget(RadioGroup1);
     layout->addStretch(1);
-    ScrollWhenTooSmall(this, content, buttons);
+    m_scroll = ScrollWhenTooSmall(this, content, buttons);
     resize(271, kHeight);
     MakeResizable(this);
 
@@ -168,6 +168,7 @@ void TOptionsForm::fitHeight()
 {
     // Taller by the port note or the lists choice when they show, so the
     // layout squeezes nothing; never shorter than designed.
+    ContentChanged(m_scroll);
     SetDesignedSize(this, QSize(271, std::max(kHeight, sizeHint().height())));
 }
 

@@ -16,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QSpinBox;
 
 namespace tarvin {
@@ -84,6 +85,7 @@ private:
     Prompter& m_prompter;
     std::function<int(QDialog&)> m_runDialog;
     Settings m_chosen;
+    QScrollArea* m_scroll = nullptr; // the settings, above the buttons
 };
 
 } // namespace tarvin

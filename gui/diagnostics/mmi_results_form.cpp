@@ -141,16 +141,18 @@ TMMIResultsForm::TMMIResultsForm(const MMIResultsLayout& layout, const QString& 
     buttons->addWidget(OKBitBtn);
     buttons->addWidget(HelpButton);
     buttons->addStretch(1);
-    auto* outside = new QVBoxLayout(this);
+    auto* content = new QWidget(this);
+    auto* outside = new QVBoxLayout(content);
+    outside->setContentsMargins(0, 0, 0, 0);
     outside->addWidget(picture, 0, Qt::AlignHCenter);
     outside->addWidget(NoteLabel);
     outside->addStretch(1);
-    outside->addLayout(buttons);
     // The title and the note wrap to the grid's width rather than widen the
     // window.
     NoteLabel->setMaximumWidth(Image1->width() + 2 * inside->contentsMargins().left());
     TitleLabel->setMaximumWidth(Image1->width());
-    resize(minimumSizeHint());
+    m_scroll = ScrollWhenTooSmall(this, content, buttons);
+    resize(sizeHint());
     MakeResizable(this);
 }
 
@@ -170,7 +172,8 @@ void TMMIResultsForm::setNote(const QString& note)
 {
     NoteLabel->setText(note);
     NoteLabel->setVisible(!note.isEmpty());
-    SetDesignedSize(this, minimumSizeHint());
+    ContentChanged(m_scroll);
+    SetDesignedSize(this, sizeHint());
 }
 
 } // namespace tarvin

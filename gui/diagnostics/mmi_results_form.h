@@ -10,6 +10,7 @@
 
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QTableWidget;
 
 namespace tarvin {
@@ -41,6 +42,9 @@ public:
 
 signals:
     void helpRequested(int context);
+
+private:
+    QScrollArea* m_scroll = nullptr;
 };
 
 } // namespace tarvin

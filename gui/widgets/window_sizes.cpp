@@ -1,6 +1,7 @@
 #include "gui/widgets/window_sizes.h"
 
 #include <QEvent>
+#include <QLayout>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
@@ -75,6 +76,26 @@ public:
     }
 };
 
+// Asks for its whole content, however large (a plain scroll area asks for
+// no more than a few dozen lines), so a window shows all of it wherever
+// there is room and scrolls only where there is not.
+class ContentScrollArea : public QScrollArea
+{
+public:
+    explicit ContentScrollArea(QWidget* parent) : QScrollArea(parent) {}
+    QSize sizeHint() const override
+    {
+        const int frame = 2 * frameWidth();
+        return widget() ? widget()->sizeHint() + QSize(frame, frame) : QScrollArea::sizeHint();
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == widget() && event->type() == QEvent::LayoutRequest)
+            updateGeometry();
+        return QScrollArea::eventFilter(watched, event);
+    }
+};
+
 } // namespace
 
 void KeepOnScreen(QWidget* window)
@@ -82,19 +103,24 @@ void KeepOnScreen(QWidget* window)
     window->installEventFilter(new ScreenKeeper(window));
 }
 
-void ScrollWhenTooSmall(QWidget* window, QWidget* content, QLayout* buttons)
+QScrollArea* ScrollWhenTooSmall(QWidget* window, QWidget* content, QLayout* buttons)
 {
-    auto* scroll = new QScrollArea(window);
+    auto* scroll = new ContentScrollArea(window);
     scroll->setObjectName(window->objectName() + QStringLiteral("ScrollArea"));
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
-    // Asks for the whole content, so the window opens showing all of it
-    // wherever there is room.
-    scroll->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
     scroll->setWidget(content);
     auto* layout = new QVBoxLayout(window);
     layout->addWidget(scroll, 1);
     layout->addLayout(buttons);
+    return scroll;
+}
+
+void ContentChanged(QScrollArea* scroll)
+{
+    if (QLayout* layout = scroll->widget()->layout())
+        layout->activate();
+    scroll->updateGeometry();
 }
 
 void MakeResizable(QWidget* window)

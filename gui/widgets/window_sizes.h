@@ -6,6 +6,7 @@
 #include <QSize>
 
 class QLayout;
+class QScrollArea;
 class QWidget;
 
 namespace tarvin {
@@ -25,7 +26,10 @@ void KeepOnScreen(QWidget* window);
 // Puts `content` in a scroll area above `buttons`, both filling `window`:
 // on a screen too small for the content it scrolls, and the buttons stay
 // in view. The content's whole size is still what the window asks for.
-void ScrollWhenTooSmall(QWidget* window, QWidget* content, QLayout* buttons);
+QScrollArea* ScrollWhenTooSmall(QWidget* window, QWidget* content, QLayout* buttons);
+// The content of such an area changed (a note shown, a choice revealed):
+// the window's size hint counts it now rather than when the layout next runs.
+void ContentChanged(QScrollArea* scroll);
 // The designed size changed (a note shown, a choice revealed): it becomes
 // the minimum, and the window grows to it if it is smaller.
 void SetDesignedSize(QWidget* window, QSize designed);
