@@ -26,56 +26,6 @@ std::uint32_t MMIColourRgb(MMIColour colour)
 
 namespace {
 
-constexpr int kRight = MMIResultsLayout::kImageWidth - 1;
-constexpr int kBottom = MMIResultsLayout::kImageHeight - 1;
-
-void AddFrame(MMIResultsLayout& layout)
-{
-    layout.lines.push_back({0, 0, kRight, 0, MMIColour::Black});
-    layout.lines.push_back({kRight, 0, kRight, kBottom, MMIColour::Black});
-    layout.lines.push_back({0, kBottom, kRight, kBottom, MMIColour::Black});
-    layout.lines.push_back({0, 0, 0, kBottom, MMIColour::Black});
-}
-
-void AddText(MMIResultsLayout& layout, int x, int y, std::string text, MMIColour colour,
-             bool centred = false)
-{
-    layout.texts.push_back({x, y, std::move(text), colour, centred});
-}
-
-void AddLegend(MMIResultsLayout& layout,
-               const std::array<std::pair<const char*, MMIColour>, 4>& rows, int count)
-{
-    AddText(layout, 10, 10, "LEGEND", MMIColour::Black);
-    for (int i = 0; i < count; ++i)
-        AddText(layout, 20, 25 + 15 * i, rows[static_cast<std::size_t>(i)].first,
-                rows[static_cast<std::size_t>(i)].second);
-}
-
-void AddGrid(MMIResultsLayout& layout, bool hexNumbers)
-{
-    static const char kDigits[] = "0123456789ABCDEF";
-    layout.lines.push_back({0, 75, kRight, 75, MMIColour::Silver});
-    for (int i = 1; i <= 16; ++i) {
-        layout.lines.push_back({0, 75 + 18 * i, kRight, 75 + 18 * i, MMIColour::Silver});
-        layout.lines.push_back({22 * i, 75, 22 * i, kBottom, MMIColour::Silver});
-    }
-    for (int i = 1; i <= 16; ++i) {
-        if (hexNumbers) {
-            const char digit = kDigits[i - 1];
-            AddText(layout, 22 * i + 8, 77, std::string(1, digit), MMIColour::Blue);
-            AddText(layout, 2, 18 * i + 79, std::string{digit, '0'}, MMIColour::Blue);
-        } else {
-            AddText(layout, 2, 18 * i + 79, std::to_string(16 * (i - 1)), MMIColour::Blue);
-        }
-    }
-}
-
-void AddGridCell(MMIResultsLayout& layout, int n, std::string text, MMIColour colour)
-{
-    AddText(layout, 22 * (n % 16) + 33, 18 * (n / 16) + 97, std::move(text), colour, true);
-}
-
 MMIColour StateColour(int state, MMIColour previous)
 {
     switch (state) {
@@ -92,71 +42,97 @@ MMIColour StateColour(int state, MMIColour previous)
     }
 }
 
+MMIText LevelCell(int value, bool hexNumbers)
+{
+    switch (value) {
+    case kLevelNotReported:
+        return {"--", MMIColour::Silver};
+    case kLevelAbsent:
+        return {"XX", MMIColour::Grey};
+    case kLevelInvalid:
+        return {"XX", MMIColour::Red};
+    default:
+        return {NumberString(value, hexNumbers), MMIColour::Black};
+    }
+}
+
 } // namespace
 
 MMIResultsLayout LayoutMMIResults(int mode, const std::array<std::int32_t, 256>& table,
                                   const std::array<std::uint8_t, 256>& unitData, bool hexNumbers)
 {
     MMIResultsLayout layout;
-    AddFrame(layout);
+    for (int i = 0; i < 16; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        layout.rowHeaders[at] = NumberString(16 * i, hexNumbers);
+        // In decimal a bare 0..15 over the columns would read as addresses.
+        layout.columnHeaders[at] =
+            hexNumbers ? std::string(1, "0123456789ABCDEF"[i]) : "+" + std::to_string(i);
+    }
 
     if (mode == kMMIInstallation || mode == kMMIApplication) {
-        layout.lines.push_back({0, 90, kRight, 90, MMIColour::Black});
         if (mode == kMMIInstallation) {
             layout.caption = "Installation MMI Results";
-            AddLegend(layout,
-                      {{{"XX = Unit Address Not Present", MMIColour::Silver},
-                        {"XX = Unit in State 1", MMIColour::Blue},
-                        {"XX = Unit in State 2", MMIColour::Black},
-                        {"XX = Unit Address Conflict", MMIColour::Red}}},
-                      4);
+            // The states are the on/off of a binary status report, which
+            // every unit gives for itself.
+            layout.legend = {
+                {"XX = Unit Address Not Present", MMIColour::Silver},
+                {"XX = Unit in State 1: present, reports On", MMIColour::Blue},
+                {"XX = Unit in State 2: present, reports Off", MMIColour::Black},
+                {"XX = Unit Address Conflict: more than one unit answers", MMIColour::Red}};
         } else {
             layout.caption = "Application MMI Results";
-            AddLegend(layout,
-                      {{{"XX = Group Address Not Present", MMIColour::Silver},
-                        {"XX = Group Address On", MMIColour::Blue},
-                        {"XX = Group Address Off", MMIColour::Black},
-                        {"XX = Group Address Error", MMIColour::Red}}},
-                      4);
+            layout.legend = {{"XX = Group Address Not Present", MMIColour::Silver},
+                             {"XX = Group Address On", MMIColour::Blue},
+                             {"XX = Group Address Off", MMIColour::Black},
+                             {"XX = Group Address Error: its units disagree", MMIColour::Red}};
         }
-        // A value that is no state keeps the colour last drawn with: the
-        // last legend line's.
+        // A value that is no state keeps the colour of the address before;
+        // the first address starts from the last legend line's.
         MMIColour colour = MMIColour::Red;
         for (int n = 0; n < 256; ++n) {
             colour = StateColour(table[static_cast<std::size_t>(n)], colour);
-            AddText(layout, 23 * (n % 16) + 15, 17 * (n / 16) + 100, NumberString(n, hexNumbers),
-                    colour, true);
+            layout.cells[static_cast<std::size_t>(n)] = {NumberString(n, hexNumbers), colour};
         }
         return layout;
     }
 
     if (mode == kMMILevel) {
         layout.caption = "Level MMI Results";
-        AddLegend(layout,
-                  {{{"XX = Group Address Not Present", MMIColour::Silver},
-                    {"XX = Group Address Level", MMIColour::Black},
-                    {"XX = Group Address Conflict", MMIColour::Red},
-                    {"", MMIColour::Black}}},
-                  3);
-        AddGrid(layout, hexNumbers);
-        for (int n = 0; n < 256; ++n) {
-            const int value = table[static_cast<std::size_t>(n)];
-            if (value == kLevelAbsent)
-                AddGridCell(layout, n, "XX", MMIColour::Grey);
-            else if (value == kLevelInvalid)
-                AddGridCell(layout, n, "XX", MMIColour::Red);
-            else
-                AddGridCell(layout, n, NumberString(value, hexNumbers), MMIColour::Black);
-        }
+        layout.legend = {{"-- = Group Address Not Reported", MMIColour::Silver},
+                         {"XX = Group Address Not Present", MMIColour::Grey},
+                         {"XX = Group Address Level", MMIColour::Black},
+                         {"XX = Group Address Conflict", MMIColour::Red}};
+        for (int n = 0; n < 256; ++n)
+            layout.cells[static_cast<std::size_t>(n)] =
+                LevelCell(table[static_cast<std::size_t>(n)], hexNumbers);
         return layout;
     }
 
     layout.caption = "Unit Data";
-    AddGrid(layout, hexNumbers);
     for (int n = 0; n < 256; ++n)
-        AddGridCell(layout, n, NumberString(unitData[static_cast<std::size_t>(n)], hexNumbers),
-                    MMIColour::Black);
+        layout.cells[static_cast<std::size_t>(n)] = {
+            NumberString(unitData[static_cast<std::size_t>(n)], hexNumbers), MMIColour::Black};
     return layout;
+}
+
+std::string UnreportedGroups(const std::array<std::int32_t, 256>& table, bool hexNumbers)
+{
+    std::string ranges;
+    for (int n = 0; n < 256; ++n) {
+        if (table[static_cast<std::size_t>(n)] != kLevelNotReported)
+            continue;
+        int last = n;
+        while (last < 255 && table[static_cast<std::size_t>(last + 1)] == kLevelNotReported)
+            ++last;
+        if (!ranges.empty())
+            ranges += ", ";
+        ranges += NumberString(n, hexNumbers);
+        if (last > n)
+            ranges += "-" + NumberString(last, hexNumbers);
+        n = last;
+    }
+    return ranges;
 }
 
 } // namespace tarvin

@@ -1,6 +1,7 @@
 #pragma once
-// What the MMI results window draws, computed without a window: the window
-// paints these lines and texts as given.
+// What the MMI results window shows, computed without a window: a grid of
+// the 256 addresses with row and column headers, the legend that says what
+// each colour means, and the caption.
 
 #include <array>
 #include <cstdint>
@@ -24,37 +25,33 @@ std::uint32_t MMIColourRgb(MMIColour colour);
 
 struct MMIText
 {
-    int x = 0; // left edge, or the centre when `centred`
-    int y = 0; // top
     std::string text;
     MMIColour colour = MMIColour::Black;
-    // Centred texts start at x minus half their width (integer halving),
-    // which only the painter can measure.
-    bool centred = false;
-};
-
-struct MMILine
-{
-    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-    MMIColour colour = MMIColour::Black;
+    bool operator==(const MMIText& other) const
+    {
+        return text == other.text && colour == other.colour;
+    }
 };
 
 struct MMIResultsLayout
 {
-    static constexpr int kImageLeft = 8;
-    static constexpr int kImageTop = 8;
-    static constexpr int kImageWidth = 377;
-    static constexpr int kImageHeight = 387;
-
     std::string caption;
-    // Drawn on a white image with a black frame of width 1, lines first.
-    std::vector<MMILine> lines;
-    std::vector<MMIText> texts;
+    // Top to bottom; empty for the unit data image.
+    std::vector<MMIText> legend;
+    // Address n is in row n / 16 and column n % 16: the row header is the
+    // row's first address, the column header what to add to it.
+    std::array<std::string, 16> rowHeaders;
+    std::array<std::string, 16> columnHeaders;
+    std::array<MMIText, 256> cells;
 };
 
 // The picture for an MMI mode (0 = the unit data image) from the results
 // table, the unit data image and the number base.
 MMIResultsLayout LayoutMMIResults(int mode, const std::array<std::int32_t, 256>& table,
                                   const std::array<std::uint8_t, 256>& unitData, bool hexNumbers);
+
+// The addresses a Level MMI has no report for, as ranges ("96-254", "7, 9");
+// empty when every group was reported.
+std::string UnreportedGroups(const std::array<std::int32_t, 256>& table, bool hexNumbers);
 
 } // namespace tarvin

@@ -40,9 +40,9 @@ int LevelCodeValue(std::uint8_t byte)
     return value;
 }
 
-void MMIResults::ClearMMIResults()
+void MMIResults::ClearMMIResults(std::int32_t fill)
 {
-    m_table.fill(0);
+    m_table.fill(fill);
     m_lastIndex = 0;
     m_reports = 0;
 }

@@ -18,8 +18,9 @@ enum MMIMode : int
 };
 
 // Entries of a Level MMI that carry no level.
-constexpr int kLevelInvalid = -1; // the level code was not valid
-constexpr int kLevelAbsent = -2;  // the report marked the group as absent
+constexpr int kLevelInvalid = -1;     // the level code was not valid
+constexpr int kLevelAbsent = -2;      // the report marked the group as absent
+constexpr int kLevelNotReported = -3; // no report covered the group
 
 // Request bodies, to go after the SAL header for application 255.
 std::string InstallationMMIBody();
@@ -38,8 +39,9 @@ class MMIResults
 public:
     static constexpr int kSize = 256;
 
-    // All entries and the last index back to 0.
-    void ClearMMIResults();
+    // All entries to `fill` and the last index back to 0. A Level MMI
+    // clears to kLevelNotReported, since 0 is a level there.
+    void ClearMMIResults(std::int32_t fill = 0);
 
     int mode() const { return m_mode; }
     void setMode(int mode) { m_mode = mode; }

@@ -1,5 +1,7 @@
 #include "gui/app/main_form.h"
 
+#include "gui/widgets/window_sizes.h"
+
 #include "core/decode/hex.h"
 #include "core/decode/interpret.h"
 #include "core/link/framing.h"
@@ -134,8 +136,12 @@ TMainForm::TMainForm(const QStringList& arguments, Prompter* prompter, QWidget* 
     WireInterfaceTools();
     WireCaptures();
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        resize(size().boundedTo(area.size()));
+        move(area.center() - rect().center());
+    }
+    KeepOnScreen(this);
 }
 
 QString TMainForm::Title()
@@ -221,6 +227,9 @@ void TMainForm::FormShow()
     m_session->readSettings();
     const QSettings store;
     restoreGeometry(store.value(QStringLiteral("Windows/MainForm")).toByteArray());
+    // A size left on a larger screen, or at another scale, must not push the
+    // menu and the status bar off this one.
+    FitToScreen(this);
     m_receiveShare = std::clamp(
         store.value(QStringLiteral("Windows/ReceiveShare"), m_receiveShare).toDouble(), 0.05, 0.95);
     // The check marks carry these switches; setting them runs their handlers.

@@ -133,13 +133,15 @@ TOptionsForm::TOptionsForm(Session& session, Prompter& prompter, QWidget* window
     buttons->addWidget(CancelBitBtn);
     buttons->addWidget(HelpBitBtn);
 
-    auto* layout = new QVBoxLayout(this);
+    auto* content = new QWidget(this);
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(ConnectionGroupBox);
     layout->addWidget(DecodeGroupBox);
     layout->addWidget(LogGroupBox);
     layout->addWidget(RadioGroup1);
     layout->addStretch(1);
-    layout->addLayout(buttons);
+    m_scroll = ScrollWhenTooSmall(this, content, buttons);
     resize(271, kHeight);
     MakeResizable(this);
 
@@ -147,6 +149,7 @@ TOptionsForm::TOptionsForm(Session& session, Prompter& prompter, QWidget* window
     connect(CancelBitBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(HelpBitBtn, &QPushButton::clicked, this, &TOptionsForm::HelpBitBtnClick);
     connect(SerialSetupButton, &QPushButton::clicked, this, &TOptionsForm::SerialSetupButtonClick);
+    connect(SerialRadioButton, &QRadioButton::toggled, this, &TOptionsForm::EnableChoices);
     FormCreate();
 }
 
@@ -165,6 +168,7 @@ void TOptionsForm::fitHeight()
 {
     // Taller by the port note or the lists choice when they show, so the
     // layout squeezes nothing; never shorter than designed.
+    ContentChanged(m_scroll);
     SetDesignedSize(this, QSize(271, std::max(kHeight, sizeHint().height())));
 }
 
@@ -198,11 +202,21 @@ void TOptionsForm::FormShow()
     PortSpinEdit->setValue(s.port);
 
     fitHeight();
+    EnableChoices();
+}
+
+void TOptionsForm::EnableChoices()
+{
+    // While a link is open its settings are not to be changed; otherwise
+    // only the chosen connection's own settings apply.
     const bool free = !m_session.link().CommsOpen();
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{ComComboBox1, SerialRadioButton, TCPIPRadioButton,
-                                         IPAddressEdit, PortSpinEdit, SerialSetupButton})
-        w->setEnabled(free);
+    const bool serial = SerialRadioButton->isChecked();
+    SerialRadioButton->setEnabled(free);
+    TCPIPRadioButton->setEnabled(free);
+    for (QWidget* w : std::initializer_list<QWidget*>{ComComboBox1, SerialSetupButton})
+        w->setEnabled(free && serial);
+    for (QWidget* w : std::initializer_list<QWidget*>{IPAddressEdit, PortSpinEdit})
+        w->setEnabled(free && !serial);
 }
 
 void TOptionsForm::ShowSerialPorts(const QString& stored, bool serialChosen)

@@ -16,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QSpinBox;
 
 namespace tarvin {
@@ -36,6 +37,8 @@ public:
     void OKBitBtnClick();
     void HelpBitBtnClick();
     void SerialSetupButtonClick();
+    // Enables the settings of the chosen connection only.
+    void EnableChoices();
     // The "Lists" choice: shown with all tools, hidden in the restricted surface.
     void showListsChoice(bool on);
     // The settings as shown with the dialog's choices in them; valid after OK.
@@ -82,6 +85,7 @@ private:
     Prompter& m_prompter;
     std::function<int(QDialog&)> m_runDialog;
     Settings m_chosen;
+    QScrollArea* m_scroll = nullptr; // the settings, above the buttons
 };
 
 } // namespace tarvin

@@ -102,6 +102,11 @@ void TPrintForm::FormActivate()
         RxCheckBox->setChecked(true);
         TxCheckBox->setEnabled(false);
         RxCheckBox->setEnabled(false);
+        // Greyed boxes need their reason where the user looks for it.
+        const QString why =
+            QStringLiteral("The log shows both directions in one list, so both are printed.");
+        TxCheckBox->setToolTip(why);
+        RxCheckBox->setToolTip(why);
     }
 }
 

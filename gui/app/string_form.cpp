@@ -22,7 +22,7 @@ TStringForm::TStringForm(UserButtonSlots& buttons, QWidget* parent)
     : QDialog(parent), m_buttons(buttons)
 {
     setObjectName(QStringLiteral("StringForm"));
-    setWindowTitle(QStringLiteral("Set User Key Strings"));
+    setWindowTitle(QStringLiteral("User Button Properties"));
     setFont(QFont(QStringLiteral("Arial"), 8));
 
     StringGrid1 = new QTableWidget(kRows, kColumns, this);

@@ -1,5 +1,5 @@
 #pragma once
-// "Set User Key Strings": the nine user buttons' names and command texts in
+// "User Button Properties": the nine user buttons' names and command texts in
 // an editable grid.
 
 #include <QDialog>

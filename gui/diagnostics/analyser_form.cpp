@@ -24,6 +24,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace tarvin {
 
 namespace {
@@ -196,6 +198,10 @@ void TAnalyserForm::BuildWindow()
     PeakCheckBox = Named(new QCheckBox(QStringLiteral("Peak"), Panel2), "PeakCheckBox");
     PeakCheckBox->setGeometry(180, 5, 60, 19);
     PeakCheckBox->setChecked(true);
+    // The label as wide as its text in the font at hand, the choices after it.
+    Label1->resize(std::max(Label1->width(), Label1->sizeHint().width()), Label1->height());
+    UpdateComboBox->move(Label1->geometry().right() + 3, UpdateComboBox->y());
+    PeakCheckBox->move(UpdateComboBox->geometry().right() + 9, PeakCheckBox->y());
     for (QWidget* w : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(UpdateComboBox),
                        static_cast<QWidget*>(PeakCheckBox)})
         w->raise();

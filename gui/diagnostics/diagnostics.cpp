@@ -1,5 +1,6 @@
 #include "gui/diagnostics/diagnostics.h"
 
+#include "core/decode/applications.h"
 #include "core/decode/hex.h"
 #include "core/diagnostics/diagnostics_support.h"
 #include "core/diagnostics/mmi_layout.h"
@@ -380,13 +381,13 @@ bool Diagnostics::InitiateMMI(const QByteArray& command, int mode)
     return true;
 }
 
-std::optional<int> Diagnostics::askApplication()
+std::optional<int> Diagnostics::askApplication(const QString& title)
 {
     const int selected = m_selectedApplication ? m_selectedApplication() : 0x38;
     bool ok = false;
-    const QString answer = m_prompter.inputText(m_window, QStringLiteral("Application MMI"),
-                                                QStringLiteral("Application Number :"),
-                                                m_session.NumberString(selected), &ok);
+    const QString answer =
+        m_prompter.inputText(m_window, title, QStringLiteral("Application Number :"),
+                             m_session.NumberString(selected), &ok);
     if (!ok)
         return std::nullopt;
     const long long application = m_session.StringToNumber(answer);
@@ -396,9 +397,9 @@ std::optional<int> Diagnostics::askApplication()
     return static_cast<int>(application);
 }
 
-std::optional<std::pair<int, QByteArray>> Diagnostics::applicationInquiry()
+std::optional<std::pair<int, QByteArray>> Diagnostics::applicationInquiry(const QString& title)
 {
-    const std::optional<int> application = askApplication();
+    const std::optional<int> application = askApplication(title);
     if (!application)
         return std::nullopt;
     const QByteArray header = m_session.SALHeader(255);
@@ -417,19 +418,41 @@ QString Diagnostics::mmiNote(const Session::Command& command) const
     return {};
 }
 
+QString Diagnostics::levelNote(const Session::Command& command) const
+{
+    QString note = mmiNote(command);
+    const std::string missing = UnreportedGroups(m_session.mmi().table(), m_session.hexNumbers());
+    if (missing.empty() || m_session.mmi().reports() == 0)
+        return note;
+    if (!note.isEmpty())
+        note += QLatin1Char(' ');
+    return note + QStringLiteral("No report for groups %1.").arg(Latin1(missing));
+}
+
+QString Diagnostics::inquirySubject(int application) const
+{
+    const std::string path = m_session.replyPath();
+    const QString network = path.empty() ? QStringLiteral("Local Network")
+                                         : QStringLiteral("Network Path %1").arg(Latin1(path));
+    if (application < 0)
+        return network;
+    return Latin1(ApplicationLabel(application, m_session.hexNumbers())) + QStringLiteral(", ") +
+           network;
+}
+
 void Diagnostics::InstallationMMIButtonClick()
 {
     Session::Command command = m_session.begin(QStringLiteral("Installation MMI"));
     if (!command || !installationMMI())
         return;
-    showResults(mmiNote(command));
+    showResults(mmiNote(command), inquirySubject(-1));
 }
 
 void Diagnostics::ApplicationMMIButtonClick()
 {
     if (m_session.busy())
         return;
-    const auto inquiry = applicationInquiry();
+    const auto inquiry = applicationInquiry(QStringLiteral("Application MMI"));
     if (!inquiry)
         return;
     Session::Command command = m_session.begin(QStringLiteral("Application MMI"));
@@ -437,14 +460,14 @@ void Diagnostics::ApplicationMMIButtonClick()
         return;
     const auto& [application, header] = *inquiry;
     initiateMMI(header + ApplicationMMIBody(application).c_str(), kMMIApplication);
-    showResults(mmiNote(command));
+    showResults(mmiNote(command), inquirySubject(application));
 }
 
 void Diagnostics::LevelMMIButtonClick()
 {
     if (m_session.busy())
         return;
-    const auto inquiry = applicationInquiry();
+    const auto inquiry = applicationInquiry(QStringLiteral("Level MMI"));
     if (!inquiry)
         return;
     Session::Command command = m_session.begin(QStringLiteral("Level MMI"));
@@ -453,7 +476,7 @@ void Diagnostics::LevelMMIButtonClick()
     const auto& [application, header] = *inquiry;
     {
         WaitCursor wait;
-        m_session.mmi().ClearMMIResults();
+        m_session.mmi().ClearMMIResults(kLevelNotReported);
         setMMIMode(kMMILevel);
         for (int block = 1; block <= 8 && !command.interrupted(); ++block) {
             command.progress(block, 8);
@@ -463,10 +486,10 @@ void Diagnostics::LevelMMIButtonClick()
             waitForLastIndex(LevelMMIBlockEnd(block), since);
         }
     }
-    showResults(mmiNote(command));
+    showResults(levelNote(command), inquirySubject(application));
 }
 
-void Diagnostics::showResults(const QString& note)
+void Diagnostics::showResults(const QString& note, const QString& subject)
 {
     // One results window at a time; it is modal to the user but the command
     // does not block on it, so the waits above have all ended by now.
@@ -475,7 +498,7 @@ void Diagnostics::showResults(const QString& note)
     const MMIResultsLayout layout =
         LayoutMMIResults(m_session.state().mmiMode, m_session.mmi().table(), m_unitData.bytes(),
                          m_session.hexNumbers());
-    auto* window = new TMMIResultsForm(layout, m_window);
+    auto* window = new TMMIResultsForm(layout, subject, m_window);
     window->setNote(note);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowModality(Qt::ApplicationModal);

@@ -91,13 +91,18 @@ private:
     void waitForLastIndex(int index, const QElapsedTimer& since);
     // The note of a results window: why reports are missing, or empty.
     QString mmiNote(const Session::Command& command) const;
+    // A Level MMI's note also says which groups no report covered.
+    QString levelNote(const Session::Command& command) const;
+    // The application (none when negative) and the network an inquiry
+    // asked, in words.
+    QString inquirySubject(int application) const;
     void setMMIMode(int mode);
     std::optional<long long> askUnit(const QString& title);
-    std::optional<int> askApplication();
+    std::optional<int> askApplication(const QString& title);
     // The application to inquire about and the inquiry's header; nothing
     // when the user cancelled or the remote path was refused.
-    std::optional<std::pair<int, QByteArray>> applicationInquiry();
-    void showResults(const QString& note = QString());
+    std::optional<std::pair<int, QByteArray>> applicationInquiry(const QString& title);
+    void showResults(const QString& note = QString(), const QString& subject = QString());
     void showMessage(const std::string& text);
 
     Session& m_session;

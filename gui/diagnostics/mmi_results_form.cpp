@@ -2,12 +2,13 @@
 
 #include "gui/widgets/window_sizes.h"
 
-#include <QFontMetrics>
-#include <QGuiApplication>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
-#include <QScreen>
+#include <QTableWidget>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -20,111 +21,159 @@ QColor Colour(MMIColour colour)
     return QColor::fromRgb(static_cast<QRgb>(MMIColourRgb(colour)));
 }
 
+QString Latin1(const std::string& s)
+{
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QLabel* ColouredLabel(const MMIText& text, QWidget* parent)
+{
+    auto* label = new QLabel(Latin1(text.text), parent);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Colour(text.colour));
+    label->setPalette(palette);
+    return label;
+}
+
+// The grid as a table: the text is drawn by the style at the screen's own
+// resolution, the headers come with it, and a cell's borders keep three-
+// digit addresses apart whatever the font.
+QTableWidget* MakeGrid(const MMIResultsLayout& layout, QWidget* parent)
+{
+    auto* grid = new QTableWidget(16, 16, parent);
+    grid->setObjectName(QStringLiteral("Image1"));
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionMode(QAbstractItemView::NoSelection);
+    grid->setFocusPolicy(Qt::NoFocus);
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    for (int i = 0; i < 16; ++i) {
+        grid->setHorizontalHeaderItem(
+            i, new QTableWidgetItem(Latin1(layout.columnHeaders[static_cast<std::size_t>(i)])));
+        grid->setVerticalHeaderItem(
+            i, new QTableWidgetItem(Latin1(layout.rowHeaders[static_cast<std::size_t>(i)])));
+    }
+    for (int n = 0; n < 256; ++n) {
+        const MMIText& cell = layout.cells[static_cast<std::size_t>(n)];
+        auto* item = new QTableWidgetItem(Latin1(cell.text));
+        item->setForeground(Colour(cell.colour));
+        item->setTextAlignment(Qt::AlignCenter);
+        grid->setItem(n / 16, n % 16, item);
+    }
+    // Every column as wide as the widest, so the grid reads as a square of
+    // addresses; the whole grid shows without scrolling.
+    grid->resizeColumnsToContents();
+    grid->resizeRowsToContents();
+    int column = 0;
+    for (int i = 0; i < 16; ++i)
+        column = std::max(column, grid->columnWidth(i));
+    grid->horizontalHeader()->setDefaultSectionSize(column);
+    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->verticalHeader()->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    for (int i = 0; i < 16; ++i)
+        grid->setColumnWidth(i, column);
+    const int frame = 2 * grid->frameWidth();
+    grid->setFixedSize(grid->verticalHeader()->sizeHint().width() + 16 * column + frame,
+                       grid->horizontalHeader()->sizeHint().height() +
+                           grid->verticalHeader()->length() + frame);
+    return grid;
+}
+
 } // namespace
 
-QFont TMMIResultsForm::TextFont()
-{
-    QFont font(QStringLiteral("Arial"));
-    // Pixels, not points, so the cells hold their numbers on any screen; no
-    // smoothing, so every text pixel has exactly its legend colour.
-    font.setPixelSize(11);
-    font.setStyleStrategy(QFont::NoAntialias);
-    return font;
-}
-
-QImage TMMIResultsForm::Render(const MMIResultsLayout& layout)
-{
-    QImage image(MMIResultsLayout::kImageWidth, MMIResultsLayout::kImageHeight,
-                 QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setRenderHint(QPainter::TextAntialiasing, false);
-    for (const MMILine& line : layout.lines) {
-        painter.setPen(QPen(Colour(line.colour), 1));
-        painter.drawLine(line.x1, line.y1, line.x2, line.y2);
-    }
-    const QFont font = TextFont();
-    painter.setFont(font);
-    const QFontMetrics metrics(font);
-    for (const MMIText& text : layout.texts) {
-        const QString s =
-            QString::fromLatin1(text.text.data(), static_cast<qsizetype>(text.text.size()));
-        int x = text.x;
-        if (text.centred)
-            x -= metrics.horizontalAdvance(s) / 2;
-        painter.setPen(Colour(text.colour));
-        // Positions give the top of the text; QPainter wants the baseline.
-        painter.drawText(QPoint(x, text.y + metrics.ascent()), s);
-    }
-    return image;
-}
-
-TMMIResultsForm::TMMIResultsForm(const MMIResultsLayout& layout, QWidget* parent)
-    : QDialog(parent), m_image(Render(layout))
+TMMIResultsForm::TMMIResultsForm(const MMIResultsLayout& layout, const QString& subject,
+                                 QWidget* parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("MMIResultsForm"));
-    setWindowTitle(
-        QString::fromLatin1(layout.caption.data(), static_cast<qsizetype>(layout.caption.size())));
-    resize(kClientWidth, kClientHeight);
+    const QString caption = Latin1(layout.caption);
+    setWindowTitle(subject.isEmpty() ? caption : caption + QStringLiteral(" - ") + subject);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(MMIResultsLayout::kImageLeft, MMIResultsLayout::kImageTop,
-                        MMIResultsLayout::kImageWidth, MMIResultsLayout::kImageHeight);
-    Image1->setPixmap(QPixmap::fromImage(m_image));
+    // The legend and the grid on white, as one picture: silver text would
+    // not read on a window's grey.
+    auto* picture = new QFrame(this);
+    picture->setObjectName(QStringLiteral("PictureFrame"));
+    picture->setFrameStyle(QFrame::Box | QFrame::Plain);
+    picture->setAutoFillBackground(true);
+    QPalette white = picture->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    picture->setPalette(white);
+    auto* inside = new QVBoxLayout(picture);
 
-    OKBitBtn = new QPushButton(QStringLiteral("OK"), this);
-    OKBitBtn->setObjectName(QStringLiteral("OKBitBtn"));
-    OKBitBtn->setGeometry(112, 403, 75, 25);
-    OKBitBtn->setDefault(true);
-    HelpButton = new QPushButton(QStringLiteral("Help"), this);
-    HelpButton->setObjectName(QStringLiteral("HelpButton"));
-    HelpButton->setGeometry(204, 403, 75, 25);
-    connect(OKBitBtn, &QPushButton::clicked, this, &QDialog::accept);
-    connect(HelpButton, &QPushButton::clicked, this, [this] { emit helpRequested(kHelpContext); });
+    TitleLabel =
+        new QLabel(subject.isEmpty() ? caption : caption + QStringLiteral(": ") + subject, picture);
+    TitleLabel->setObjectName(QStringLiteral("TitleLabel"));
+    TitleLabel->setWordWrap(true);
+    QFont bold = TitleLabel->font();
+    bold.setBold(true);
+    TitleLabel->setFont(bold);
+    inside->addWidget(TitleLabel);
+    if (!layout.legend.empty()) {
+        inside->addWidget(ColouredLabel({"LEGEND", MMIColour::Black}, picture));
+        int row = 0;
+        for (const MMIText& text : layout.legend) {
+            QLabel* label = ColouredLabel(text, picture);
+            label->setObjectName(QStringLiteral("LegendLabel%1").arg(++row));
+            label->setIndent(10);
+            inside->addWidget(label);
+        }
+    }
+    Image1 = MakeGrid(layout, picture);
+    inside->addWidget(Image1, 0, Qt::AlignHCenter);
 
     NoteLabel = new QLabel(this);
     NoteLabel->setObjectName(QStringLiteral("NoteLabel"));
     NoteLabel->setWordWrap(true);
     NoteLabel->hide();
-    MakeResizable(this);
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    OKBitBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBitBtn->setObjectName(QStringLiteral("OKBitBtn"));
+    OKBitBtn->setDefault(true);
+    HelpButton = new QPushButton(QStringLiteral("Help"), this);
+    HelpButton->setObjectName(QStringLiteral("HelpButton"));
+    HelpButton->setAutoDefault(false);
+    connect(OKBitBtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(HelpButton, &QPushButton::clicked, this, [this] { emit helpRequested(kHelpContext); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(OKBitBtn);
+    buttons->addWidget(HelpButton);
+    buttons->addStretch(1);
+    auto* content = new QWidget(this);
+    auto* outside = new QVBoxLayout(content);
+    outside->setContentsMargins(0, 0, 0, 0);
+    outside->addWidget(picture, 0, Qt::AlignHCenter);
+    outside->addWidget(NoteLabel);
+    outside->addStretch(1);
+    // The title and the note wrap to the grid's width rather than widen the
+    // window.
+    NoteLabel->setMaximumWidth(Image1->width() + 2 * inside->contentsMargins().left());
+    TitleLabel->setMaximumWidth(Image1->width());
+    m_scroll = ScrollWhenTooSmall(this, content, buttons);
+    resize(sizeHint());
+    MakeResizable(this);
+}
+
+QString TMMIResultsForm::cellText(int n) const
+{
+    const QTableWidgetItem* item = Image1->item(n / 16, n % 16);
+    return item ? item->text() : QString();
+}
+
+QColor TMMIResultsForm::cellColour(int n) const
+{
+    const QTableWidgetItem* item = Image1->item(n / 16, n % 16);
+    return item ? item->foreground().color() : QColor();
 }
 
 void TMMIResultsForm::setNote(const QString& note)
 {
-    // Missing reports are said in words under the grid, which grows the
-    // window; an empty grid alone would read as a network without units.
-    constexpr int kNoteHeight = 36;
     NoteLabel->setText(note);
     NoteLabel->setVisible(!note.isEmpty());
-    m_extra = note.isEmpty() ? 0 : kNoteHeight;
-    SetDesignedSize(this, QSize(kClientWidth, kClientHeight + m_extra));
-    placeControls();
-}
-
-void TMMIResultsForm::resizeEvent(QResizeEvent* event)
-{
-    QDialog::resizeEvent(event);
-    placeControls();
-}
-
-void TMMIResultsForm::placeControls()
-{
-    // The picture keeps its cells' size and stays in the middle; the note
-    // and the buttons keep under it, the buttons at the bottom.
-    constexpr int kNoteTop = 403;
-    constexpr int kNoteHeight = 36;
-    const int dx = std::max(0, (width() - kClientWidth) / 2);
-    const int dy = std::max(0, height() - kClientHeight - m_extra);
-    Image1->move(MMIResultsLayout::kImageLeft + dx, MMIResultsLayout::kImageTop);
-    NoteLabel->setGeometry(MMIResultsLayout::kImageLeft + dx, kNoteTop,
-                           kClientWidth - 2 * MMIResultsLayout::kImageLeft, kNoteHeight - 4);
-    OKBitBtn->move(112 + dx, kNoteTop + m_extra + dy);
-    HelpButton->move(204 + dx, kNoteTop + m_extra + dy);
+    ContentChanged(m_scroll);
+    SetDesignedSize(this, sizeHint());
 }
 
 } // namespace tarvin

@@ -1,14 +1,17 @@
 #pragma once
-// The MMI results window: the picture laid out by LayoutMMIResults, drawn
-// once into an image, with OK and Help.
+// The MMI results window: the grid laid out by LayoutMMIResults as a table
+// of painted text (sharp at any screen scale), its legend and title, with
+// OK and Help.
 
 #include "core/diagnostics/mmi_layout.h"
 
+#include <QColor>
 #include <QDialog>
-#include <QImage>
 
 class QLabel;
 class QPushButton;
+class QScrollArea;
+class QTableWidget;
 
 namespace tarvin {
 
@@ -16,24 +19,23 @@ class TMMIResultsForm : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr int kClientWidth = 391;
-    static constexpr int kClientHeight = 437;
     static constexpr int kHelpContext = 40;
 
-    explicit TMMIResultsForm(const MMIResultsLayout& layout, QWidget* parent = nullptr);
+    // `subject` names what was asked ("Application 56 (Lighting), Local
+    // Network"); empty for a window that needs no more than its caption.
+    explicit TMMIResultsForm(const MMIResultsLayout& layout, const QString& subject = QString(),
+                             QWidget* parent = nullptr);
 
-    // The picture as drawn.
-    const QImage& image() const { return m_image; }
+    // What address n shows, as the user sees it.
+    QString cellText(int n) const;
+    QColor cellColour(int n) const;
 
-    // Paints a layout; the font is the one every text of the window uses.
-    static QImage Render(const MMIResultsLayout& layout);
-    static QFont TextFont();
-
-    // Why reports are missing (nobody answered, cancelled, link lost);
-    // empty hides it.
+    // Why reports are missing (nobody answered, cancelled, link lost) and
+    // how far the inquiry got; empty hides it.
     void setNote(const QString& note);
 
-    QLabel* Image1 = nullptr;
+    QLabel* TitleLabel = nullptr;
+    QTableWidget* Image1 = nullptr;
     QLabel* NoteLabel = nullptr;
     QPushButton* OKBitBtn = nullptr;
     QPushButton* HelpButton = nullptr;
@@ -41,14 +43,8 @@ public:
 signals:
     void helpRequested(int context);
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
-    void placeControls();
-
-    QImage m_image;
-    int m_extra = 0; // the note's height when it shows
+    QScrollArea* m_scroll = nullptr;
 };
 
 } // namespace tarvin

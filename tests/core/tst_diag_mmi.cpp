@@ -16,14 +16,6 @@ std::string Repeat(const std::string& pair, int times)
     return out;
 }
 
-const MMIText* FindText(const MMIResultsLayout& layout, int x, int y)
-{
-    for (const MMIText& text : layout.texts)
-        if (text.x == x && text.y == y)
-            return &text;
-    return nullptr;
-}
-
 } // namespace
 
 class TestDiagMMI : public QObject
@@ -259,66 +251,118 @@ private slots:
         QCOMPARE(int(results.lastIndex()), 0);
     }
 
-    void layoutInstallation()
+    void layoutStates()
     {
         std::array<std::int32_t, 256> table{};
         table[0] = 1;
         table[1] = 7; // not a state: keeps the colour before it
         table[17] = 3;
-        const auto layout = LayoutMMIResults(kMMIInstallation, table, {}, true);
+        table[112] = 2;
+        const auto layout = LayoutMMIResults(kMMIInstallation, table, {}, false);
         QCOMPARE(layout.caption, std::string("Installation MMI Results"));
-        const MMIText* legend = FindText(layout, 20, 70);
-        QVERIFY(legend);
-        QCOMPARE(legend->text, std::string("XX = Unit Address Conflict"));
-        QCOMPARE(legend->colour, MMIColour::Red);
-        const MMIText* first = FindText(layout, 15, 100);
-        QVERIFY(first && first->centred);
-        QCOMPARE(first->text, std::string("00"));
-        QCOMPARE(first->colour, MMIColour::Blue);
-        QCOMPARE(FindText(layout, 38, 100)->colour, MMIColour::Blue);
-        const MMIText* seventeen = FindText(layout, 38, 117);
-        QCOMPARE(seventeen->text, std::string("11"));
-        QCOMPARE(seventeen->colour, MMIColour::Red);
-        QCOMPARE(FindText(layout, 23 * 15 + 15, 17 * 15 + 100)->colour, MMIColour::Silver);
-        QCOMPARE(LayoutMMIResults(kMMIApplication, table, {}, false).caption,
-                 std::string("Application MMI Results"));
+        QCOMPARE(layout.legend.size(), std::size_t(4));
+        // The legend says what a unit's state is, not just its number.
+        QCOMPARE(layout.legend[1],
+                 (MMIText{"XX = Unit in State 1: present, reports On", MMIColour::Blue}));
+        QCOMPARE(layout.legend[2].colour, MMIColour::Black);
+        QCOMPARE(layout.legend[3].colour, MMIColour::Red);
+        QCOMPARE(layout.cells[0], (MMIText{"0", MMIColour::Blue}));
+        QCOMPARE(layout.cells[1], (MMIText{"1", MMIColour::Blue}));
+        QCOMPARE(layout.cells[17], (MMIText{"17", MMIColour::Red}));
+        QCOMPARE(layout.cells[112], (MMIText{"112", MMIColour::Black}));
+        QCOMPARE(layout.cells[255], (MMIText{"255", MMIColour::Silver}));
+        const auto application = LayoutMMIResults(kMMIApplication, table, {}, true);
+        QCOMPARE(application.caption, std::string("Application MMI Results"));
+        QCOMPARE(application.legend[0],
+                 (MMIText{"XX = Group Address Not Present", MMIColour::Silver}));
+        QCOMPARE(application.cells[255].text, std::string("FF"));
     }
 
     void layoutLevel()
     {
         std::array<std::int32_t, 256> table{};
+        table.fill(kLevelNotReported);
         table[0] = kLevelAbsent;
         table[1] = kLevelInvalid;
         table[2] = 240;
+        table[3] = 0;
         const auto layout = LayoutMMIResults(kMMILevel, table, {}, true);
         QCOMPARE(layout.caption, std::string("Level MMI Results"));
-        QCOMPARE(FindText(layout, 33, 97)->text, std::string("XX"));
-        QCOMPARE(FindText(layout, 33, 97)->colour, MMIColour::Grey);
-        QCOMPARE(FindText(layout, 55, 97)->colour, MMIColour::Red);
-        QCOMPARE(FindText(layout, 77, 97)->text, std::string("F0"));
-        QCOMPARE(FindText(layout, 77, 97)->colour, MMIColour::Black);
-        // Column labels and hex row labels.
-        QCOMPARE(FindText(layout, 30, 77)->text, std::string("0"));
-        QCOMPARE(FindText(layout, 22 * 16 + 8, 77)->text, std::string("F"));
-        QCOMPARE(FindText(layout, 2, 18 * 16 + 79)->text, std::string("F0"));
+        QCOMPARE(layout.cells[0], (MMIText{"XX", MMIColour::Grey}));
+        QCOMPARE(layout.cells[1], (MMIText{"XX", MMIColour::Red}));
+        QCOMPARE(layout.cells[2], (MMIText{"F0", MMIColour::Black}));
+        // A level of 0 and a group nobody reported are told apart.
+        QCOMPARE(layout.cells[3], (MMIText{"00", MMIColour::Black}));
+        QCOMPARE(layout.cells[4], (MMIText{"--", MMIColour::Silver}));
+        const std::vector<MMIText> legend{{"-- = Group Address Not Reported", MMIColour::Silver},
+                                          {"XX = Group Address Not Present", MMIColour::Grey},
+                                          {"XX = Group Address Level", MMIColour::Black},
+                                          {"XX = Group Address Conflict", MMIColour::Red}};
+        QVERIFY(layout.legend == legend);
     }
 
-    void layoutUnitDataDecimal()
+    void headers_data()
     {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("hex");
+        QTest::addColumn<QString>("row1");
+        QTest::addColumn<QString>("row15");
+        QTest::addColumn<QString>("column10");
+        QTest::newRow("unit data hex") << int(kMMINone) << true << "10"
+                                       << "F0"
+                                       << "A";
+        QTest::newRow("level decimal") << int(kMMILevel) << false << "16"
+                                       << "240"
+                                       << "+10";
+        QTest::newRow("installation decimal") << int(kMMIInstallation) << false << "16"
+                                              << "240"
+                                              << "+10";
+    }
+    void headers()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, hex);
+        QFETCH(QString, row1);
+        QFETCH(QString, row15);
+        QFETCH(QString, column10);
         std::array<std::uint8_t, 256> image{};
         image[255] = 200;
-        const auto layout = LayoutMMIResults(kMMINone, {}, image, false);
-        QCOMPARE(layout.caption, std::string("Unit Data"));
-        QVERIFY(!FindText(layout, 10, 10)); // no legend
-        QVERIFY(!FindText(layout, 30, 77)); // no column labels in decimal
-        QCOMPARE(FindText(layout, 2, 18 * 2 + 79)->text, std::string("16"));
-        QCOMPARE(FindText(layout, 2, 18 * 16 + 79)->text, std::string("240"));
-        QCOMPARE(FindText(layout, 22 * 15 + 33, 18 * 15 + 97)->text, std::string("200"));
-        // The grid: 17 horizontal and 16 vertical silver lines besides the frame.
-        int silver = 0;
-        for (const MMILine& line : layout.lines)
-            silver += line.colour == MMIColour::Silver;
-        QCOMPARE(silver, 33);
+        const auto layout = LayoutMMIResults(mode, {}, image, hex);
+        QCOMPARE(QString::fromStdString(layout.rowHeaders[1]), row1);
+        QCOMPARE(QString::fromStdString(layout.rowHeaders[15]), row15);
+        QCOMPARE(QString::fromStdString(layout.columnHeaders[10]), column10);
+        if (mode == kMMINone) {
+            QCOMPARE(layout.caption, std::string("Unit Data"));
+            QVERIFY(layout.legend.empty());
+            QCOMPARE(layout.cells[255].text, std::string("C8"));
+        }
+    }
+
+    void unreportedGroups_data()
+    {
+        QTest::addColumn<QList<int>>("reported");
+        QTest::addColumn<bool>("hex");
+        QTest::addColumn<QString>("text");
+        QList<int> all;
+        for (int n = 0; n < 256; ++n)
+            all << n;
+        QTest::newRow("all") << all << false << "";
+        QTest::newRow("none") << QList<int>{} << false << "0-255";
+        // A link lost after three blocks; group 255 came in anyway.
+        QTest::newRow("dropped") << all.mid(0, 96) + QList<int>{255} << false << "96-254";
+        QTest::newRow("single gaps")
+            << all.mid(0, 7) + all.mid(8, 1) + all.mid(10) << true << "07, 09";
+    }
+    void unreportedGroups()
+    {
+        QFETCH(QList<int>, reported);
+        QFETCH(bool, hex);
+        QFETCH(QString, text);
+        std::array<std::int32_t, 256> table{};
+        table.fill(kLevelNotReported);
+        for (int n : reported)
+            table[static_cast<std::size_t>(n)] = n % 3 == 0 ? kLevelAbsent : n;
+        QCOMPARE(QString::fromStdString(UnreportedGroups(table, hex)), text);
     }
 };
 

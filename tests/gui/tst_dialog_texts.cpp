@@ -1,15 +1,26 @@
-// Every dialog shows the whole of its texts at the default font: no label,
-// box or button narrower than its text, none reaching past its parent.
+// Every window opens inside the screen and shows the whole of its texts at
+// the default font and the scale the test runs at (ctest runs it at 100, 150
+// and 200 %): no label, box or button narrower than its text, none reaching
+// past its parent, no button cut off by the window's edge.
 #include <QtTest>
 
+#include "core/diagnostics/installation.h"
+#include "core/diagnostics/mmi_layout.h"
+#include "gui/app/help_window.h"
 #include "gui/app/main_form.h"
 #include "gui/app/options_form.h"
 #include "gui/app/print_form.h"
 #include "gui/app/serial_setup_dialog.h"
 #include "gui/app/string_form.h"
+#include "gui/capture/capture_window.h"
+#include "gui/diagnostics/analyser_form.h"
+#include "gui/diagnostics/installation_window.h"
+#include "gui/diagnostics/mmi_results_form.h"
 #include "gui/diagnostics/mode_form.h"
 #include "gui/diagnostics/unit_type_form.h"
+#include "gui/widgets/window_sizes.h"
 #include "scripted_prompter.h"
+#include "session/session.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -18,11 +29,13 @@
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSerialPort>
 #include <QSettings>
 #include <QSplitter>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -41,6 +54,17 @@ QString CutTexts(const QWidget& dialog)
     for (QWidget* w : dialog.findChildren<QWidget*>()) {
         if (!w->isVisibleTo(&dialog) || !w->parentWidget())
             continue;
+        // A grid that cannot scroll sideways must show every cell whole.
+        if (auto* grid = qobject_cast<QTableWidget*>(w);
+            grid && grid->horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOff) {
+            for (int row = 0; row < grid->rowCount(); ++row)
+                for (int column = 0; column < grid->columnCount(); ++column)
+                    if (const QTableWidgetItem* item = grid->item(row, column);
+                        item && grid->columnWidth(column) <=
+                                    grid->fontMetrics().horizontalAdvance(item->text()))
+                        cut << QStringLiteral("\"%1\" is cut").arg(item->text());
+            continue;
+        }
         int needed = 0;
         if (auto* label = qobject_cast<QLabel*>(w); label && !label->wordWrap())
             needed = label->sizeHint().width();
@@ -84,36 +108,90 @@ private slots:
 
     void wholeTexts_data()
     {
-        QTest::addColumn<QString>("dialog");
-        for (const char* name : {"options", "print", "strings", "mode", "unit type", "serial"})
+        QTest::addColumn<QString>("window");
+        for (const char* name :
+             {"options", "print", "strings", "mode", "unit type", "serial", "main", "capture",
+              "help", "analyser", "installation", "MMI results"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
     void wholeTexts()
     {
-        QFETCH(QString, dialog);
+        QFETCH(QString, window);
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         QPrinter printer;
         QSerialPort port;
-        std::unique_ptr<QDialog> d;
+        TrafficStatistics statistics;
+        const UnitTypeTable types{};
+        const Installation installation;
         const auto run = [](QDialog&) { return int(QDialog::Rejected); };
-        if (dialog == QLatin1String("options"))
-            d = std::make_unique<TOptionsForm>(form.session(), prompts, &form, run);
-        else if (dialog == QLatin1String("print"))
-            d = std::make_unique<TPrintForm>(form.session(),
-                                             LogPanes{form.TransmitMemo, form.ReceiveMemo}, printer,
-                                             QString(), prompts, &form);
-        else if (dialog == QLatin1String("strings"))
-            d = std::make_unique<TStringForm>(form.userButtonSlots(), &form);
-        else if (dialog == QLatin1String("mode"))
-            d = std::make_unique<TModeForm>(&form);
-        else if (dialog == QLatin1String("unit type"))
-            d = std::make_unique<TUnitTypeForm>(&form);
-        else
-            d = std::make_unique<SerialSetupDialog>(port, QStringLiteral("ttyS0"), &form);
-        d->show();
-        const QString why = CutTexts(*d);
+        const auto is = [&window](const char* name) { return window == QLatin1String(name); };
+        const auto make = [&]() -> std::unique_ptr<QWidget> {
+            if (is("options"))
+                return std::make_unique<TOptionsForm>(form.session(), prompts, &form, run);
+            if (is("print"))
+                return std::make_unique<TPrintForm>(form.session(),
+                                                    LogPanes{form.TransmitMemo, form.ReceiveMemo},
+                                                    printer, QString(), prompts, &form);
+            if (is("strings"))
+                return std::make_unique<TStringForm>(form.userButtonSlots(), &form);
+            if (is("mode"))
+                return std::make_unique<TModeForm>(&form);
+            if (is("unit type"))
+                return std::make_unique<TUnitTypeForm>(&form);
+            if (is("serial"))
+                return std::make_unique<SerialSetupDialog>(port, QStringLiteral("ttyS0"), &form);
+            if (is("capture"))
+                return std::make_unique<CaptureWindow>(form.session(), prompts, run);
+            if (is("help"))
+                return std::make_unique<HelpWindow>();
+            if (is("analyser"))
+                return std::make_unique<TAnalyserForm>(
+                    form.session(), prompts, statistics, types,
+                    [] { return QDateTime::currentDateTime(); }, &form);
+            if (is("installation"))
+                return std::make_unique<InstallationWindow>(form.session(), prompts, installation);
+            if (is("MMI results"))
+                return std::make_unique<TMMIResultsForm>(
+                    LayoutMMIResults(1, {}, {}, false),
+                    QStringLiteral("Lighting (56), Local Network"), &form);
+            return nullptr; // the main window itself
+        };
+        // A size remembered from a larger screen comes back no larger than
+        // this one.
+        if (std::unique_ptr<QWidget> first = make()) {
+            QSettings().setValue(QStringLiteral("Windows/") + first->objectName(),
+                                 QSize(4000, 3000));
+        } else {
+            TMainForm large({}, &prompts);
+            large.resize(4000, 3000);
+            QSettings().setValue(QStringLiteral("Windows/MainForm"), large.saveGeometry());
+        }
+        std::unique_ptr<QWidget> w = make();
+        QWidget& shown = w ? *w : static_cast<QWidget&>(form);
+        shown.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shown));
+        const QRect area = shown.screen()->availableGeometry();
+        QVERIFY2(area.contains(shown.frameGeometry()),
+                 qPrintable(QStringLiteral("%1 at %2,%3 %4x%5 on %6x%7")
+                                .arg(shown.objectName())
+                                .arg(shown.frameGeometry().x())
+                                .arg(shown.frameGeometry().y())
+                                .arg(shown.frameGeometry().width())
+                                .arg(shown.frameGeometry().height())
+                                .arg(area.width())
+                                .arg(area.height())));
+        const QString why = CutTexts(shown);
         QVERIFY2(why.isEmpty(), qPrintable(why));
+        // Every button shows whole: none is cut by the window's edge or
+        // hidden in a part that must be scrolled to.
+        for (const QPushButton* button : shown.findChildren<QPushButton*>()) {
+            if (!button->isVisibleTo(&shown) || button->window() != &shown)
+                continue;
+            QVERIFY2(button->visibleRegion().boundingRect() == button->rect(),
+                     qPrintable(button->text() + QStringLiteral(" is cut")));
+        }
+        QSettings().remove(QStringLiteral("Windows"));
     }
 
     // The main window with every tool, at its smallest and at a large size:
@@ -159,7 +237,7 @@ private slots:
         {
             TMainForm form({}, &prompts);
             form.show();
-            form.resize(1100, 700);
+            form.resize(900, 500);
             // The user drags the handle between the panes 200 pixels left.
             QSplitterHandle* handle = form.Splitter1->handle(1);
             const QPointF from(1, handle->height() / 2);
@@ -179,7 +257,7 @@ private slots:
         }
         TMainForm again({}, &prompts);
         again.show();
-        QCOMPARE(again.size(), QSize(1100, 700));
+        QCOMPARE(again.size(), QSize(900, 500));
         QVERIFY(std::abs(again.Splitter1->sizes().value(0) - split.value(0)) <= 2);
     }
 };

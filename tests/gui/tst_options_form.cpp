@@ -196,6 +196,28 @@ private slots:
         form.show([&](TOptionsForm& o) { QVERIFY(!o.PortNoteLabel->isVisible()); });
     }
 
+    // Only the chosen connection's own settings are enabled, following the
+    // choice as it is made.
+    void enablesTheChosenConnection()
+    {
+        Options form;
+        form.show([](TOptionsForm& o) {
+            const auto serialSide = [&o](bool on) {
+                return o.ComComboBox1->isEnabled() == on &&
+                       o.SerialSetupButton->isEnabled() == on &&
+                       o.IPAddressEdit->isEnabled() == !on && o.PortSpinEdit->isEnabled() == !on;
+            };
+            QVERIFY(o.SerialRadioButton->isChecked());
+            QVERIFY(serialSide(true));
+            o.TCPIPRadioButton->click();
+            QVERIFY(serialSide(false));
+            o.SerialRadioButton->click();
+            QVERIFY(serialSide(true));
+            QVERIFY(o.TCPIPRadioButton->isEnabled());
+            o.CancelBitBtn->click();
+        });
+    }
+
     void lockedWhileConnected()
     {
         QTcpServer server;

@@ -179,7 +179,9 @@ private slots:
 
         // The next showing forgets what was cancelled; OK copies both
         // columns exactly as typed and marks the data as modified.
-        act = [](TStringForm& f) {
+        act = [&form](TStringForm& f) {
+            // The dialog goes by the name of the command that opens it.
+            QCOMPARE(f.windowTitle() + QStringLiteral("..."), form.UserButtonsItem->text());
             QTableWidget* grid = f.findChild<QTableWidget*>(QStringLiteral("StringGrid1"));
             QCOMPARE(grid->item(2, 1)->text(), QStringLiteral("Two"));
             grid->item(4, 1)->setText(QString());
@@ -445,8 +447,11 @@ private slots:
             d.show();
             title = d.windowTitle();
             pages = dialog->PagesLabel->text();
+            // Greyed, ticked, and saying why.
             boxesLocked = !dialog->TxCheckBox->isEnabled() && !dialog->RxCheckBox->isEnabled() &&
-                          dialog->TxCheckBox->isChecked() && dialog->RxCheckBox->isChecked();
+                          dialog->TxCheckBox->isChecked() && dialog->RxCheckBox->isChecked() &&
+                          !dialog->TxCheckBox->toolTip().isEmpty() &&
+                          !dialog->RxCheckBox->toolTip().isEmpty();
             dialog->BitBtn1->click();
             return d.result();
         });

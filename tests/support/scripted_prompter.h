@@ -50,10 +50,11 @@ public:
         asked.append({QStringLiteral("save"), Icon::None, filter, folder});
         return fileNames.isEmpty() ? QString() : fileNames.dequeue();
     }
-    QString inputText(QWidget*, const QString&, const QString& label, const QString&,
+    QString inputText(QWidget*, const QString& title, const QString& label, const QString&,
                       bool* ok) override
     {
         asked.append({QStringLiteral("input"), Icon::None, label});
+        inputTitles << title;
         if (ok)
             *ok = !inputs.isEmpty();
         return inputs.isEmpty() ? QString() : inputs.dequeue();
@@ -78,6 +79,8 @@ public:
     QQueue<QMessageBox::StandardButton> answers;
     QQueue<QString> fileNames;
     QQueue<QString> inputs;
+    // The title of each input box, in order.
+    QStringList inputTitles;
     std::function<void(const QString&)> onMessage;
 };
 
