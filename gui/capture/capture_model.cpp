@@ -74,10 +74,15 @@ int CaptureModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
+std::size_t CaptureModel::storeIndex(int shownRow) const
+{
+    return static_cast<std::size_t>(m_shown[static_cast<std::size_t>(shownRow)] -
+                                    m_store.firstSerial());
+}
+
 CaptureStore::Row CaptureModel::storeRow(int shownRow) const
 {
-    return m_store.row(static_cast<std::size_t>(m_shown[static_cast<std::size_t>(shownRow)] -
-                                                m_store.firstSerial()));
+    return m_store.row(storeIndex(shownRow));
 }
 
 QString CaptureModel::cellText(const CaptureStore::Row& row, int column) const

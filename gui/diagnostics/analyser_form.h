@@ -91,6 +91,8 @@ private:
     void BuildWindow();
     void BuildChart();
     void ShowTick();
+    // The link went: a last tick at the moment it went, then no more.
+    void StopAtLinkLoss();
     double seconds() const;
 
     Session& m_session;
@@ -99,6 +101,7 @@ private:
     const UnitTypeTable& m_unitTypes;
     std::function<QDateTime()> m_clock;
     bool m_offline = false;
+    QString m_lost; // when the link went, for the title and the report
     QChart* m_chart = nullptr;
     QValueAxis* m_leftAxis = nullptr;
     QValueAxis* m_bottomAxis = nullptr;

@@ -92,7 +92,7 @@ private:
     // The note of a results window: why reports are missing, or empty.
     QString mmiNote(const Session::Command& command) const;
     void setMMIMode(int mode);
-    std::optional<long long> askUnit(const QString& title);
+    std::optional<int> askUnit(const QString& title);
     std::optional<int> askApplication();
     // The application to inquire about and the inquiry's header; nothing
     // when the user cancelled or the remote path was refused.
