@@ -638,14 +638,6 @@ void TestSimulator::controlErrors()
     QCOMPARE(sim.command(S("options")), S("OPTIONS 00"));
 }
 
-// Each row drives the simulator through steps and checks what a TCP client
-// in the given mode receives. Steps: "sim <command>" (must answer OK),
-// "pause <ms>", "traffic <n>" (until n generated lines have come),
-// "await <token>", "quiet <ms>" (no generated line for that long), or bytes
-// to send. `expected`: every token that is not generated traffic, in order
-// (workbench patterns); `earliest`: for each, the least time in ms after the
-// first step; `closes`: the simulator closes the connection after them;
-// `traffic`: generated lines that must have come.
 // Generated and injected lines end in their checksum in the default mode and
 // in their status byte in the monitoring mode, as the interface passes them.
 void TestSimulator::trafficTakesTheModesForm()
@@ -686,6 +678,14 @@ void TestSimulator::trafficTakesTheModesForm()
     }
 }
 
+// Each row drives the simulator through steps and checks what a TCP client
+// in the given mode receives. Steps: "sim <command>" (must answer OK),
+// "pause <ms>", "traffic <n>" (until n generated lines have come),
+// "await <token>", "quiet <ms>" (no generated line for that long), or bytes
+// to send. `expected`: every token that is not generated traffic, in order
+// (workbench patterns); `earliest`: for each, the least time in ms after the
+// first step; `closes`: the simulator closes the connection after them;
+// `traffic`: generated lines that must have come.
 void TestSimulator::faultsOnDemand_data()
 {
     QTest::addColumn<QStringList>("args");
