@@ -14,7 +14,6 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
-#include <climits>
 
 namespace tarvin {
 
