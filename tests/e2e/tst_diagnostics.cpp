@@ -204,7 +204,7 @@ private slots:
             statusWhileShown = bench.form->ConnectionStatusLabel->text();
             cancelWhileShown = bench.form->CancelCommandButton->isVisible();
         };
-        QVERIFY2(bench.start({S("--traffic"), S("40"), S("--identity-traffic"), S("--pci-late"),
+        QVERIFY2(bench.start({S("--traffic"), S("100"), S("--identity-traffic"), S("--pci-late"),
                               S("1500")}),
                  qPrintable(bench.sim.standardError()));
         const QString box = bench.handshake.value(0);
