@@ -43,10 +43,12 @@ void CaptureRecorder::header()
     write(CaptureMarker(m_out.format(), Latin1(stamp()), text));
 }
 
-void CaptureRecorder::marker(const QString& text)
+void CaptureRecorder::marker(const QString& text, const QDateTime& when)
 {
     header();
-    write(CaptureMarker(m_out.format(), Latin1(stamp()), Latin1(text)));
+    const QString at =
+        when.isValid() ? when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) : stamp();
+    write(CaptureMarker(m_out.format(), Latin1(at), Latin1(text)));
 }
 
 void CaptureRecorder::received(const ReceivedLine& line)
@@ -55,9 +57,15 @@ void CaptureRecorder::received(const ReceivedLine& line)
     if (!line.keep())
         return;
     header();
-    const std::string description = m_session.decoder().DecodeMessage(
-        line.part, m_session.decodeOptions(), m_session.decodeContext());
-    write(CaptureLine(m_out.format(), Latin1(stamp()), 'R', line.buffer, description));
+    for (const std::string& raw : m_resetEcho.Feed(line.buffer)) {
+        // A joined reset echo has no decoded part, as no terminator line has.
+        const std::string description =
+            raw == line.buffer
+                ? m_session.decoder().DecodeMessage(line.part, m_session.decodeOptions(),
+                                                    m_session.decodeContext())
+                : std::string();
+        write(CaptureLine(m_out.format(), Latin1(stamp()), 'R', raw, description));
+    }
 }
 
 void CaptureRecorder::sent(const QByteArray& line, const QString& description)

@@ -30,7 +30,8 @@ public:
                     QObject* parent = nullptr);
 
     // A note about the capture itself (connected, link lost, stopped...).
-    void marker(const QString& text);
+    // Stamped `when`, or now.
+    void marker(const QString& text, const QDateTime& when = {});
     // The full time stamp every line is written with.
     QString stamp() const;
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
@@ -51,6 +52,7 @@ private:
     CaptureFile& m_out;
     std::string m_program;
     std::string m_header;
+    ResetEchoJoiner m_resetEcho;
     std::function<QDateTime()> m_clock;
 };
 

@@ -1,6 +1,8 @@
 #include "session/session.h"
 
 #include "core/decode/hex.h"
+#include "core/diagnostics/diagnostics_support.h"
+#include "core/diagnostics/reply_fields.h"
 #include "core/link/framing.h"
 #include "core/link/log_text.h"
 #include "session/settings_store.h"
@@ -231,8 +233,11 @@ void Session::Note(const QString& text)
 void Session::ReceiveLine(const ReceivedLine& line)
 {
     if (line.keep())
-        Remember('R', line.buffer,
-                 m_decoder.DecodeMessage(line.part, m_decodeOptions, decodeContext()));
+        for (const std::string& raw : m_resetEcho.Feed(line.buffer))
+            Remember('R', raw,
+                     raw == line.buffer
+                         ? m_decoder.DecodeMessage(line.part, m_decodeOptions, decodeContext())
+                         : std::string());
     if (!m_state.allMonitor && m_state.showDecodedMessage) {
         const std::string description =
             m_decoder.DecodeMessage(line.part, m_decodeOptions, decodeContext());
@@ -336,6 +341,7 @@ bool Session::Connect(QString* failure, int answerMs)
                                            ports.join(QStringLiteral(", "))));
     }
     m_lostAt = QDateTime();
+    m_state.pciAddress = -1; // perhaps another PCI now
     m_link.clearCancel();
     m_link.ack().reset();
     m_link.clearPartialLine();
@@ -346,6 +352,10 @@ bool Session::Connect(QString* failure, int answerMs)
         emit connectionChanged();
         return true;
     }
+    if (m_settings.usesTcp() && m_link.CommsOpen())
+        return fail(
+            QStringLiteral("The Socketbox at %1 accepted the connection but did not answer.")
+                .arg(SocketboxName()));
     if (m_settings.usesTcp()) {
         const QString reason = m_link.lastError();
         return fail(QStringLiteral("Socketbox not found at ") + SocketboxName() +
@@ -381,6 +391,37 @@ void Session::LinkWentAway()
     Note(message);
     emit connectionChanged();
     emit linkLost(message);
+}
+
+void Session::setFirmwareVersion(int version)
+{
+    m_state.firmwareVersion = version;
+    emit connectionChanged();
+}
+
+Reply Session::askPCIAddress(int seconds, int tries, const QString& description)
+{
+    const PCIRequest& request = kPCIRequests[kPCIUnitAddress];
+    Reply reply = SendCALGetResponse(request.command,
+                                     QByteArray::fromStdString(PCIReplyPattern(-1, request.tail)),
+                                     seconds, tries, description);
+    m_state.pciAddress = PCIAddressFromReply(StripReplyMarkers(reply.line.toStdString()));
+    if (reply.answered() && m_state.pciAddress < 0)
+        reply = Reply{}; // another unit's answer: the PCI said nothing
+    return reply;
+}
+
+Reply Session::askPCI(const QByteArray& command, const char* tail, int seconds, int tries,
+                      const QString& description)
+{
+    if (m_state.pciAddress < 0) {
+        const Reply address = askPCIAddress(seconds, tries, description);
+        if (!address.answered())
+            return address;
+    }
+    return SendCALGetResponse(command,
+                              QByteArray::fromStdString(PCIReplyPattern(m_state.pciAddress, tail)),
+                              seconds, tries, description);
 }
 
 QString Session::connectionText() const

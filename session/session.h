@@ -84,6 +84,7 @@ public:
     void Note(const QString& text);
     QString TimeStampText() const;
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+    QDateTime now() const { return m_clock(); }
     // Where the program writes its own files (command log, execute.txt,
     // reports): the folder named by TARVIN_DATA_DIR when set (tests and
     // demos), else the executable's folder when writable, else the user's
@@ -110,6 +111,8 @@ public:
     // The permanent status text: "Not connected", "Connected: ...",
     // "Link lost at 18:25:41".
     QString connectionText() const;
+    // When the link last went away under us; invalid when it did not.
+    QDateTime lostAt() const { return m_lostAt; }
 
     // --- Mode sequences ------------------------------------------------------
     void ResetPCI();
@@ -135,6 +138,16 @@ public:
         m_link.SendTarvinString(line, description);
     }
     void Delay(double seconds) { m_link.Delay(seconds); }
+    // A request to the connected PCI itself (no header), answered only by
+    // the PCI's own reply ending in `tail` (such as "8902*"). The PCI's
+    // address is asked first when this link has not given it yet; without
+    // it there is no reply.
+    Reply askPCI(const QByteArray& command, const char* tail, int seconds, int tries,
+                 const QString& description = {});
+    // What the PCI said of its firmware; the status bar follows.
+    void setFirmwareVersion(int version);
+    // Asks the PCI for its address again (state().pciAddress).
+    Reply askPCIAddress(int seconds, int tries, const QString& description = {});
 
     // --- The command lifecycle ---------------------------------------------------
     // A running command; null when another one was running (then nothing
@@ -196,6 +209,7 @@ private:
     MMIResults m_mmi;
     CaptureStore m_history;
     std::optional<CountingMode> m_historyMode; // of the last header in the history
+    ResetEchoJoiner m_resetEcho;
     int m_decodeOptions = 8;
     bool m_hexNumbers = true;
     bool m_remote = false;

@@ -105,4 +105,37 @@ long long StringToNumber(std::string_view text, bool hexNumbers)
     return negative ? -value : value;
 }
 
+std::optional<int> ReadBusNumber(std::string_view text, bool hexNumbers)
+{
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    if (text.empty() || text.size() > 3)
+        return std::nullopt;
+    int value = 0;
+    for (const char ch : text) {
+        const int d = hexNumbers ? HexDigitValue(ch) : (ch >= '0' && ch <= '9' ? ch - '0' : -1);
+        if (d < 0)
+            return std::nullopt;
+        value = value * (hexNumbers ? 16 : 10) + d;
+    }
+    if (value > 255)
+        return std::nullopt;
+    return value;
+}
+
+const char* BaseName(bool hexNumbers)
+{
+    return hexNumbers ? "hex" : "decimal";
+}
+
+std::string BusNumberRefusal(std::string_view what, std::string_view typed, bool hexNumbers)
+{
+    return "\"" + std::string(typed) + "\" is not " +
+           (!what.empty() && what.front() == 'a' ? "an " : "a ") + std::string(what) +
+           " number: type a " +
+           (hexNumbers ? "hexadecimal number from 00 to FF." : "decimal number from 0 to 255.");
+}
+
 } // namespace tarvin

@@ -3,6 +3,7 @@
 // program. Texts are byte strings: one char is one byte.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,5 +27,14 @@ std::string HexByte(unsigned n);
 std::string NumberString(long long n, bool hexNumbers);
 // Inverse of NumberString; any text that is not a number gives 0.
 long long StringToNumber(std::string_view text, bool hexNumbers);
+
+// A bus number (0..255) as the user types it: only digits of the base the
+// program shows (blanks around it allowed); nothing for any other text.
+std::optional<int> ReadBusNumber(std::string_view text, bool hexNumbers);
+// The base as prompts name it: "hex" or "decimal".
+const char* BaseName(bool hexNumbers);
+// Why a typed text is refused as a `what` ("unit"):
+// "\"300\" is not a unit number: type a decimal number from 0 to 255."
+std::string BusNumberRefusal(std::string_view what, std::string_view typed, bool hexNumbers);
 
 } // namespace tarvin

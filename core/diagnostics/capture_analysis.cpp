@@ -21,7 +21,11 @@ void CaptureAnalysis::add(const CaptureRecord& record)
                 m_mode = *mode;
         return;
     }
-    if (record.kind != CaptureRecord::Line || record.direction != 'R')
+    if (record.kind != CaptureRecord::Line)
+        return;
+    if (record.direction == 'T')
+        m_lastSent = record.raw;
+    if (record.direction != 'R' || IsEchoOf(m_lastSent, record.raw))
         return;
     const auto time = CaptureStampSeconds(record.stamp);
     if (!m_opened) {

@@ -51,7 +51,8 @@ private:
     std::optional<double> m_last;
     double m_nextTick = 0;
     long long m_received = 0;
-    int m_slotSeconds = 0; // 0: the live analyser's default
+    std::string m_lastSent; // what an echo repeats
+    int m_slotSeconds = 0;  // 0: the live analyser's default
     UnitTypeTable m_noTypes{};
 };
 

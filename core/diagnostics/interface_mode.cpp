@@ -105,11 +105,6 @@ std::vector<ModeAction> SetModeActions(const ModeBoxes& boxes, bool debugEnabled
     return actions;
 }
 
-int OtherPCIAddress(std::string_view typed)
-{
-    return static_cast<int>(HexToNumber(ClampHexByte(typed)));
-}
-
 bool IsPCIUnitType(std::string_view type)
 {
     for (const char* name : {"PC_INT", "PCINT", "PC_LOCAL", "PCLOCAL"})

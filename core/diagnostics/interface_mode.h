@@ -78,8 +78,6 @@ std::vector<ModeAction> SetModeActions(const ModeBoxes& boxes, bool debugEnabled
 
 // --- Another PCI on the bus ---
 
-// The typed address read as hexadecimal (other characters skipped), 0..255.
-int OtherPCIAddress(std::string_view typed);
 // True when the unit type names a PC interface.
 bool IsPCIUnitType(std::string_view type);
 // The warning shown before changing a unit that is not a PCI.

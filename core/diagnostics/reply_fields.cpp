@@ -1,6 +1,7 @@
 #include "core/diagnostics/reply_fields.h"
 
 #include "core/decode/hex.h"
+#include "core/link/framing.h"
 
 #include <cctype>
 
@@ -82,15 +83,31 @@ std::string TrimBlanks(std::string_view text)
 }
 
 const std::array<PCIRequest, kPCIFieldCount> kPCIRequests = {{
-    {"2100", "86????008900*", 13, 16},
-    {"2101", "86????008901*", 13, 16},
-    {"2102", "86????008902*", 13, 16},
-    {"1A2A06", "86????00872A*", 13, 12},
-    {"1A2306", "86????008723*", 13, 12},
-    {"2104", "86????008D04*", 23, 8},
-    {"2107", "86????008607*", 13, 10},
-    {"1A2001", "86????008220*", 13, 2},
+    {"1A2001", "8220*", 13, 2},
+    {"2100", "8900*", 13, 16},
+    {"2101", "8901*", 13, 16},
+    {"2102", "8902*", 13, 16},
+    {"1A2A06", "872A*", 13, 12},
+    {"1A2306", "8723*", 13, 12},
+    {"2104", "8D04*", 23, 8},
+    {"2107", "8607*", 13, 10},
 }};
+
+std::string PCIReplyPattern(int address, std::string_view tail)
+{
+    const std::string source = address < 0 ? "??" : HexByte(static_cast<unsigned>(address) & 0xFF);
+    return "86" + source + "??00" + std::string(tail);
+}
+
+int PCIAddressFromReply(std::string_view reply)
+{
+    const std::string address = ReplyField(reply, 13, 2);
+    if (address.size() != 2 || !IsHexString(address) ||
+        !StringsMatch(PCIReplyPattern(-1, kPCIRequests[kPCIUnitAddress].tail), reply))
+        return -1;
+    const long long source = HexToNumber(ReplyField(reply, 3, 2));
+    return HexToNumber(address) == source ? static_cast<int>(source) : -1;
+}
 
 std::uint8_t PCIOptionByteFromReply(std::string_view reply)
 {

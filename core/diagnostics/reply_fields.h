@@ -39,8 +39,11 @@ std::string TrimBlanks(std::string_view text);
 
 // --- The connected PCI ("Get PCI Data") ---
 
+// In the order in which they are asked: the address first, since only a reply
+// from the PCI's own address is its answer.
 enum PCIField : int
 {
+    kPCIUnitAddress,
     kPCIManufacturer,
     kPCIUnitType,
     kPCIFirmwareVersion,
@@ -48,16 +51,16 @@ enum PCIField : int
     kPCIProject,
     kPCISerialNumber,
     kPCIVoltage,
-    kPCIUnitAddress,
     kPCIFieldCount
 };
 
 // One request of "Get PCI Data": command (no header: it goes to the PCI
-// itself), the reply pattern and the field of the reply (1-based, P = 0).
+// itself), the end of its reply pattern after the route (PCIReplyPattern)
+// and the field of the reply (1-based, P = 0).
 struct PCIRequest
 {
     const char* command;
-    const char* pattern;
+    const char* tail;
     int first;
     int count;
 };
@@ -65,11 +68,24 @@ struct PCIRequest
 // In the order in which they are sent, indexed by PCIField.
 extern const std::array<PCIRequest, kPCIFieldCount> kPCIRequests;
 
+// The PCI answers from its own address on the local network: "86", the
+// address, a byte, 00 (no route), then `tail`. Other units' replies passed on
+// by the interface look alike but for the address, so before the address is
+// known (-1) only the address request may be answered, by a reply whose
+// source is the address it reports (PCIAddressFromReply).
+std::string PCIReplyPattern(int address, std::string_view tail);
+// The address in a reply to the address request when the reply is the
+// PCI's own, else -1.
+int PCIAddressFromReply(std::string_view reply);
+
 // The option byte request, sent only to firmware 4.0 and later.
 constexpr const char* kPCIOptionsCommand = "1A4201";
-constexpr const char* kPCIOptionsPattern = "86????008242*";
+constexpr const char* kPCIOptionsTail = "8242*";
 // The option byte from its reply; 0 when there is no reply.
 std::uint8_t PCIOptionByteFromReply(std::string_view reply);
+
+// A field of the details box whose request was not answered.
+constexpr const char* kNoReplyField = "no reply";
 
 // The decoded values of the eight requests.
 struct PCIDetails

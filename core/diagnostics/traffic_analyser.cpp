@@ -115,6 +115,18 @@ CapturedLineClass ClassifyCapturedLine(std::string_view line, CountingMode mode)
     return c;
 }
 
+bool IsEchoOf(std::string_view sent, std::string_view received)
+{
+    received = received.substr(0, received.find('<'));
+    if (received.empty())
+        return false;
+    if (sent == received)
+        return true;
+    constexpr std::string_view kReset = "~~~";
+    return sent.substr(0, kReset.size()) == kReset &&
+           (received == kReset || sent.substr(kReset.size()) == received);
+}
+
 namespace {
 
 void Count(TrafficStatistics& s, std::string_view line, CountingMode mode)
@@ -165,7 +177,7 @@ std::optional<CountingMode> ParseCountingMode(std::string_view text)
 {
     if (text == "all-monitor")
         return CountingMode::AllMonitor;
-    if (text == "default")
+    if (text == "default" || text == "basic")
         return CountingMode::Default;
     return std::nullopt;
 }

@@ -57,7 +57,9 @@ enum class CountingMode
     Default
 };
 
-// "all-monitor" or "default"; nothing for any other text.
+// "all-monitor" or "default"; "basic" reads as "default" (lines taken before
+// the monitoring mode was set end in checksums, never in a status byte);
+// nothing for any other text.
 std::optional<CountingMode> ParseCountingMode(std::string_view text);
 const char* CountingModeName(CountingMode mode);
 
@@ -80,6 +82,11 @@ struct CapturedLineClass
     bool mmi = false;     // a SAL status report (MMI)
 };
 CapturedLineClass ClassifyCapturedLine(std::string_view line, CountingMode mode);
+
+// Whether a received line (markers included) is the interface echoing the
+// line sent just before it, as it does in basic mode: no bus traffic, so
+// never counted or judged. A reset's "~~~" echoes on its own.
+bool IsEchoOf(std::string_view sent, std::string_view received);
 
 // Counts one received line (the text before its first "<"). In the default
 // mode a line whose bytes do not add up to zero is an error; otherwise the

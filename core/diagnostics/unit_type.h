@@ -14,7 +14,7 @@ constexpr std::size_t kUnitTypeSuffixLength = 4;
 
 // The read request to the unit on the link; its reply and field.
 constexpr const char* kReadUnitTypeCommand = "2101";
-constexpr const char* kReadUnitTypePattern = "86????008901*";
+constexpr const char* kReadUnitTypeTail = "8901*"; // after the PCI's route
 // The name in a reply, as read (not trimmed); empty when there is no reply.
 std::string UnitTypeNameFromReply(std::string_view reply);
 // "Unit Type is " + the name in double quotes.

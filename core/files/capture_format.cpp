@@ -1,9 +1,34 @@
 #include "core/files/capture_format.h"
 
+#include <cctype>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace tarvin {
+
+CaptureFormat CaptureFormatForName(std::string_view fileName)
+{
+    std::string end(fileName.substr(fileName.size() < 4 ? 0 : fileName.size() - 4));
+    for (char& c : end)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return end == ".txt" ? CaptureFormat::Text : CaptureFormat::Csv;
+}
+
+std::vector<std::string> ResetEchoJoiner::Feed(std::string_view raw)
+{
+    std::vector<std::string> lines;
+    if (raw == "~") {
+        m_run += '~';
+        if (m_run.size() == 3)
+            lines.push_back(std::exchange(m_run, {}));
+        return lines;
+    }
+    if (!m_run.empty())
+        lines.push_back(std::exchange(m_run, {}));
+    lines.emplace_back(raw);
+    return lines;
+}
 
 std::string CsvField(std::string_view field)
 {

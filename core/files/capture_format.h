@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarvin {
 
@@ -14,6 +15,10 @@ enum class CaptureFormat
     Text,
     Csv
 };
+
+// The form a capture file takes from its name: text for ".txt" (any case),
+// CSV for any other name.
+CaptureFormat CaptureFormatForName(std::string_view fileName);
 
 // One field quoted as CSV requires (RFC 4180): in double quotes, with inner
 // quotes doubled, when it holds a comma, a quote, CR or LF.
@@ -30,6 +35,18 @@ std::string CaptureLine(CaptureFormat format, std::string_view stamp, char direc
 
 // A marker for a gap in the capture (link lost, reconnected...).
 std::string CaptureMarker(CaptureFormat format, std::string_view stamp, std::string_view text);
+
+// The interface answers a reset "~~~" with three "~", each of which ends a
+// line; a capture keeps them as the one line they were on the wire. Feed
+// every received line's raw text in order; it gives the lines to record now.
+class ResetEchoJoiner
+{
+public:
+    std::vector<std::string> Feed(std::string_view raw);
+
+private:
+    std::string m_run;
+};
 
 // --- Reading captures ---------------------------------------------------------
 //

@@ -55,7 +55,12 @@ void CaptureStore::add(const CaptureRecord& record, CountingMode mode)
     e.network = e.source = e.application = -1;
     e.kind = static_cast<std::uint8_t>(record.kind);
     e.direction = line ? record.direction : 0;
-    if (line) {
+    const bool echo = line && record.direction == 'R' && IsEchoOf(m_lastSent, raw);
+    if (line && record.direction == 'T')
+        m_lastSent = raw;
+    if (echo) {
+        // Our own line coming back: neither an error nor a message unknown.
+    } else if (line) {
         const CapturedLineClass c = ClassifyCapturedLine(raw, mode);
         // Sent lines are commands, not traffic the analyser judges.
         e.error = record.direction == 'R' && (c.error || DescribesFault(description));
@@ -98,6 +103,7 @@ void CaptureStore::clear()
     m_chunks.clear();
     m_size = 0;
     m_unreadable = 0;
+    m_lastSent.clear();
 }
 
 void CaptureStore::setLimit(std::size_t limit)

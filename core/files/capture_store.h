@@ -85,6 +85,7 @@ private:
     std::size_t m_size = 0;
     std::uint64_t m_firstSerial = 0;
     std::size_t m_unreadable = 0;
+    std::string m_lastSent; // what an echo repeats
 };
 
 } // namespace tarvin

@@ -18,6 +18,7 @@ struct ProgramState
     // Interface identity
     int firmwareVersion = 0; // major * 256 + minor, 0 when unknown
     std::uint8_t pciOptionByte = 0;
+    int pciAddress = -1; // as the PCI answers on this link; -1 until it has said
     // Diagnostics
     int mmiMode = 0;
     bool allMonitor = false;

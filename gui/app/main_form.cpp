@@ -377,8 +377,11 @@ void TMainForm::ShowConnection()
 void TMainForm::LinkLost(const QString& message)
 {
     // Commands waiting on the link have ended with it; scripts, toggle and
-    // random traffic stop on the same signal.
+    // random traffic stop on the same signal. A command that holds on until
+    // its window closes (the analyser) offers no Cancel of a link now gone.
     ShowConnection();
+    CommandStatusLabel->hide();
+    CancelCommandButton->hide();
     m_prompter->message(this, Prompter::Icon::Error, message);
 }
 

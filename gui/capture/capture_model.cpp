@@ -74,14 +74,18 @@ int CaptureModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
+std::size_t CaptureModel::storeIndex(int shownRow) const
+{
+    return static_cast<std::size_t>(m_shown[static_cast<std::size_t>(shownRow)] -
+                                    m_store.firstSerial());
+}
+
 CaptureStore::Row CaptureModel::storeRow(int shownRow) const
 {
-    const std::uint64_t serial = m_shown[static_cast<std::size_t>(shownRow)];
     // The session's ring may have dropped the row since the last refresh:
     // it reads as blank until the refresh takes it away.
-    if (serial < m_store.firstSerial() || serial - m_store.firstSerial() >= m_store.size())
-        return {};
-    return m_store.row(static_cast<std::size_t>(serial - m_store.firstSerial()));
+    const std::size_t index = storeIndex(shownRow);
+    return index < m_store.size() ? m_store.row(index) : CaptureStore::Row{};
 }
 
 QString CaptureModel::cellText(const CaptureStore::Row& row, int column) const

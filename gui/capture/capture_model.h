@@ -60,6 +60,7 @@ public:
 
     // The store row a shown row stands for.
     CaptureStore::Row storeRow(int shownRow) const;
+    std::size_t storeIndex(int shownRow) const;
     // Shown rows in the store's order (the order of the capture).
     std::vector<std::uint64_t> shownSerials() const;
     // The first shown row at or after `seconds`, or -1.

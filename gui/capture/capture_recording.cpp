@@ -14,7 +14,8 @@ CaptureRecording::CaptureRecording(Session& session, Prompter& prompter, QWidget
     : QObject(window), m_session(session), m_prompter(prompter), m_window(window)
 {
     connect(&session, &Session::linkLost, this, [this](const QString& message) {
-        marker(message);
+        // Stamped when the link went, not when its message box was closed.
+        marker(message, m_session.lostAt());
         m_wasConnected = false;
     });
     connect(&session, &Session::connectionChanged, this, [this] {
@@ -46,8 +47,7 @@ bool CaptureRecording::start(const QString& chosen)
         path += QStringLiteral(".csv");
     CaptureFile::Options options;
     options.path = path;
-    options.format = path.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive) ? CaptureFormat::Text
-                                                                               : CaptureFormat::Csv;
+    options.format = CaptureFormatForName(path.toStdString());
     auto file = std::make_unique<CaptureFile>(options, [] { return QDateTime::currentDateTime(); });
     if (!file->open()) {
         m_prompter.message(m_window, Prompter::Icon::Error,
@@ -96,10 +96,10 @@ void CaptureRecording::stop()
     emit changed();
 }
 
-void CaptureRecording::marker(const QString& text)
+void CaptureRecording::marker(const QString& text, const QDateTime& when)
 {
     if (m_recorder)
-        m_recorder->marker(text);
+        m_recorder->marker(text, when);
 }
 
 } // namespace tarvin

@@ -3,6 +3,7 @@
 // received, to a capture file the user chooses, until it is switched off.
 // The file survives link drops: they are written in it as markers.
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -39,7 +40,7 @@ signals:
     void changed();
 
 private:
-    void marker(const QString& text);
+    void marker(const QString& text, const QDateTime& when = {});
 
     Session& m_session;
     Prompter& m_prompter;

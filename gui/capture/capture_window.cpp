@@ -1,5 +1,6 @@
 #include "gui/capture/capture_window.h"
 
+#include "core/decode/hex.h"
 #include "core/diagnostics/capture_analysis.h"
 #include "gui/capture/capture_model.h"
 #include "gui/compose/tab_support.h"
@@ -30,7 +31,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <utility>
+#include <vector>
 
 namespace tarvin {
 
@@ -68,11 +71,10 @@ CaptureWindow::CaptureWindow(Session& session, Prompter& prompter,
     DirectionCombo->addItems({QStringLiteral("All lines"), QStringLiteral("Sent"),
                               QStringLiteral("Received"), QStringLiteral("Markers")});
     ApplicationEdit = Named(new QLineEdit(central), "ApplicationEdit");
-    ApplicationEdit->setPlaceholderText(QStringLiteral("Application"));
     ApplicationEdit->setMaximumWidth(100);
     SourceEdit = Named(new QLineEdit(central), "SourceEdit");
-    SourceEdit->setPlaceholderText(QStringLiteral("Source unit"));
     SourceEdit->setMaximumWidth(100);
+    showNumberBase(m_session.hexNumbers());
     ErrorsOnlyCheck =
         Named(new QCheckBox(QStringLiteral("Errors only"), central), "ErrorsOnlyCheck");
     CountLabel = Named(new QLabel(central), "CountLabel");
@@ -141,9 +143,17 @@ CaptureWindow::CaptureWindow(Session& session, Prompter& prompter,
     connect(KeepLinesAction, &QAction::triggered, this, &CaptureWindow::keepLines);
     connect(AnalyseAction, &QAction::triggered, this, &CaptureWindow::analyse);
     connect(&m_session, &Session::hexNumbersChanged, this, [this](bool on) {
+        showNumberBase(on);
         if (m_model)
             m_model->setHexNumbers(on);
     });
+}
+
+void CaptureWindow::showNumberBase(bool hexNumbers)
+{
+    const QLatin1String base(BaseName(hexNumbers));
+    ApplicationEdit->setPlaceholderText(QStringLiteral("Application (%1)").arg(base));
+    SourceEdit->setPlaceholderText(QStringLiteral("Source unit (%1)").arg(base));
 }
 
 CaptureWindow::~CaptureWindow() = default;
@@ -353,11 +363,7 @@ std::optional<int> CaptureWindow::numberIn(const QLineEdit* edit)
     const QString text = edit->text().trimmed();
     if (text.isEmpty())
         return -1;
-    bool ok = false;
-    const int n = text.toInt(&ok, m_session.hexNumbers() ? 16 : 10);
-    if (!ok || n < 0 || n > 255)
-        return std::nullopt;
-    return n;
+    return ReadBusNumber(text.toLatin1().toStdString(), m_session.hexNumbers());
 }
 
 void CaptureWindow::applyFilter()
@@ -401,6 +407,12 @@ void CaptureWindow::copySelection()
 
 bool CaptureWindow::exportShown(const QString& path)
 {
+    if (QFileInfo::exists(path) &&
+        m_prompter.ask(this, Prompter::Icon::Warning,
+                       QStringLiteral("%1 exists.\rDo you want to replace it ?")
+                           .arg(QDir::toNativeSeparators(path)),
+                       QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return false;
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly)) {
         m_prompter.message(this, Prompter::Icon::Error,
@@ -408,9 +420,30 @@ bool CaptureWindow::exportShown(const QString& path)
                                .arg(QDir::toNativeSeparators(path), out.errorString()));
         return false;
     }
-    // A capture again: it opens and analyses like any other.
+    // A capture again: it opens and analyses like any other, each row under
+    // the header that governed it in the source, so it is judged the same.
+    const CaptureStore& source = store();
+    std::vector<std::size_t> governing(source.size(), SIZE_MAX);
+    for (std::size_t i = 0, header = SIZE_MAX; i < source.size(); ++i) {
+        const CaptureStore::Row row = source.row(i);
+        if (row.kind == CaptureRecord::Marker && ParseCaptureHeader(row.description))
+            header = i;
+        governing[i] = header;
+    }
     std::string text = CsvHeader() + '\n';
+    std::size_t written = SIZE_MAX;
     for (int r = 0; r < m_model->rowCount(); ++r) {
+        const std::size_t index = m_model->storeIndex(r);
+        if (index >= governing.size())
+            continue; // dropped from the session's ring since the last refresh
+        if (governing[index] != written && governing[index] != SIZE_MAX &&
+            governing[index] != index) {
+            written = governing[index];
+            const CaptureStore::Row header = source.row(written);
+            text += CaptureMarker(CaptureFormat::Csv, header.stamp, header.description) + '\n';
+        } else if (governing[index] == index) {
+            written = index;
+        }
         const CaptureStore::Row row = m_model->storeRow(r);
         if (row.kind == CaptureRecord::Line)
             text +=

@@ -90,6 +90,7 @@ private:
     void keepLines();
     // A number typed in the session's base; -1 when empty, nothing when bad.
     std::optional<int> numberIn(const QLineEdit* edit);
+    void showNumberBase(bool hexNumbers);
 
     Session& m_session;
     Prompter& m_prompter;

@@ -140,6 +140,26 @@ TAnalyserForm::TAnalyserForm(Session& session, Prompter& prompter, TrafficStatis
     DrawGraph();
     connect(Timer1, &QTimer::timeout, this, &TAnalyserForm::Refresh);
     Timer1->start();
+    // Told before the link's message box is shown, so no tick runs while it
+    // is read.
+    connect(&m_session, &Session::connectionChanged, this, [this] {
+        if (Timer1->isActive() && !m_session.connected() && m_session.lostAt().isValid())
+            StopAtLinkLoss();
+    });
+}
+
+void TAnalyserForm::StopAtLinkLoss()
+{
+    Timer1->stop();
+    ResetButton->setEnabled(false);
+    const QDateTime lost = m_session.lostAt();
+    if (m_analyser.Refresh(static_cast<double>(lost.toMSecsSinceEpoch()) / 1000.0, m_unitTypes,
+                           m_session.hexNumbers()))
+        DrawGraph();
+    ShowTick();
+    m_lost = QStringLiteral("Link lost at %1: counting stopped")
+                 .arg(lost.toString(QStringLiteral("HH:mm:ss")));
+    setWindowTitle(QStringLiteral("Traffic Analyser - ") + m_lost);
 }
 
 namespace {
@@ -348,6 +368,8 @@ bool TAnalyserForm::ReportButtonClick()
     TrafficReportInput input;
     input.timeLabel = TimeLabel->text().toLatin1().toStdString();
     input.elapsedTimeLabel = ElapsedTimeLabel->text().toLatin1().toStdString();
+    if (!m_lost.isEmpty())
+        input.elapsedTimeLabel += " (" + m_lost.toLatin1().toStdString() + ")";
     input.summary = m_analyser.summaryGrid();
     input.types = m_analyser.typeGrid();
     input.mmis = m_analyser.mmiGrid();

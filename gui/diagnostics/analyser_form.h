@@ -85,6 +85,8 @@ private:
     void BuildWindow();
     void BuildChart();
     void ShowTick();
+    // The link went: a last tick at the moment it went, then no more.
+    void StopAtLinkLoss();
     double seconds() const;
 
     Session& m_session;
@@ -93,6 +95,7 @@ private:
     const UnitTypeTable& m_unitTypes;
     std::function<QDateTime()> m_clock;
     bool m_offline = false;
+    QString m_lost; // when the link went, for the title and the report
 };
 
 // The grid texts shown in a table: row 0 is the header.

@@ -15,7 +15,6 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
-#include <climits>
 
 namespace tarvin {
 
@@ -74,43 +73,51 @@ void Diagnostics::showMessage(const std::string& text)
 
 void Diagnostics::PCIDataButtonClick()
 {
-    Session::Command command = m_session.begin(QStringLiteral("Get PCI Data"));
-    if (!command)
-        return;
-    m_session.SetDefaultMode();
-    ProgramState& state = m_session.state();
     std::string text;
     {
+        Session::Command command = m_session.begin(QStringLiteral("Get PCI Data"));
+        if (!command)
+            return;
+        m_session.SetDefaultMode();
+        ProgramState& state = m_session.state();
         WaitCursor wait;
         PCIDetails details;
         for (int f = 0; f < kPCIFieldCount; ++f) {
             command.progress(f + 1, kPCIFieldCount);
             const PCIRequest& r = kPCIRequests[static_cast<std::size_t>(f)];
-            const Reply reply = request(r.command, r.pattern, 1, 2,
-                                        QStringLiteral("Get PCI Data: ") +
-                                            QLatin1String(PCIFieldName(static_cast<PCIField>(f))));
+            const QString words = QStringLiteral("Get PCI Data: ") +
+                                  QLatin1String(PCIFieldName(static_cast<PCIField>(f)));
+            // The address first, every time: only replies from it are the PCI's.
+            Reply reply = f == kPCIUnitAddress ? m_session.askPCIAddress(1, 2, words)
+                                               : m_session.askPCI(r.command, r.tail, 1, 2, words);
             if (command.interrupted())
                 return; // the user cancelled, or has been told the link is gone
+            reply.line = QByteArray::fromStdString(StripReplyMarkers(reply.line.toStdString()));
             details.fields[static_cast<std::size_t>(f)] =
-                DecodePCIField(static_cast<PCIField>(f), reply.line.toStdString());
-            // Without a manufacturer there is no PCI worth asking further.
-            if (f == kPCIManufacturer && details.manufacturer().empty())
+                reply.answered()
+                    ? DecodePCIField(static_cast<PCIField>(f), reply.line.toStdString())
+                    : std::string(kNoReplyField);
+            // Without its address or manufacturer there is no PCI worth asking further.
+            if ((f == kPCIUnitAddress || f == kPCIManufacturer) && !reply.answered())
                 break;
         }
-        const bool answered = !details.manufacturer().empty();
+        const bool answered =
+            details.fields[kPCIManufacturer] != kNoReplyField && !details.manufacturer().empty();
         // A PCI that did not answer this time keeps what it was last known to
         // be: one slow answer must not switch off what it can do.
-        if (answered) {
-            state.firmwareVersion = ExtractVersion(details.firmwareVersion());
+        const bool versionGiven = answered && details.firmwareVersion() != kNoReplyField;
+        if (versionGiven) {
+            m_session.setFirmwareVersion(ExtractVersion(details.firmwareVersion()));
             state.pciOptionByte = 0;
             if (state.firmwareVersion >= 0x400) {
-                const Reply reply = request(kPCIOptionsCommand, kPCIOptionsPattern, 2, 3,
-                                            QStringLiteral("Get PCI Data: Options"));
+                const Reply reply = m_session.askPCI(kPCIOptionsCommand, kPCIOptionsTail, 2, 3,
+                                                     QStringLiteral("Get PCI Data: Options"));
                 if (command.interrupted())
                     return;
-                state.pciOptionByte = PCIOptionByteFromReply(reply.line.toStdString());
+                state.pciOptionByte =
+                    PCIOptionByteFromReply(StripReplyMarkers(reply.line.toStdString()));
             }
-        } else {
+        } else if (!answered) {
             emit statusMessage(QStringLiteral("The PCI did not answer Get PCI Data"));
         }
         const Settings& settings = m_session.settings();
@@ -118,10 +125,12 @@ void Diagnostics::PCIDataButtonClick()
                                          ? TcpLocation(settings.ipAddress, settings.port)
                                          : SerialLocation(settings.comPort);
         text = PCIDetailsText(details, answered ? state.firmwareVersion : 0, location);
-        if (!answered && state.firmwareVersion != 0)
+        if (!versionGiven && state.firmwareVersion != 0)
             text += "\rThe PCI did not answer: the firmware version it last gave (" +
                     VersionText(state.firmwareVersion) + ") still applies.";
     }
+    // The command has ended: the status bar no longer offers to cancel it
+    // while the user reads the box.
     showMessage(text);
 }
 
@@ -157,29 +166,20 @@ QString Diagnostics::GetUnitVoltage(int unit)
     return unitReplyText(unit, kIdentifyVoltageBody, "8607*", true);
 }
 
-std::optional<long long> Diagnostics::askUnit(const QString& title)
+std::optional<int> Diagnostics::askUnit(const QString& title)
 {
-    bool ok = false;
-    const QString answer =
-        m_prompter.inputText(m_window, title, QStringLiteral("Unit Number :"), QString(), &ok);
-    if (!ok)
-        return std::nullopt;
-    return m_session.StringToNumber(answer);
+    return AskBusNumber(m_prompter, m_window, title, QStringLiteral("Unit Number"), "unit",
+                        m_session.hexNumbers());
 }
 
 void Diagnostics::IdentifyButtonClick()
 {
     if (m_session.busy())
         return;
-    const std::optional<long long> unit = askUnit(QStringLiteral("Identify Unit"));
+    const std::optional<int> unit = askUnit(QStringLiteral("Identify Unit"));
     if (!unit)
         return;
-    const auto shown = static_cast<int>(std::clamp<long long>(*unit, INT_MIN, INT_MAX));
-    // A number that is no unit address asks nobody and finds nothing.
-    if (!IsBusNumber(*unit)) {
-        showMessage(IdentifyUnitText(shown, "", m_session.hexNumbers()));
-        return;
-    }
+    const int shown = *unit;
     if (m_session.CALHeaderForUnit(shown).isEmpty())
         return; // the path was refused and the user told
     Session::Command command = m_session.begin(QStringLiteral("Identify"));
@@ -258,9 +258,9 @@ bool Diagnostics::listUnits(Session::Command& command, bool voltage, UnitTypeTab
             values[static_cast<std::size_t>(unit)] = voltage
                                                          ? UnitVoltageFromReply(line, pathLength)
                                                          : UnitTypeFromReply(line, pathLength);
-        const std::string when = QDateTime::currentDateTime()
-                                     .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-                                     .toStdString();
+        // When it answered (or was found silent), whenever the list is read.
+        const std::string when =
+            m_session.now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
         const std::string& value = values[static_cast<std::size_t>(unit)];
         if (voltage)
             m_installation.recordVoltage(network, unit, reply.answered(), value, when);
@@ -306,10 +306,10 @@ void Diagnostics::GetEEPROMDataItemClick()
 {
     if (m_session.busy())
         return;
-    const std::optional<long long> unit = askUnit(QStringLiteral("Get Unit EEPROM Data"));
-    if (!unit || !IsBusNumber(*unit))
+    const std::optional<int> unit = askUnit(QStringLiteral("Get Unit EEPROM Data"));
+    if (!unit)
         return;
-    const QByteArray header = m_session.CALHeaderForUnit(static_cast<int>(*unit));
+    const QByteArray header = m_session.CALHeaderForUnit(*unit);
     if (header.isEmpty())
         return;
     Session::Command command = m_session.begin(QStringLiteral("Get EEPROM Data"));
@@ -384,17 +384,8 @@ bool Diagnostics::InitiateMMI(const QByteArray& command, int mode)
 std::optional<int> Diagnostics::askApplication(const QString& title)
 {
     const int selected = m_selectedApplication ? m_selectedApplication() : 0x38;
-    bool ok = false;
-    const QString answer =
-        m_prompter.inputText(m_window, title, QStringLiteral("Application Number :"),
-                             m_session.NumberString(selected), &ok);
-    if (!ok)
-        return std::nullopt;
-    const long long application = m_session.StringToNumber(answer);
-    // Only a byte fits the request; anything else is treated as Cancel.
-    if (!IsBusNumber(application))
-        return std::nullopt;
-    return static_cast<int>(application);
+    return AskBusNumber(m_prompter, m_window, title, QStringLiteral("Application Number"),
+                        "application", m_session.hexNumbers(), m_session.NumberString(selected));
 }
 
 std::optional<std::pair<int, QByteArray>> Diagnostics::applicationInquiry(const QString& title)

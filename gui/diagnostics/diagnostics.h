@@ -97,7 +97,7 @@ private:
     // asked, in words.
     QString inquirySubject(int application) const;
     void setMMIMode(int mode);
-    std::optional<long long> askUnit(const QString& title);
+    std::optional<int> askUnit(const QString& title);
     std::optional<int> askApplication(const QString& title);
     // The application to inquire about and the inquiry's header; nothing
     // when the user cancelled or the remote path was refused.

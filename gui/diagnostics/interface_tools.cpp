@@ -166,13 +166,12 @@ void InterfaceTools::SetModeofOtherPCIItemClick()
     if (m_session.busy())
         return;
 
-    bool ok = false;
-    const QString typed =
-        m_prompter.inputText(m_window, QStringLiteral("Unit Address"),
-                             QStringLiteral("Enter PCI Unit Address (hex) :"), QString(), &ok);
-    if (!ok)
+    const std::optional<int> typed =
+        AskBusNumber(m_prompter, m_window, QStringLiteral("Unit Address"),
+                     QStringLiteral("Enter PCI Unit Address"), "unit", m_session.hexNumbers());
+    if (!typed)
         return;
-    const int address = OtherPCIAddress(typed.toLatin1().toStdString());
+    const int address = *typed;
     const QByteArray header = m_session.CALHeaderForUnit(address);
     if (header.isEmpty())
         return; // the path was refused and the user told
@@ -195,7 +194,7 @@ void InterfaceTools::SetModeofOtherPCIItemClick()
         // Options written to a unit that is not there, or not listening,
         // would be lost or land somewhere unknown.
         m_prompter.message(m_window, Prompter::Icon::Warning,
-                           Latin1(NoReplyText(address, true)) +
+                           Latin1(NoReplyText(address, m_session.hexNumbers())) +
                                QStringLiteral(": nothing was written."));
         return;
     }
@@ -243,8 +242,8 @@ void InterfaceTools::SetModeofOtherPCIItemClick()
 std::string InterfaceTools::ReadUnitType(bool* answered)
 {
     m_session.SetDefaultMode();
-    const Reply reply = m_session.SendCALGetResponse(kReadUnitTypeCommand, kReadUnitTypePattern, 2,
-                                                     3, QStringLiteral("Read Unit Type"));
+    const Reply reply = m_session.askPCI(kReadUnitTypeCommand, kReadUnitTypeTail, 2, 3,
+                                         QStringLiteral("Read Unit Type"));
     if (answered)
         *answered = reply.answered();
     return UnitTypeNameFromReply(reply.line.toStdString());

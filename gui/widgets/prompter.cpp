@@ -1,5 +1,7 @@
 #include "gui/widgets/prompter.h"
 
+#include "core/decode/hex.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -116,6 +118,27 @@ QString SaveUserFile(Prompter& prompter, QWidget* parent, const QString& filter,
     if (!chosen.isEmpty() && QFileInfo(chosen).suffix().isEmpty())
         chosen += QLatin1Char('.') + suffix;
     return Remembered(chosen);
+}
+
+std::optional<int> AskBusNumber(Prompter& prompter, QWidget* parent, const QString& title,
+                                const QString& label, const char* what, bool hexNumbers,
+                                const QString& value)
+{
+    bool ok = false;
+    const QString typed = prompter.inputText(
+        parent, title, QStringLiteral("%1 (%2) :").arg(label, QLatin1String(BaseName(hexNumbers))),
+        value, &ok);
+    if (!ok)
+        return std::nullopt;
+    const std::string text = typed.toLatin1().toStdString();
+    const std::optional<int> number = ReadBusNumber(text, hexNumbers);
+    if (!number) {
+        const std::string refusal = BusNumberRefusal(what, text, hexNumbers);
+        prompter.message(
+            parent, Prompter::Icon::Warning,
+            QString::fromLatin1(refusal.data(), static_cast<qsizetype>(refusal.size())));
+    }
+    return number;
 }
 
 } // namespace tarvin

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <optional>
+
 class QWidget;
 
 namespace tarvin {
@@ -57,6 +59,14 @@ public:
                       const QString& value, bool* ok) override;
     bool openUrl(const QUrl& url) override;
 };
+
+// Asks for a bus number in the base the program shows, naming the base in
+// the label ("Unit Number (hex) :" for `label` "Unit Number"). What is not a
+// number of 0..255 in that base is refused with a message naming `what`
+// ("unit"). Nothing when cancelled or refused.
+std::optional<int> AskBusNumber(Prompter& prompter, QWidget* parent, const QString& title,
+                                const QString& label, const char* what, bool hexNumbers,
+                                const QString& value = {});
 
 // Message texts use a carriage return as their line break.
 QString MessageText(const QString& text);

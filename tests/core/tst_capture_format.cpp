@@ -117,6 +117,25 @@ private slots:
         QCOMPARE(DetectCaptureForm("\\053800790544g"), CaptureForm::Wire);
     }
 
+    // A reset's echo is one line as on the wire, however the "~" came; a lone
+    // "~" (a unit reset from smart mode) stays one; the form follows the name.
+    void resetEchoAndFormByName()
+    {
+        ResetEchoJoiner joiner;
+        std::vector<std::string> recorded;
+        for (const char* raw : {"~", "~", "~", "A3300051<CR>", "~", "05<CR>", "~", "~"})
+            for (const std::string& line : joiner.Feed(raw))
+                recorded.push_back(line);
+        QCOMPARE(recorded, (std::vector<std::string>{"~~~", "A3300051<CR>", "~", "05<CR>"}));
+        QCOMPARE(CaptureFormatForName("night.TXT"), CaptureFormat::Text);
+        QCOMPARE(CaptureFormatForName("night.csv"), CaptureFormat::Csv);
+        QCOMPARE(CaptureFormatForName("night.log"), CaptureFormat::Csv);
+        QVERIFY(IsEchoOf("A3300051", "A3300051<CR>"));
+        QVERIFY(IsEchoOf("~~~A3300002", "A3300002<CR>"));
+        QVERIFY(!IsEchoOf("A3300051", "05013800790544<CR>"));
+        QVERIFY(!IsEchoOf("", "<CR>"));
+    }
+
     void headerRoundTrip()
     {
         CaptureHeader h;

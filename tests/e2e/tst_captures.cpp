@@ -8,6 +8,7 @@
 #include "gui/capture/capture_model.h"
 #include "gui/capture/capture_recording.h"
 #include "gui/capture/capture_window.h"
+#include "session/session.h"
 #include "workbench_bench.h"
 
 #include <QLabel>
@@ -42,8 +43,13 @@ private slots:
 
         form.GetPCIDataItem->trigger();
         QVERIFY(bench.sim.control(QStringLiteral("monitor 05013800790535")));
+        // The loss is stamped when the link went, however long its message
+        // is read: a clock that stands still tells the two apart.
+        const QDateTime lossTime(QDate(2026, 1, 2), QTime(3, 4, 5));
+        form.session().setClock([lossTime] { return lossTime; });
         QVERIFY(bench.sim.control(QStringLiteral("drop")));
         QTRY_VERIFY_WITH_TIMEOUT(!form.state().connected, 5000);
+        form.session().setClock([] { return QDateTime::currentDateTime(); });
         form.ConnecttoPCIItem->trigger();
         QVERIFY(form.state().connected);
         form.RecordCaptureItem->trigger();
@@ -57,13 +63,18 @@ private slots:
         const QList<QByteArray> lines = file.readAll().split('\n');
         const CaptureForm form0 = DetectCaptureForm(lines.first().toStdString());
         QCOMPARE(form0, CaptureForm::Csv);
-        QStringList sent, markers;
+        QStringList sent, markers, received;
+        QString lossStamp;
         bool monitorLine = false;
         for (const QByteArray& line : lines) {
             const CaptureRecord r = ParseCaptureLine(form0, line.toStdString());
             QVERIFY2(r.kind != CaptureRecord::Unreadable, line.constData());
             if (r.kind == CaptureRecord::Marker)
                 markers << QString::fromStdString(r.text);
+            if (r.kind == CaptureRecord::Marker && r.text.rfind("Link lost", 0) == 0)
+                lossStamp = QString::fromStdString(r.stamp);
+            if (r.kind == CaptureRecord::Line && r.direction == 'R')
+                received << QString::fromStdString(r.raw);
             if (r.kind == CaptureRecord::Line && r.direction == 'T')
                 sent << QString::fromStdString(r.raw);
             if (r.kind == CaptureRecord::Line && r.raw == "05013800790535<CR>")
@@ -81,6 +92,12 @@ private slots:
         QVERIFY(!markers.filter(QLatin1String("Link lost: Socketbox 127.0.0.1")).isEmpty());
         QCOMPARE(markers.filter(QLatin1String("Connected: Socketbox")).size(), 2);
         QCOMPARE(markers.last(), QStringLiteral("recording stopped"));
+        QCOMPARE(lossStamp, QStringLiteral("2026-01-02 03:04:05.000"));
+        // The reconnection's reset, echoed whole, is one line as on the wire.
+        QVERIFY(received.contains(QStringLiteral("~~~")));
+        for (qsizetype i = 1; i < received.size(); ++i)
+            QVERIFY(received.at(i - 1) != QLatin1String("~") ||
+                    received.at(i) != QLatin1String("~"));
 
         // Opened again, every line is there.
         CaptureWindow* opened = form.OpenCapture(path + QStringLiteral(".csv"));
@@ -88,6 +105,16 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!opened->loading(), 5000);
         QCOMPARE(opened->model().rowCount(), int(lines.size()) - 2); // the column row, the last LF
         QCOMPARE(opened->store().unreadable(), std::size_t(0));
+        // Our own line echoed in basic mode is no error.
+        int echoes = 0;
+        for (int r = 0; r < opened->model().rowCount(); ++r) {
+            const CaptureStore::Row row = opened->model().storeRow(r);
+            if (row.direction == 'R' && row.raw == "A3300051<CR>") {
+                ++echoes;
+                QVERIFY(!row.error);
+            }
+        }
+        QVERIFY(echoes > 0);
 
         // The session view holds the same traffic, and a second click brings it forward.
         CaptureWindow* session = form.ShowSessionCapture();

@@ -150,14 +150,46 @@ private slots:
         const int reset = static_cast<int>(rx.indexOf(S("A3300051")));
         QVERIFY(reset >= 0);
         QCOMPARE(rx.mid(reset + 1, 9),
-                 (QStringList{S("2100"), S("2101"), S("2102"), S("1A2A06"), S("1A2306"), S("2104"),
-                              S("2107"), S("1A2001"), S("1A4201")}));
+                 (QStringList{S("1A2001"), S("2100"), S("2101"), S("2102"), S("1A2A06"),
+                              S("1A2306"), S("2104"), S("2107"), S("1A4201")}));
 
         // Again from the button, in the same words, and the button stays on.
         bench.form->PCIDataButton->click();
         QCOMPARE(bench.prompts.messages(), QStringList{expected});
         QCOMPARE(bench.prompts.asked.first().icon, Prompter::Icon::Information);
         QVERIFY(bench.form->PCIDataButton->isEnabled());
+    }
+
+    // Other units answer the same questions on a busy bus while the PCI takes
+    // longer than a try: only the PCI's own answers fill the box, and the
+    // status bar agrees with the box while it is shown.
+    void pciDataAmongOtherUnitsReplies()
+    {
+        Bench bench;
+        QString statusWhileShown;
+        bool cancelWhileShown = true;
+        bench.prompts.onMessage = [&](const QString&) {
+            statusWhileShown = bench.form->ConnectionStatusLabel->text();
+            cancelWhileShown = bench.form->CancelCommandButton->isVisible();
+        };
+        QVERIFY2(bench.start({S("--traffic"), S("100"), S("--identity-traffic"), S("--pci-late"),
+                              S("1500")}),
+                 qPrintable(bench.sim.standardError()));
+        const QString box = bench.handshake.value(0);
+        QVERIFY2(box.contains(S("  Unit Type : PCI     \r")), qPrintable(box));
+        QVERIFY2(box.contains(S("  Firmware Version : 4.2\r")), qPrintable(box));
+        QVERIFY2(box.contains(S("  Unit Address : 01\r")), qPrintable(box));
+        QCOMPARE(bench.form->state().firmwareVersion, 0x402);
+        QCOMPARE(bench.form->state().pciOptionByte, 0x0E);
+        QVERIFY(bench.form->LevelMMIItem->isEnabled());
+        QVERIFY2(statusWhileShown.endsWith(S("PCI firmware 4.2")), qPrintable(statusWhileShown));
+        QVERIFY(!cancelWhileShown);
+
+        // A PCI that stops answering gives "no reply", never another's answer.
+        bench.sim.control(S("silent pci"));
+        bench.form->ReadUnitTypeItem->trigger();
+        QCOMPARE(bench.prompts.messages(),
+                 QStringList{S("No reply from the PCI: its unit type is unknown.")});
     }
 
     void pciDataOfVersion3()
@@ -189,9 +221,9 @@ private slots:
         // The button is off without a firmware version; the menu item asks again.
         QVERIFY(!bench.form->PCIDataButton->isEnabled());
         bench.form->GetPCIDataItem->trigger();
-        // Only the manufacturer is asked for (twice: two tries), nothing else.
+        // Only the address is asked for (twice: two tries), nothing else.
         QCOMPARE(bench.sentSinceMark(),
-                 (QStringList{S("~~~"), S("A3300051"), S("2100"), S("2100")}));
+                 (QStringList{S("~~~"), S("A3300051"), S("1A2001"), S("1A2001")}));
         QCOMPARE(bench.prompts.messages().size(), 1);
         QVERIFY(bench.prompts.messages().first().startsWith(S("PC Interface Details Unknown.")));
         for (QPushButton* b : {bench.form->ModeButton, bench.form->StandardButton,
@@ -214,37 +246,76 @@ private slots:
                                                        sim.ptyPath() + S("\r")));
     }
 
-    void identify_data()
+    // Every prompt that reads a bus number, in both bases: the label names
+    // the base, the number asked is the number typed, what is not a number
+    // of that base and range sends nothing, and messages name units as the
+    // lists do.
+    void busNumberPrompts_data()
     {
+        QTest::addColumn<QString>("action");
         QTest::addColumn<bool>("hex");
         QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("sent");
-        QTest::newRow("present") << false << S("5") << S("Unit 5 Type = DIMMER")
-                                 << S("\\0605002101");
-        QTest::newRow("hexadecimal")
-            << true << S("0a") << S("Unit 0A Type = RELAY") << S("\\060A002101");
-        QTest::newRow("the PCI as a unit")
-            << false << S("1") << S("Unit 1 Type = PCI") << S("\\0601002101");
-        QTest::newRow("absent") << false << S("99") << S("No reply from unit 99")
-                                << S("\\0663002101");
-        QTest::newRow("not a unit address")
-            << false << S("300") << S("Unit 300 Type = ") << QString();
+        const QString unitDec = S("Unit Number (decimal) :");
+        const QString unitHex = S("Unit Number (hex) :");
+        const QString refusedDec = S(" number: type a decimal number from 0 to 255.");
+        const QString refusedHex = S(" number: type a hexadecimal number from 00 to FF.");
+        QTest::newRow("identify decimal") << S("IdentifyItem") << false << S("10") << unitDec
+                                          << S("Unit 10 Type = RELAY") << S("\\060A002101");
+        QTest::newRow("identify hex") << S("IdentifyItem") << true << S("0a") << unitHex
+                                      << S("Unit 0A Type = RELAY") << S("\\060A002101");
+        QTest::newRow("identify the PCI") << S("IdentifyItem") << false << S("1") << unitDec
+                                          << S("Unit 1 Type = PCI") << S("\\0601002101");
+        QTest::newRow("identify absent") << S("IdentifyItem") << false << S("99") << unitDec
+                                         << S("No reply from unit 99") << S("\\0663002101");
+        QTest::newRow("identify letters") << S("IdentifyItem") << false << S("abc") << unitDec
+                                          << S("\"abc\" is not a unit") + refusedDec << QString();
+        QTest::newRow("identify too large") << S("IdentifyItem") << false << S("300") << unitDec
+                                            << S("\"300\" is not a unit") + refusedDec << QString();
+        QTest::newRow("identify hex too large")
+            << S("IdentifyItem") << true << S("100") << unitHex
+            << S("\"100\" is not a unit") + refusedHex << QString();
+        QTest::newRow("eeprom refused") << S("GetEEPROMDataItem") << true << S("-1") << unitHex
+                                        << S("\"-1\" is not a unit") + refusedHex << QString();
+        QTest::newRow("other PCI decimal")
+            << S("SetModeofOtherPCIItem") << false << S("77")
+            << S("Enter PCI Unit Address (decimal) :")
+            << S("No reply from unit 77: nothing was written.") << S("\\064D002101");
+        QTest::newRow("other PCI hex")
+            << S("SetModeofOtherPCIItem") << true << S("10") << S("Enter PCI Unit Address (hex) :")
+            << S("No reply from unit 10: nothing was written.") << S("\\0610002101");
+        QTest::newRow("other PCI refused")
+            << S("SetModeofOtherPCIItem") << true << S("1G") << S("Enter PCI Unit Address (hex) :")
+            << S("\"1G\" is not a unit") + refusedHex << QString();
+        QTest::newRow("application MMI decimal")
+            << S("ApplicationMMIItem") << false << S("56") << S("Application Number (decimal) :")
+            << QString() << S("\\05FF007A3800");
+        QTest::newRow("application MMI hex")
+            << S("ApplicationMMIItem") << true << S("38") << S("Application Number (hex) :")
+            << QString() << S("\\05FF007A3800");
+        QTest::newRow("level MMI refused")
+            << S("LevelMMIItem") << false << S("0x38") << S("Application Number (decimal) :")
+            << S("\"0x38\" is not an application") + refusedDec << QString();
     }
 
-    void identify()
+    void busNumberPrompts()
     {
+        QFETCH(QString, action);
         QFETCH(bool, hex);
         QFETCH(QString, typed);
+        QFETCH(QString, label);
         QFETCH(QString, message);
         QFETCH(QString, sent);
         Bench& bench = shared();
         if (hex)
             bench.form->HexadecimalNumbersItem->trigger();
         bench.prompts.inputs << typed;
-        bench.form->IdentifyItem->trigger();
-        QCOMPARE(bench.prompts.messages(), QStringList{message});
-        QCOMPARE(bench.prompts.asked.first().text, S("Unit Number :"));
+        bench.form->findChild<QAction*>(action)->trigger();
+        QCOMPARE(bench.prompts.asked.value(0).text, label);
+        QCOMPARE(bench.prompts.messages(),
+                 message.isEmpty() ? QStringList() : QStringList{message});
         const QStringList wire = bench.sentSinceMark();
         if (sent.isEmpty())
             QVERIFY(wire.isEmpty());
@@ -344,7 +415,7 @@ private slots:
         bench.form->HexadecimalNumbersItem->trigger();
         bench.prompts.inputs << S("38");
         bench.form->ApplicationMMIItem->trigger();
-        QCOMPARE(bench.prompts.asked.value(0).text, S("Application Number :"));
+        QCOMPARE(bench.prompts.asked.value(0).text, S("Application Number (hex) :"));
         QCOMPARE(bench.prompts.inputTitles.last(), S("Application MMI"));
         QCOMPARE(bench.sentSinceMark().value(0), S("\\05FF007A3800"));
         TMMIResultsForm* window = bench.results();
@@ -367,13 +438,11 @@ private slots:
         QVERIFY2(absent.isEmpty(), qPrintable(absent));
     }
 
-    void applicationMMIRefusedNumbers()
+    void applicationMMICancelled()
     {
         Bench& bench = shared();
         bench.form->ApplicationMMIButton->click(); // Cancel
         QCOMPARE(bench.prompts.asked.value(0).kind, S("input"));
-        bench.prompts.inputs << S("300");
-        bench.form->LevelMMIButton->click();
         QVERIFY(bench.sentSinceMark().isEmpty());
         QVERIFY(bench.results() == nullptr);
         QVERIFY(bench.prompts.messages().isEmpty());

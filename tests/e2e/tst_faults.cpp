@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "gui/app/main_form.h"
+#include "gui/diagnostics/analyser_form.h"
 #include "gui/diagnostics/diagnostics.h"
 #include "gui/diagnostics/interface_tools.h"
 #include "gui/diagnostics/mmi_results_form.h"
@@ -104,7 +105,7 @@ private slots:
         bench.prompts.inputs << S("05");
         bench.form->SetModeofOtherPCIItem->trigger();
         QCOMPARE(bench.prompts.messages(),
-                 QStringList{S("No reply from unit 05: nothing was written.")});
+                 QStringList{S("No reply from unit 5: nothing was written.")});
         QCOMPARE(bench.sentSinceMark(), (QStringList{S("\\0605002101"), S("\\0605002101")}));
 
         QVERIFY(bench.sim.control(S("silent pci")));
@@ -170,6 +171,44 @@ private slots:
                                "analyser counts only the messages the PCI passes on in its "
                                "current mode.")});
         QVERIFY(!bench.sentSinceMark().contains(S("@A3400048")));
+    }
+
+    // A link lost under the analyser stops its clock and count where the link
+    // went, the status bar offers no Cancel for it, and the window and its
+    // report say when it went.
+    void analyserStopsAtLinkLoss()
+    {
+        QTemporaryDir data;
+        QVERIFY(qputenv("TARVIN_DATA_DIR", data.path().toLocal8Bit()));
+        Bench bench;
+        QVERIFY2(bench.start({S("--traffic"), S("30")}), qPrintable(bench.sim.errorString()));
+        bench.form->interfaceTools().setUnitTypeSource([] { return UnitTypeTable{}; });
+        bool ticking = true, cancel = true, lost = false;
+        QString title, report;
+        bench.form->setDialogRunner([&](QDialog& dialog) {
+            auto* analyser = qobject_cast<TAnalyserForm*>(&dialog);
+            if (!analyser)
+                return int(QDialog::Rejected);
+            bench.sim.control(S("drop"));
+            lost = QTest::qWaitFor([&] { return !bench.form->state().connected; }, 5000);
+            ticking = analyser->Timer1->isActive();
+            cancel = bench.form->CancelCommandButton->isVisible();
+            title = analyser->windowTitle();
+            analyser->ReportButtonClick();
+            QFile html(data.filePath(S("report.htm")));
+            if (html.open(QIODevice::ReadOnly))
+                report = QString::fromLatin1(html.readAll());
+            return int(QDialog::Accepted);
+        });
+        bench.form->AnalyserItem->trigger();
+        qunsetenv("TARVIN_DATA_DIR");
+        QVERIFY(lost);
+        QVERIFY(!ticking);
+        QVERIFY(!cancel);
+        const QString when = bench.form->session().lostAt().toString(S("HH:mm:ss"));
+        QCOMPARE(title, S("Traffic Analyser - Link lost at %1: counting stopped").arg(when));
+        QVERIFY2(report.contains(S("(Link lost at %1: counting stopped)</p>").arg(when)),
+                 qPrintable(report));
     }
 
     // The connection field is permanent: switching the command log on (its

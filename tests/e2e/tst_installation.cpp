@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "gui/diagnostics/installation_window.h"
+#include "session/session.h"
 #include "workbench_bench.h"
 
 #include <QApplication>
@@ -47,9 +48,18 @@ private slots:
         TMainForm& form = *bench.form;
         form.HexadecimalNumbersItem->setChecked(true);
 
+        // Answers are stamped when they came, not when their box was closed:
+        // the clock moves on by an hour while the box is read.
+        QDateTime now(QDate(2026, 1, 2), QTime(3, 4, 5));
+        form.session().setClock([&now] { return now; });
+        bench.prompts.onMessage = [&now](const QString&) { now = now.addSecs(3600); };
         form.IdentifyAllItem->trigger();
+        bench.prompts.onMessage = nullptr;
+        form.session().setClock([] { return QDateTime::currentDateTime(); });
         auto* window = form.findChild<InstallationWindow*>();
         QVERIFY(window && window->isVisible());
+        QCOMPARE(window->InstallationTable->item(0, 5)->text(),
+                 QStringLiteral("2026-01-02 03:04:05"));
         // The built-in installation: the PCI and three local units.
         QCOMPARE(
             Rows(window->InstallationTable),

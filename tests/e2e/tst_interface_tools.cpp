@@ -290,7 +290,7 @@ private slots:
         Workbench w;
         QVERIFY2(w.start(), qPrintable(w.sim.errorString()));
         QCOMPARE(w.form->state().firmwareVersion, 0x402);
-        w.prompts.inputs.enqueue(QStringLiteral("10"));
+        w.prompts.inputs.enqueue(QStringLiteral("16")); // unit 10 hex
         int versionShown = -1;
         bool localSal = false, pcn = true, restoreLocked = false;
         w.form->setDialogRunner([&](QDialog& dialog) {
@@ -336,7 +336,7 @@ private slots:
                     .line.startsWith("86100000824155"));
 
         // Cancel: nothing stored, and our version comes back all the same.
-        w.prompts.inputs.enqueue(QStringLiteral("10"));
+        w.prompts.inputs.enqueue(QStringLiteral("16")); // unit 10 hex
         w.form->setDialogRunner([](QDialog& dialog) {
             dialog.reject();
             return dialog.result();

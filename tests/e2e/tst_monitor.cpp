@@ -126,8 +126,8 @@ private slots:
         QProcess monitor;
         QVERIFY(startMonitor(monitor, {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1"),
                                        QStringLiteral("--port"), QString::number(sim.tcpPort()),
-                                       QStringLiteral("--default-mode"), QStringLiteral("--format"),
-                                       QStringLiteral("csv"), QStringLiteral("--output"),
+                                       // CSV by the file's name, as Record takes it
+                                       QStringLiteral("--default-mode"), QStringLiteral("--output"),
                                        out.filePath(QStringLiteral("capture.csv")),
                                        QStringLiteral("--rotate-size"), QStringLiteral("2K"),
                                        QStringLiteral("--retry-max"), QStringLiteral("1")}));
@@ -241,7 +241,9 @@ private slots:
         // traffic is the interface's own replies.
         QCOMPARE(totals[QStringLiteral("applications")].toObject(),
                  QJsonObject({{QStringLiteral("56"), 12}}));
-        QVERIFY(totals[QStringLiteral("errors")].toInt() >= 2);
+        // Only the two: what came before the monitoring mode is judged by its
+        // checksum, and the echoes of our own lines are no traffic.
+        QCOMPARE(totals[QStringLiteral("errors")].toInt(), 2);
     }
 };
 

@@ -79,7 +79,7 @@ QStringList Args(std::initializer_list<const char*> args)
 // 50-6F, damaged or not. Nothing else may pass, so a line cut into an echo
 // or a reply, or one that could be taken for an answer (a status report
 // C0-FF, an Identify or other Recall reply), fails the test.
-bool IsTrafficLine(const QByteArray& line)
+bool IsMonitoringFormLine(const QByteArray& line)
 {
     static const QRegularExpression pattern(S("^(?:05(?:0[1-9A-F]|[12][0-9A-F]|30)"
                                               "(?:[0-9A-F]{2}00(?:(?:[0-9A-F]{2}){1,4}3[45])?"
@@ -87,6 +87,17 @@ bool IsTrafficLine(const QByteArray& line)
                                               "|86(?:0[1-9A-F]|[12][0-9A-F]|30)000083[56][0-9A-F]"
                                               "[0-9A-F]{2}9[AB])$"));
     return pattern.match(QString::fromLatin1(line)).hasMatch();
+}
+
+// Outside the monitoring mode the same lines end in a checksum instead of
+// their status byte (MMI messages and lines cut short too).
+bool IsTrafficLine(const QByteArray& line)
+{
+    if (IsMonitoringFormLine(line))
+        return true;
+    const QByteArray body = line.chopped(std::min<qsizetype>(2, line.size()));
+    return IsMonitoringFormLine(body) || IsMonitoringFormLine(body + "35") ||
+           IsMonitoringFormLine(body + "9A");
 }
 
 QByteArray Hex(const QByteArray& bytes)
@@ -248,6 +259,7 @@ private slots:
     void controlErrors();
     void faultsOnDemand_data();
     void faultsOnDemand();
+    void trafficTakesTheModesForm();
     void ptyServesSerialClient();
     void exitsCleanly_data();
     void exitsCleanly();
@@ -625,6 +637,46 @@ void TestSimulator::controlErrors()
     QCOMPARE(sim.command(command), answer);
     // Still serving afterwards.
     QCOMPARE(sim.command(S("options")), S("OPTIONS 00"));
+}
+
+// Generated and injected lines end in their checksum in the default mode and
+// in their status byte in the monitoring mode, as the interface passes them.
+void TestSimulator::trafficTakesTheModesForm()
+{
+    SimProcess sim;
+    const QString file = sim.temporaryPath() + S("/inject.txt");
+    {
+        QFile inject(file);
+        QVERIFY(inject.open(QIODevice::WriteOnly));
+        inject.write("05013800790544\n0520FF90014B\n");
+    }
+    QVERIFY2(sim.start({S("--traffic"), S("100"), S("--error-share"), S("0"), S("--inject-file"),
+                        file, S("--inject-interval"), S("20"), S("--inject-repeat"), S("0")}),
+             qPrintable(sim.errorString()));
+    TokenClient client(sim);
+    QVERIFY(client.connectTo(sim.tcpPort()));
+    const auto linesAfter = [&](qsizetype from) {
+        QByteArrayList lines;
+        for (const QString& text : sim.sentTexts().mid(from))
+            if (text.endsWith(S("\r\n")) && (text.startsWith(S("05")) || text.startsWith(S("86"))))
+                lines << text.chopped(2).toLatin1();
+        return lines;
+    };
+    for (const bool monitoring : {false, true}) {
+        QVERIFY(client.setMode(0x51));
+        if (monitoring)
+            QVERIFY(client.send("@A3400048\r"));
+        const qsizetype from = sim.sentTexts().size();
+        QVERIFY(QTest::qWaitFor([&] { return linesAfter(from).size() >= 60; }, kWaitMs));
+        for (const QByteArray& line : linesAfter(from)) {
+            if (!monitoring)
+                QCOMPARE(line, WithChecksum(line.chopped(2)));
+            else
+                QVERIFY2(line.mid(6, 2) == "90" || line.endsWith("35") || line.endsWith("9A"),
+                         line.constData());
+        }
+        QVERIFY(linesAfter(from).contains(monitoring ? "05013800790535" : "05013800790544"));
+    }
 }
 
 // Each row drives the simulator through steps and checks what a TCP client

@@ -138,8 +138,8 @@ private slots:
             form.ConnecttoPCIItem->trigger();
             QVERIFY(clock.elapsed() >= 2900);
             QCOMPARE(prompts.messages(),
-                     QStringList{QStringLiteral("Socketbox not found at IP Address 127.0.0.1, "
-                                                "Port %1")
+                     QStringList{QStringLiteral("The Socketbox at IP Address 127.0.0.1, Port %1 "
+                                                "accepted the connection but did not answer.")
                                      .arg(silent.serverPort())});
             QCOMPARE(prompts.asked.first().icon, Prompter::Icon::Error);
             QVERIFY(!form.ConnecttoPCIItem->isChecked());

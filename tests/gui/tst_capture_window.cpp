@@ -201,14 +201,15 @@ private slots:
         QCOMPARE(copied.count(u'\n'), 1);
         QVERIFY(copied.startsWith(QLatin1String("2026-12-09 05:00:00.100\tTx\t")));
 
-        // Only received lines, exported, open again as a capture of four lines.
+        // Only received lines, exported, open again as a capture of four lines
+        // under the header that governed them.
         v.window->DirectionCombo->setCurrentIndex(2);
         const QString exported = m_dir.filePath(QStringLiteral("received.csv"));
         QVERIFY(v.window->exportShown(exported));
         Viewer again;
         QVERIFY(again.open(exported));
-        QCOMPARE(again.rows(), 4);
-        QCOMPARE(again.cell(3, CaptureModel::Wire), QStringLiteral("0520FF90014B"));
+        QCOMPARE(again.rows(), 5);
+        QCOMPARE(again.cell(4, CaptureModel::Wire), QStringLiteral("0520FF90014B"));
 
         v.window->DirectionCombo->setCurrentIndex(0);
         v.prompts.inputs.enqueue(QStringLiteral("05:00:01"));
@@ -217,6 +218,34 @@ private slots:
         QCOMPARE(selected.size(), 1);
         QCOMPARE(v.cell(selected.first().row(), CaptureModel::Wire),
                  QStringLiteral("0520FF90014B"));
+    }
+
+    // A monitor capture taken through the basic, default and monitoring
+    // modes: each row judged by its own mode, echoes of our own lines as
+    // echoes, and the errors exported with the headers that governed them, so
+    // the export is judged the same.
+    void exportCarriesItsHeaders()
+    {
+        Viewer v;
+        QVERIFY(v.open(Data("monitor_all.txt")));
+        v.window->ErrorsOnlyCheck->setChecked(true);
+        QCOMPARE(v.rows(), 2);
+        const QString exported = m_dir.filePath(QStringLiteral("errors.csv"));
+        QVERIFY(v.window->exportShown(exported));
+        QFile written(exported);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QFile expected(Data("monitor_all_errors.csv"));
+        QVERIFY(expected.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), expected.readAll());
+        Viewer again;
+        QVERIFY(again.open(exported));
+        again.window->ErrorsOnlyCheck->setChecked(true);
+        QCOMPARE(again.rows(), 2);
+
+        // Replacing a file is asked first; No keeps it.
+        v.prompts.answers.enqueue(QMessageBox::No);
+        QVERIFY(!v.window->exportShown(exported));
+        QCOMPARE(v.prompts.asked.last().icon, Prompter::Icon::Warning);
     }
 
     void followsAFileThatGrowsIsCutAndGoes()

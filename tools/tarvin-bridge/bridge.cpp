@@ -307,9 +307,9 @@ void Bridge::readInterface()
     InterfaceInfo info;
     for (const PCIField field : {kPCIManufacturer, kPCIUnitType, kPCIFirmwareVersion}) {
         const PCIRequest& r = kPCIRequests[field];
-        const Reply reply = m_session.SendCALGetResponse(
-            QByteArray(r.command), QByteArray(r.pattern), 1, 2,
-            QStringLiteral("Get PCI Data: ") + QLatin1String(PCIFieldName(field)));
+        const Reply reply =
+            m_session.askPCI(QByteArray(r.command), r.tail, 1, 2,
+                             QStringLiteral("Get PCI Data: ") + QLatin1String(PCIFieldName(field)));
         if (!m_session.link().CommsOpen() || m_stopping)
             return;
         const QString text = QString::fromLatin1(

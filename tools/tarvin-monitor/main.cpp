@@ -40,7 +40,9 @@ const char kHelp[] =
     "  --output FILE          append to FILE (default: standard output)\n"
     "  --format text|csv      text: the log's own line form with the wire text in\n"
     "                         brackets; csv: time,direction,raw,description with\n"
-    "                         RFC 4180 quoting (default text)\n"
+    "                         RFC 4180 quoting (default: text on standard\n"
+    "                         output; for a FILE, text when it ends in .txt,\n"
+    "                         else csv)\n"
     "  --rotate-size N        start a new file when the current one would grow\n"
     "                         past N bytes (suffix K or M allowed); the old one is\n"
     "                         renamed FILE-BASE.yyyyMMdd-HHmmss.EXT\n"
@@ -93,6 +95,7 @@ int main(int argc, char* argv[])
     options.decodeOptions = options.link.decodeOptions();
     options.hexNumbers = options.link.hexNumbers;
     tarvin::CaptureFile::Options output;
+    bool formatGiven = false;
 
     const QStringList args = QCoreApplication::arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
@@ -131,11 +134,14 @@ int main(int argc, char* argv[])
             if (!value(v) || v.isEmpty())
                 return Usage(QStringLiteral("--output needs a file name"));
             output.path = v == QLatin1String("-") ? QString() : v;
+            if (!formatGiven && !output.path.isEmpty())
+                output.format = tarvin::CaptureFormatForName(output.path.toStdString());
         } else if (arg == QLatin1String("--format")) {
             if (!value(v) || (v != QLatin1String("text") && v != QLatin1String("csv")))
                 return Usage(QStringLiteral("--format is text or csv"));
             output.format = v == QLatin1String("csv") ? tarvin::CaptureFormat::Csv
                                                       : tarvin::CaptureFormat::Text;
+            formatGiven = true;
         } else if (arg == QLatin1String("--rotate-size")) {
             if (!value(v) || !ParseSize(v, output.rotateBytes))
                 return Usage(

@@ -49,9 +49,8 @@ bool Monitor::startMonitoring()
 {
     // The monitoring command depends on the firmware: ask for its version.
     const PCIRequest& request = kPCIRequests[kPCIFirmwareVersion];
-    const Reply reply =
-        m_session.SendCALGetResponse(QByteArray(request.command), QByteArray(request.pattern), 1, 2,
-                                     QStringLiteral("Get PCI Data: Firmware Version"));
+    const Reply reply = m_session.askPCI(request.command, request.tail, 1, 2,
+                                         QStringLiteral("Get PCI Data: Firmware Version"));
     if (!m_session.link().CommsOpen())
         return false;
     const int version = ExtractVersion(

@@ -88,8 +88,9 @@ bool IsFaultCharacter(char c)
 InterfaceUnit::InterfaceUnit(const SimInstallation& installation) : m_installation(installation)
 {
     m_parameters = m_installation.pci.eeprom;
-    // The unit starts in basic mode whatever its image holds.
+    // The unit starts in basic mode, not monitoring, whatever its image holds.
     m_parameters[kParamInterfaceOptions1] = 0;
+    m_parameters[kParamMonitoring] = 0;
     if (m_installation.networks.isEmpty())
         m_installation.networks.append(SimNetwork{});
 }
@@ -161,7 +162,7 @@ QList<Outgoing> InterfaceUnit::handleLine(const QByteArray& line)
     // from the network, so an echoed line is all that comes back.
     if (echoes())
         replies.clear();
-    QList<Outgoing> out = spoil(replies);
+    QList<Outgoing> out = spoil(replies, local && m_pciLateMs > 0 ? m_pciLateMs : m_lateMs);
     if (ack != 0 && !silent("confirm"))
         out.prepend(Outgoing{confirmation(ack), 0, m_lateConfirmMs});
     return out;
@@ -460,7 +461,7 @@ QByteArray InterfaceUnit::frame(const SimNetwork& network, std::uint8_t source,
     return HexText(bytes) + "\r\n";
 }
 
-QList<Outgoing> InterfaceUnit::spoil(const QList<QByteArray>& replies) const
+QList<Outgoing> InterfaceUnit::spoil(const QList<QByteArray>& replies, int lateMs) const
 {
     QList<Outgoing> out;
     for (const QByteArray& reply : replies) {
@@ -469,7 +470,7 @@ QList<Outgoing> InterfaceUnit::spoil(const QList<QByteArray>& replies) const
         case ReplyFault::None:
             break;
         case ReplyFault::Duplicate:
-            out.append(Outgoing{line, m_replyDelayMs, m_lateMs, true});
+            out.append(Outgoing{line, m_replyDelayMs, lateMs, true});
             break;
         case ReplyFault::Truncate: {
             const qsizetype text = line.size() - 2;
@@ -478,10 +479,10 @@ QList<Outgoing> InterfaceUnit::spoil(const QList<QByteArray>& replies) const
         }
         case ReplyFault::Garbage:
             out.append(Outgoing{"Z" + line.left(line.size() - 2).replace('0', '?') + "\r\n",
-                                m_replyDelayMs, m_lateMs, false});
+                                m_replyDelayMs, lateMs, false});
             break;
         }
-        out.append(Outgoing{line, m_replyDelayMs, m_lateMs, true});
+        out.append(Outgoing{line, m_replyDelayMs, lateMs, true});
     }
     return out;
 }

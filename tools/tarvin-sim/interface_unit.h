@@ -24,6 +24,7 @@ constexpr std::uint8_t kStoreParameter = 0xA3;
 constexpr int kParamUnitType = 0xF7;       // eight bytes of ASCII
 constexpr int kParamPowerUpOptions = 0x41; // Interface Options 1 at power-up
 constexpr int kParamInterfaceOptions3 = 0x42;
+constexpr int kParamMonitoring = 0x40;
 
 // Replaces the confirmation's "." by an error character on every n-th
 // acknowledged line, counted from the moment the fault was set.
@@ -73,7 +74,15 @@ public:
     std::uint8_t options() const { return m_parameters[kParamInterfaceOptions1]; }
     void setOptions(std::uint8_t options) { m_parameters[kParamInterfaceOptions1] = options; }
     bool echoes() const { return (options() & kOptionSmart) == 0; }
-    void resetToBasic() { setOptions(0); }
+    // A reset also ends the monitoring mode.
+    void resetToBasic()
+    {
+        setOptions(0);
+        m_parameters[kParamMonitoring] = 0;
+    }
+    // The traffic analyser's monitoring mode: parameter 40 set (firmware 4),
+    // or bit 02 of Interface Options 1 (firmware 3).
+    bool allMonitor() const { return m_parameters[kParamMonitoring] != 0 || (options() & 0x02); }
 
     std::uint8_t parameter(std::uint8_t number) const { return m_parameters[number]; }
 
@@ -94,6 +103,8 @@ public:
     void setLateReplies(int ms) { m_lateMs = ms < 0 ? 0 : ms; }
     int lateReplies() const { return m_lateMs; }
     void setLateConfirmations(int ms) { m_lateConfirmMs = ms < 0 ? 0 : ms; }
+    // The PCI's own replies (to header-less requests) this much later; 0: as the others.
+    void setPCILate(int ms) { m_pciLateMs = ms < 0 ? 0 : ms; }
     void setReplyFault(ReplyFault fault) { m_replyFault = fault; }
     // Stores of more than one byte (names, unit types) are not kept.
     void setStoreFails(bool fails) { m_storeFails = fails; }
@@ -114,7 +125,7 @@ private:
     // The reply as it reaches the program: with IDMON the interface puts
     // "86", the source and the route in front; a checksum ends every line.
     QByteArray frame(const SimNetwork& network, std::uint8_t source, const QByteArray& body) const;
-    QList<Outgoing> spoil(const QList<QByteArray>& replies) const;
+    QList<Outgoing> spoil(const QList<QByteArray>& replies, int lateMs) const;
     QByteArray confirmation(char ack);
     bool silent(const QByteArray& who) const { return m_silent.contains(who); }
     SimNetwork* findNetwork(const QByteArray& path);
@@ -127,6 +138,7 @@ private:
     int m_replyDelayMs = 0;
     int m_lateMs = 0;
     int m_lateConfirmMs = 0;
+    int m_pciLateMs = 0;
     ReplyFault m_replyFault = ReplyFault::None;
     bool m_storeFails = false;
     // Unlocked parameters, "who:PP", each good for one store.

@@ -33,8 +33,10 @@ Options:
                          instead of "."
   --fault-every N        ... only every N-th acknowledged line (default 1)
   --inject-file FILE     monitor lines to send, one per line (blank lines and
-                         lines starting with "#" are skipped); each goes out
-                         as written followed by CR LF, to every client present
+                         lines starting with "#" are skipped), written as the
+                         default mode passes them on (ending in a checksum);
+                         each goes out followed by CR LF, to every client
+                         present, in the form of the interface's mode (below)
   --inject-interval MS   time between injected lines (default 100)
   --inject-rate N        injected lines per second (instead of an interval)
   --inject-repeat N      passes through the file, 0 = forever (default 1)
@@ -50,6 +52,8 @@ Options:
   --slow MS              hold every network reply MS ms (see "slow" below)
   --late MS              send every network reply MS ms after its request,
                          nothing else waiting for it (see "late" below)
+  --pci-late MS          the same for the PCI's own replies (to requests
+                         without a header) only
   --store-fail           stores of more than one byte (a unit type, a name)
                          are not kept; single-byte settings still are
   --traffic RATE         generate all-monitor bus traffic, RATE lines per
@@ -59,6 +63,9 @@ Options:
                          the first client appears, goes to every client
   --error-share PERCENT  damaged lines among the generated ones, 0-100
                          (default 5)
+  --identity-traffic     half the generated CAL lines are other units'
+                         answers to Identify 00-07 and to Recall 2A, 23
+                         and 42, as when another tool on the bus asks them
   --no-control           ignore standard input (for running by hand)
   -h, --help             this text
   --version              version
@@ -124,9 +131,17 @@ Generated traffic (--traffic), one line each, hexadecimal, CR LF:
   CAL  86 SS 00 00 83 PP VV 9A              9A ends a reply received intact
   A damaged line ends in 34 (SAL) or 9B (CAL) instead, or is cut to its
   first four bytes. Sources SS are 01-30; the seed is --seed.
+  That is the form of the monitoring mode (parameter 40 set, as "@A3400048"
+  does, or bit 02 of the options, as "~~~A3300002" does; a reset ends it).
+  In any other mode generated and injected lines end in their checksum
+  instead of the status byte (a wrong one when damaged), MMI messages too.
+  Lines sent by the "monitor" command go out exactly as given.
   No generated line starts with C0-FF, and the CAL lines answer only a
   Recall of two parameters from 50-6F, so none passes for the answer to an
-  Identify or another Recall.
+  Identify or another Recall, unless --identity-traffic is given: then half
+  of them are the answers of units PIRSENS, DIMMER4 and SWITCH2 (firmware
+  3.9) to the requests the PCI is asked, never to a Recall of parameter 20
+  (a unit's own address, which tells a PCI's answer from the others).
   Monitor lines (generated, injected or sent by "monitor") go out whole, in
   every mode: while the client types a line that is echoed, they wait for
   its CR.
@@ -218,13 +233,17 @@ ParseOutcome ParseArguments(const QStringList& args, SimConfig& config, QString&
     const QCommandLineOption network(L("network"), QString(), L("FILE"));
     const QCommandLineOption slow(L("slow"), QString(), L("MS"));
     const QCommandLineOption late(L("late"), QString(), L("MS"));
+    const QCommandLineOption pciLate(L("pci-late"), QString(), L("MS"));
+    const QCommandLineOption identityTraffic(L("identity-traffic"));
     const QCommandLineOption storeFail(L("store-fail"));
     const QCommandLineOption traffic(L("traffic"), QString(), L("RATE"));
     const QCommandLineOption errorShare(L("error-share"), QString(), L("PERCENT"));
-    parser.addOptions({help,    version,    tcp,        listen,         pty,        wireLog,
-                       fault,   faultEvery, injectFile, injectInterval, injectRate, injectRepeat,
-                       split,   splitMax,   seed,       delay,          dropAfter,  noControl,
-                       network, slow,       late,       storeFail,      traffic,    errorShare});
+    parser.addOptions({help,           version,      tcp,        listen,     pty,
+                       wireLog,        fault,        faultEvery, injectFile, injectInterval,
+                       injectRate,     injectRepeat, split,      splitMax,   seed,
+                       delay,          dropAfter,    noControl,  network,    slow,
+                       late,           storeFail,    traffic,    errorShare, pciLate,
+                       identityTraffic});
 
     if (!parser.parse(args)) {
         message = parser.errorText();
@@ -346,6 +365,14 @@ ParseOutcome ParseArguments(const QStringList& args, SimConfig& config, QString&
             return fail(L("--slow needs milliseconds"));
         config.slowMs = number;
     }
+    if (parser.isSet(pciLate)) {
+        if (!ToInt(parser.value(pciLate), 0, 600000, number))
+            return fail(L("--pci-late needs milliseconds, 0-600000"));
+        config.pciLateMs = number;
+    }
+    config.identityTraffic = parser.isSet(identityTraffic);
+    if (config.identityTraffic && !parser.isSet(traffic))
+        return fail(L("--identity-traffic goes with --traffic"));
     if (parser.isSet(late)) {
         if (!ToInt(parser.value(late), 0, 600000, number))
             return fail(L("--late needs milliseconds, 0-600000"));

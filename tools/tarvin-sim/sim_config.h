@@ -24,10 +24,12 @@ struct SimConfig
     QString networkFile; // empty: the built-in installation
     int slowMs = 0;      // hold every network reply this long
     int lateMs = 0;      // send every network reply this much later, on its own
+    int pciLateMs = 0;   // the same for the PCI's own replies only
     bool storeFails = false;
 
-    double trafficRate = 0; // lines per second of generated bus traffic, 0 = none
-    int errorPercent = 5;   // share of generated lines that are damaged
+    double trafficRate = 0;       // lines per second of generated bus traffic, 0 = none
+    int errorPercent = 5;         // share of generated lines that are damaged
+    bool identityTraffic = false; // other units' answers to Identify and Recall too
 
     QString injectFile;
     double injectIntervalMs = 100.0;

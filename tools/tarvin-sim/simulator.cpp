@@ -45,6 +45,45 @@ QByteArray HexByte(unsigned value)
     return QByteArray::number(value & 0xFF, 16).toUpper().rightJustified(2, '0');
 }
 
+// A monitor line as the interface passes it on in its current mode. `line`
+// is written as the default mode gives it (ending in its checksum) when
+// `fromFile`, else as the monitoring mode does (generated traffic). In the
+// monitoring mode a message ends in its status byte (35 SAL, 9A CAL; 34 and
+// 9B when it was damaged), an MMI report or a message cut to its header in
+// none; otherwise every line ends in its checksum (a wrong one when damaged).
+QByteArray InInterfaceMode(const QByteArray& line, bool fromFile, bool allMonitor)
+{
+    QByteArray bytes = QByteArray::fromHex(line);
+    if (fromFile != allMonitor || !IsHexText(line) || line.size() % 2 != 0 || bytes.size() < 2)
+        return line; // already in the mode's form, or no message at all
+    const bool sal = (bytes.at(0) & 7) == 5;
+    const bool endless = bytes.size() <= 4 || (sal && static_cast<quint8>(bytes.at(3)) == 0x90);
+    unsigned sum = 0;
+    for (char b : bytes)
+        sum += static_cast<quint8>(b);
+    bool intact = true;
+    if (fromFile) {
+        intact = sum % 256 == 0;
+        bytes.chop(1);
+    } else if (!endless || !sal) {
+        const auto mark = static_cast<quint8>(bytes.back());
+        intact = mark == 0x35 || mark == 0x9A;
+        bytes.chop(1);
+    } else {
+        intact = bytes.size() > 4;
+    }
+    if (allMonitor) {
+        if (!endless)
+            bytes += static_cast<char>(sal ? (intact ? 0x35 : 0x34) : (intact ? 0x9A : 0x9B));
+    } else {
+        sum = 0;
+        for (char b : bytes)
+            sum += static_cast<quint8>(b);
+        bytes += static_cast<char>((256 - sum % 256 + (intact ? 0 : 1)) % 256);
+    }
+    return bytes.toHex().toUpper();
+}
+
 } // namespace
 
 void PrintLine(const QByteArray& line)
@@ -83,6 +122,7 @@ bool Simulator::start(QString* error)
     }
     m_unit.setReplyDelay(m_config.slowMs);
     m_unit.setLateReplies(m_config.lateMs);
+    m_unit.setPCILate(m_config.pciLateMs);
     m_unit.setStoreFails(m_config.storeFails);
     if (!m_config.wireLogPath.isEmpty() && !m_log.open(m_config.wireLogPath, error))
         return false;
@@ -93,7 +133,9 @@ bool Simulator::start(QString* error)
             return false;
         m_injector = std::make_unique<MonitorInjector>(
             injectLines, m_config.injectIntervalMs, m_config.injectRepeat,
-            [this](const QByteArray& line) { broadcastLine(line + "\r\n"); });
+            [this](const QByteArray& line) {
+                broadcastLine(InInterfaceMode(line, true, m_unit.allMonitor()) + "\r\n");
+            });
     }
 
     if (m_config.trafficRate > 0) {
@@ -163,8 +205,10 @@ int Simulator::broadcastLine(const QByteArray& line)
 void Simulator::makeTraffic(double rate)
 {
     m_traffic = std::make_unique<TrafficGenerator>(
-        rate, m_config.errorPercent, m_config.seed,
-        [this](const QByteArray& line) { broadcastLine(line + "\r\n"); });
+        rate, m_config.errorPercent, m_config.seed, [this](const QByteArray& line) {
+            broadcastLine(InInterfaceMode(line, false, m_unit.allMonitor()) + "\r\n");
+        });
+    m_traffic->setIdentityReplies(m_config.identityTraffic);
 }
 
 QByteArray Simulator::trafficCommand(const QByteArray& argument)

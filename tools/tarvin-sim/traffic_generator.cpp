@@ -1,6 +1,7 @@
 #include "traffic_generator.h"
 
 #include <cmath>
+#include <iterator>
 
 namespace tarvin::sim {
 
@@ -81,6 +82,19 @@ QByteArray TrafficGenerator::nextLine()
         if (damaged)
             line = line.left(8); // cut to its header: four bytes
         return line;
+    }
+    if (kind < 4 && m_identities && m_random.bounded(2) == 0) {
+        // Padded texts and names as the PCI's own answers carry them.
+        static const char* const kTypes[] = {"PIRSENS ", "DIMMER4 ", "SWITCH2 "};
+        const QByteArray type = kTypes[m_random.bounded(3)];
+        static const QByteArray kBodies[] = {
+            "8900" + QByteArray("OSTREL  ").toHex(), "",
+            "8902" + QByteArray("3.9     ").toHex(), "872A" + QByteArray("CE4CB3D2DA33"),
+            "8723" + QByteArray("BE0C7379E79E"),     "8D04" + QByteArray(24, '0'),
+            "8607" + QByteArray("35.5V").toHex(),    "8242FF"};
+        const auto pick = m_random.bounded(static_cast<quint32>(std::size(kBodies)));
+        const QByteArray body = pick == 1 ? "8901" + type.toHex() : kBodies[pick];
+        return "86" + Hex(source) + "0000" + body.toUpper() + (damaged ? "9B" : "9A");
     }
     if (kind < 4) {
         line = "86" + Hex(source) + "0000" + "83" +

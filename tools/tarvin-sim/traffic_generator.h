@@ -34,6 +34,9 @@ public:
     // rate: lines per second; errorPercent: 0..100 of them damaged.
     TrafficGenerator(double rate, int errorPercent, quint32 seed, LineSender sender,
                      QObject* parent = nullptr);
+    // Half the CAL replies answer Identify and Recall requests of another
+    // tool, as the PCI's own answers would look but for their source.
+    void setIdentityReplies(bool on) { m_identities = on; }
 
     void start();
     void stop() { m_timer.stop(); }
@@ -58,6 +61,7 @@ private:
     QElapsedTimer m_clock;
     qint64 m_sent = 0;
     qint64 m_sentAtStart = 0; // m_sent when m_clock started
+    bool m_identities = false;
 };
 
 } // namespace tarvin::sim
