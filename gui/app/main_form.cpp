@@ -110,6 +110,8 @@ TMainForm::TMainForm(const QStringList& arguments, Prompter* prompter, QWidget* 
     QFont font(QStringLiteral("Arial"), 8);
     setFont(font);
 
+    // The parts are made inside the central widget: moved there afterwards,
+    // every control would take its style and font a second time.
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
