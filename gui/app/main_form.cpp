@@ -55,6 +55,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -69,6 +70,9 @@ static void InitHelpResources()
 namespace tarvin {
 
 namespace {
+
+// How long the log panes gather lines before they are drawn.
+constexpr int kPaneFrameMs = 16;
 
 QString Latin1(const std::string& s)
 {
@@ -468,6 +472,14 @@ void TMainForm::ClientSocket1Error(int, const QString& text)
 
 void TMainForm::AddToPane(QPlainTextEdit* pane, const QString& line)
 {
+    // Lines come one event at a time: drawn and sent to the display each
+    // time, the pane would cost far more than the lines. The text goes in
+    // at once (what reads the pane finds it there); the pane is drawn once a
+    // frame, with every line that came meanwhile.
+    if (pane->updatesEnabled()) {
+        pane->setUpdatesEnabled(false);
+        QTimer::singleShot(kPaneFrameMs, pane, [pane] { pane->setUpdatesEnabled(true); });
+    }
     // appendPlainText drops the oldest lines beyond the pane's block limit.
     pane->appendPlainText(line);
     pane->verticalScrollBar()->setValue(pane->verticalScrollBar()->maximum());

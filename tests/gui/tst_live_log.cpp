@@ -1,0 +1,114 @@
+// The live log under a stream of lines: every line reaches the pane and the
+// session view, in order, and the pane is drawn once for a burst, not once
+// for every line.
+#include <QtTest>
+
+#include "core/link/framing.h"
+#include "gui/app/main_form.h"
+#include "gui/capture/capture_model.h"
+#include "scripted_prompter.h"
+#include "session/link_session.h"
+#include "session/session.h"
+
+#include <QPlainTextEdit>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTextBlock>
+
+using namespace tarvin;
+
+namespace {
+
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// A lighting On for group `group` from unit 01, as the bus sends it.
+QByteArray OnLine(int group)
+{
+    const std::string body =
+        "0501380079" + QByteArray::number(group, 16).toUpper().rightJustified(2, '0').toStdString();
+    return QByteArray::fromStdString(body + HexChecksum(body) + "\r\n");
+}
+
+} // namespace
+
+class TestLiveLog : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_config;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_config.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_config.path());
+    }
+
+    void burstArrivesWholeInOrderAndIsDrawnOnce()
+    {
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QPlainTextEdit* pane = form.TransmitMemo;
+        QTRY_VERIFY(pane->updatesEnabled());
+        PaintCounter paints(pane->viewport());
+
+        // Each line in two pieces, each piece an event of its own, and the
+        // pane's pending updates handed out after each, as the event loop
+        // would between two reads of the link.
+        constexpr int kLines = 250;
+        QStringList shown;
+        for (int group = 0; group < kLines; ++group) {
+            const QByteArray line = OnLine(group);
+            form.link().ProcessReceivedText(line.left(5));
+            QCoreApplication::sendPostedEvents();
+            form.link().ProcessReceivedText(line.mid(5));
+            QCoreApplication::sendPostedEvents();
+            shown << QStringLiteral("Rx : GA %1 On").arg(group);
+        }
+
+        // What reads the pane finds every line at once: the newest 200, in order.
+        QCOMPARE(pane->blockCount(), 200);
+        QCOMPARE(pane->toPlainText(), shown.mid(kLines - 200).join(u'\n'));
+        // Not drawn line by line: the whole burst waits for the next frame.
+        QCOMPARE(paints.count, 0);
+        QTRY_VERIFY(pane->updatesEnabled());
+        QTRY_VERIFY(paints.count > 0);
+        const int afterBurst = paints.count;
+
+        // The session view has every line, in the order of the link.
+        CaptureModel model(form.session().history());
+        QStringList wire;
+        for (int row = 0; row < model.rowCount(); ++row)
+            if (model.cellText(model.storeRow(row), CaptureModel::Direction) == QLatin1String("Rx"))
+                wire << model.cellText(model.storeRow(row), CaptureModel::Wire);
+        QCOMPARE(wire.size(), kLines);
+        for (int group = 0; group < kLines; ++group)
+            QCOMPARE(wire[group], QString::fromLatin1(OnLine(group).chopped(2) + "<CR>"));
+
+        // A line after the frame is held for a frame of its own.
+        form.link().ProcessReceivedText(OnLine(7));
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(pane->document()->lastBlock().text(), QStringLiteral("Rx : GA 7 On"));
+        QCOMPARE(paints.count, afterBurst);
+        QTRY_VERIFY(paints.count > afterBurst);
+    }
+};
+
+QTEST_MAIN(TestLiveLog)
+#include "tst_live_log.moc"
