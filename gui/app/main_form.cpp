@@ -71,7 +71,7 @@ namespace tarvin {
 
 namespace {
 
-// How long the log panes gather lines before they are drawn.
+// How long the log panes gather lines before they take them in.
 constexpr int kPaneFrameMs = 16;
 
 QString Latin1(const std::string& s)
@@ -108,6 +108,9 @@ TMainForm::TMainForm(const QStringList& arguments, Prompter* prompter, QWidget* 
     connect(m_session, &Session::commandFinished, this, &TMainForm::CommandFinished);
 
     m_diagnostics = new Diagnostics(*m_session, *m_prompter, this);
+    m_paneFrame.setSingleShot(true);
+    m_paneFrame.setInterval(kPaneFrameMs);
+    connect(&m_paneFrame, &QTimer::timeout, this, &TMainForm::flushLog);
 
     setWindowTitle(Title());
     resize(800, 600);
@@ -337,6 +340,8 @@ void TMainForm::EnableDebugItemClick()
 
 void TMainForm::ClearSpeedButtonClick()
 {
+    m_pendingLines.clear();
+    m_paneFrame.stop();
     TransmitMemo->clear();
     ReceiveMemo->clear();
 }
@@ -472,17 +477,30 @@ void TMainForm::ClientSocket1Error(int, const QString& text)
 
 void TMainForm::AddToPane(QPlainTextEdit* pane, const QString& line)
 {
-    // Lines come one event at a time: drawn and sent to the display each
-    // time, the pane would cost far more than the lines. The text goes in
-    // at once (what reads the pane finds it there); the pane is drawn once a
-    // frame, with every line that came meanwhile.
-    if (pane->updatesEnabled()) {
-        pane->setUpdatesEnabled(false);
-        QTimer::singleShot(kPaneFrameMs, pane, [pane] { pane->setUpdatesEnabled(true); });
+    // Lines come one event at a time: put into the pane, drawn and sent to
+    // the display each time, they would cost far more than the lines. They
+    // are gathered and go in together, in order, once a frame.
+    m_pendingLines[pane] << line;
+    if (!m_paneFrame.isActive())
+        m_paneFrame.start();
+}
+
+void TMainForm::flushLog()
+{
+    m_paneFrame.stop();
+    for (auto it = m_pendingLines.begin(); it != m_pendingLines.end(); ++it) {
+        QPlainTextEdit* pane = it.key();
+        QStringList& lines = it.value();
+        if (lines.isEmpty())
+            continue;
+        // Lines the pane would drop at once need not go in at all.
+        if (lines.size() > kPaneLines)
+            lines.erase(lines.begin(), lines.end() - kPaneLines);
+        // appendPlainText drops the oldest lines beyond the pane's block limit.
+        pane->appendPlainText(lines.join(u'\n'));
+        pane->verticalScrollBar()->setValue(pane->verticalScrollBar()->maximum());
+        lines.clear();
     }
-    // appendPlainText drops the oldest lines beyond the pane's block limit.
-    pane->appendPlainText(line);
-    pane->verticalScrollBar()->setValue(pane->verticalScrollBar()->maximum());
 }
 
 void TMainForm::SendStringButtonClick()

@@ -65,7 +65,6 @@ namespace tarvin {
 
 namespace {
 
-constexpr int kPaneLines = 200;
 constexpr const char* kPendingIcon = "pendingIcon";
 
 using tabs::Named;
