@@ -29,17 +29,19 @@ trap cleanup EXIT
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
-start_x() {
-  local display=$1
-  Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
-  pids+=($!)
-  echo $!
-}
-ours_display=:$((60 + RANDOM % 15))
-theirs_display=:$((75 + RANDOM % 15))
-ours_x=$(start_x "$ours_display")
-theirs_x=$(start_x "$theirs_display")
+# The displays may be chosen (OURS_DISPLAY, THEIRS_DISPLAY) where others
+# run X servers of their own.
+ours_display=${OURS_DISPLAY:-:$((60 + RANDOM % 15))}
+theirs_display=${THEIRS_DISPLAY:-:$((75 + RANDOM % 15))}
+Xvfb "$ours_display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+ours_x=$!
+Xvfb "$theirs_display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+theirs_x=$!
+pids+=("$ours_x" "$theirs_x")
 sleep 1
+for x in "$ours_x" "$theirs_x"; do
+  kill -0 "$x" 2>/dev/null || { echo "receive_cpu: an Xvfb did not start (display taken?)" >&2; exit 1; }
+done
 
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 

@@ -11,11 +11,12 @@ build=${1:-build}
 runs=${2:-9}
 app="$build/app/tarvin-diagnostic"
 work=$(mktemp -d)
-display=:$((60 + RANDOM % 30))
+display=${BENCH_DISPLAY:-:$((60 + RANDOM % 30))}
 Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 sleep 1
+kill -0 $xvfb 2>/dev/null || { echo "startup: Xvfb did not start on $display (taken?)" >&2; exit 1; }
 export DISPLAY=$display XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$work/config/Ostrel" "$work/runtime"
 chmod 700 "$work/runtime"

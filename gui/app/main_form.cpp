@@ -72,7 +72,7 @@ namespace tarvin {
 namespace {
 
 // How long the log panes gather lines before they take them in.
-constexpr int kPaneFrameMs = 16;
+constexpr int kPaneFrameMs = 50;
 
 QString Latin1(const std::string& s)
 {

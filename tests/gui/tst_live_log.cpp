@@ -1,11 +1,12 @@
 // The live log under a stream of lines: every line reaches the pane and the
 // session view, in order, and the pane takes a burst in at once, not line
-// by line.
+// by line; so does a recording.
 #include <QtTest>
 
 #include "core/link/framing.h"
 #include "gui/app/main_form.h"
 #include "gui/capture/capture_model.h"
+#include "gui/capture/capture_recording.h"
 #include "scripted_prompter.h"
 #include "session/link_session.h"
 #include "session/session.h"
@@ -68,6 +69,9 @@ private slots:
         QPlainTextEdit* pane = form.TransmitMemo;
         PaintCounter paints(pane->viewport());
         QSignalSpy changes(pane->document(), &QTextDocument::contentsChange);
+        QTemporaryDir folder;
+        const QString capture = folder.filePath(QStringLiteral("burst.csv"));
+        QVERIFY(form.recording().start(capture));
 
         // Each line in two pieces, each piece an event of its own, and the
         // pending updates handed out after each, as the event loop would
@@ -103,6 +107,19 @@ private slots:
         QCOMPARE(wire.size(), kLines);
         for (int group = 0; group < kLines; ++group)
             QCOMPARE(wire[group], QString::fromLatin1(OnLine(group).chopped(2) + "<CR>"));
+
+        // The recording has every line too, in order, and what came after
+        // it: the stop marker is the last line.
+        form.recording().stop();
+        QFile file(capture);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray recorded = file.readAll();
+        qsizetype at = 0;
+        for (int group = 0; group < kLines; ++group) {
+            at = recorded.indexOf(OnLine(group).chopped(2) + "<CR>", at);
+            QVERIFY2(at >= 0, qPrintable(QStringLiteral("group %1").arg(group)));
+        }
+        QVERIFY(recorded.trimmed().endsWith("recording stopped"));
 
         // What reads the panes takes the gathered lines first.
         form.link().ProcessReceivedText(OnLine(7));
