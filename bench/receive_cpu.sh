@@ -50,7 +50,6 @@ cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 start_sim() {
   "$sim" --tcp 0 --traffic "$1" --no-control </dev/null >"$work/sim.out" 2>"$work/sim.err" &
   sim_pid=$!
-  pids+=("$sim_pid")
   port=""
   for _ in $(seq 1 50); do
     port=$(awk '$1 == "TCP" { print $3 }' "$work/sim.out" 2>/dev/null || true)
@@ -92,7 +91,8 @@ CONF
   DISPLAY=$ours_display XDG_CONFIG_HOME="$work/ours" TARVIN_AUTOCONNECT=1 \
     TARVIN_DATA_DIR="$work" "$app" >/dev/null 2>&1 &
   local program=$!
-  pids+=("$program")
+  # This runs in a subshell of its own: what it started goes with it.
+  trap 'kill $program $sim_pid 2>/dev/null || true' EXIT
   sleep 4
   measure "$program" "$ours_x"
   stop "$program"
@@ -105,7 +105,6 @@ run_theirs() {
   start_sim "$1"
   socat pty,link="$work/tty",raw,echo=0 tcp:127.0.0.1:"$port" &
   local relay=$!
-  pids+=("$relay")
   sleep 0.5
   mkdir -p "$work/theirs/CuteCom"
   cat >"$work/theirs/CuteCom/CuteCom5.conf" <<CONF
@@ -122,7 +121,7 @@ size=1
 CONF
   DISPLAY=$theirs_display XDG_CONFIG_HOME="$work/theirs" "$reference" >/dev/null 2>&1 &
   local program=$!
-  pids+=("$program")
+  trap 'kill $program $relay $sim_pid 2>/dev/null || true' EXIT
   sleep 3
   # Its "Open" button, top left of its window (no window manager here).
   local window
