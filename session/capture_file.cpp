@@ -66,6 +66,20 @@ bool CaptureFile::rotate()
 
 bool CaptureFile::write(const std::string& line)
 {
+    return append(line) && flush();
+}
+
+bool CaptureFile::flush()
+{
+    if (!m_file.flush()) {
+        m_error = m_file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool CaptureFile::append(const std::string& line)
+{
     if (!m_options.path.isEmpty()) {
         const QDate today = m_clock().date();
         const bool newDay = m_options.rotateDaily && today != m_day;
@@ -79,7 +93,7 @@ bool CaptureFile::write(const std::string& line)
     }
     QByteArray bytes(line.data(), qsizetype(line.size()));
     bytes += '\n';
-    if (m_file.write(bytes) != bytes.size() || !m_file.flush()) {
+    if (m_file.write(bytes) != bytes.size()) {
         m_error = m_file.errorString();
         return false;
     }

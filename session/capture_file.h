@@ -29,6 +29,10 @@ public:
     bool open();
     // Writes one line and flushes it; false when it could not be written.
     bool write(const std::string& line);
+    // Writes one line into the file's buffer, for flush() to hand on with
+    // the lines after it.
+    bool append(const std::string& line);
+    bool flush();
     QString errorString() const { return m_error; }
     CaptureFormat format() const { return m_options.format; }
     // The names files were rotated to, oldest first.

@@ -20,6 +20,15 @@ CaptureRecorder::CaptureRecorder(Session& session, CaptureFile& out, std::string
 {
     connect(&session.link(), &LinkSession::lineCompleted, this, &CaptureRecorder::received);
     connect(&session.link(), &LinkSession::lineSent, this, &CaptureRecorder::sent);
+    m_frame.setSingleShot(true);
+    m_frame.setInterval(16);
+    connect(&m_frame, &QTimer::timeout, this, &CaptureRecorder::flush);
+}
+
+CaptureRecorder::~CaptureRecorder()
+{
+    if (m_frame.isActive())
+        m_out.flush();
 }
 
 QString CaptureRecorder::stamp() const
@@ -64,20 +73,39 @@ void CaptureRecorder::received(const ReceivedLine& line)
                 ? m_session.decoder().DecodeMessage(line.part, m_session.decodeOptions(),
                                                     m_session.decodeContext())
                 : std::string();
-        write(CaptureLine(m_out.format(), Latin1(stamp()), 'R', raw, description));
+        append(CaptureLine(m_out.format(), Latin1(stamp()), 'R', raw, description));
     }
 }
 
 void CaptureRecorder::sent(const QByteArray& line, const QString& description)
 {
     header();
-    write(
+    append(
         CaptureLine(m_out.format(), Latin1(stamp()), 'T', line.toStdString(), Latin1(description)));
 }
 
 void CaptureRecorder::write(const std::string& line)
 {
+    // Lines appended before go out with it, in their order.
+    m_frame.stop();
     if (!m_out.write(line))
+        emit failed(m_out.errorString());
+}
+
+void CaptureRecorder::append(const std::string& line)
+{
+    if (!m_out.append(line)) {
+        emit failed(m_out.errorString());
+        return;
+    }
+    if (!m_frame.isActive())
+        m_frame.start();
+}
+
+void CaptureRecorder::flush()
+{
+    m_frame.stop();
+    if (!m_out.flush())
         emit failed(m_out.errorString());
 }
 

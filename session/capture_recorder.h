@@ -1,7 +1,7 @@
 #pragma once
 // Writes a session's traffic to a capture: every sent and received line with
-// its full time stamp, wire text and description, each flushed as it is
-// written, under a header that comes before the first of them and again
+// its full time stamp, wire text and description, the lines of a frame
+// flushed together (markers at once), under a header that comes before the first of them and again
 // whenever the interface's mode changes. The workbench's recording and tarvin-monitor both use it.
 
 #include "core/files/capture_format.h"
@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <string>
@@ -28,6 +29,7 @@ public:
     // ("tarvin-monitor 1.0.0") in the header.
     CaptureRecorder(Session& session, CaptureFile& out, std::string program,
                     QObject* parent = nullptr);
+    ~CaptureRecorder() override;
 
     // A note about the capture itself (connected, link lost, stopped...).
     // Stamped `when`, or now.
@@ -44,6 +46,10 @@ private:
     void received(const ReceivedLine& line);
     void sent(const QByteArray& line, const QString& description);
     void write(const std::string& line);
+    // A line for the next flush: a busy bus is written once a frame, not
+    // once a line.
+    void append(const std::string& line);
+    void flush();
     // The header as the session stands now; written when it differs from
     // the last one written.
     void header();
@@ -54,6 +60,7 @@ private:
     std::string m_header;
     ResetEchoJoiner m_resetEcho;
     std::function<QDateTime()> m_clock;
+    QTimer m_frame;
 };
 
 } // namespace tarvin

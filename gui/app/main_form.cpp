@@ -57,6 +57,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -71,6 +72,9 @@ static void InitHelpResources()
 namespace tarvin {
 
 namespace {
+
+// How long the log panes gather lines before they take them in.
+constexpr int kPaneFrameMs = 50;
 
 QString Latin1(const std::string& s)
 {
@@ -106,12 +110,17 @@ TMainForm::TMainForm(const QStringList& arguments, Prompter* prompter, QWidget* 
     connect(m_session, &Session::commandFinished, this, &TMainForm::CommandFinished);
 
     m_diagnostics = new Diagnostics(*m_session, *m_prompter, this);
+    m_paneFrame.setSingleShot(true);
+    m_paneFrame.setInterval(kPaneFrameMs);
+    connect(&m_paneFrame, &QTimer::timeout, this, &TMainForm::flushLog);
 
     setWindowTitle(Title());
     resize(800, 600);
     QFont font(QStringLiteral("Arial"), 8);
     setFont(font);
 
+    // The parts are made inside the central widget: moved there afterwards,
+    // every control would take its style and font a second time.
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -343,6 +352,8 @@ void TMainForm::EnableDebugItemClick()
 
 void TMainForm::ClearSpeedButtonClick()
 {
+    m_pendingLines.clear();
+    m_paneFrame.stop();
     TransmitMemo->clear();
     ReceiveMemo->clear();
 }
@@ -481,9 +492,30 @@ void TMainForm::ClientSocket1Error(int, const QString& text)
 
 void TMainForm::AddToPane(QPlainTextEdit* pane, const QString& line)
 {
-    // appendPlainText drops the oldest lines beyond the pane's block limit.
-    pane->appendPlainText(line);
-    pane->verticalScrollBar()->setValue(pane->verticalScrollBar()->maximum());
+    // Lines come one event at a time: put into the pane, drawn and sent to
+    // the display each time, they would cost far more than the lines. They
+    // are gathered and go in together, in order, once a frame.
+    m_pendingLines[pane] << line;
+    if (!m_paneFrame.isActive())
+        m_paneFrame.start();
+}
+
+void TMainForm::flushLog()
+{
+    m_paneFrame.stop();
+    for (auto it = m_pendingLines.begin(); it != m_pendingLines.end(); ++it) {
+        QPlainTextEdit* pane = it.key();
+        QStringList& lines = it.value();
+        if (lines.isEmpty())
+            continue;
+        // Lines the pane would drop at once need not go in at all.
+        if (lines.size() > kPaneLines)
+            lines.erase(lines.begin(), lines.end() - kPaneLines);
+        // appendPlainText drops the oldest lines beyond the pane's block limit.
+        pane->appendPlainText(lines.join(u'\n'));
+        pane->verticalScrollBar()->setValue(pane->verticalScrollBar()->maximum());
+        lines.clear();
+    }
 }
 
 void TMainForm::SendStringButtonClick()

@@ -7,8 +7,10 @@
 #include "core/link/program_state.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QMainWindow>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -67,6 +69,11 @@ public:
     // Every tool, or the restricted diagnostic surface.
     void ShowAllTools(bool all);
     void ClearSpeedButtonClick();
+    // Puts the log lines gathered for the next frame into the panes now:
+    // whatever reads the panes' text calls it first.
+    void flushLog();
+    // The lines a log pane keeps.
+    static constexpr int kPaneLines = 200;
 
     // --- Link ----------------------------------------------------------
     void ConnecttoPCIItemClick();
@@ -283,6 +290,9 @@ private:
     HelpWindow* m_help = nullptr;
     CaptureRecording* m_recording = nullptr;
     bool m_shown = false;
+    // Log lines waiting for the next frame, per pane.
+    QHash<QPlainTextEdit*, QStringList> m_pendingLines;
+    QTimer m_paneFrame;
     // The Receive pane's share of the log area's width, set by its splitter.
     double m_receiveShare = 2.0 / 3.0;
 };

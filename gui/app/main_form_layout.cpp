@@ -67,7 +67,7 @@ namespace tarvin {
 
 namespace {
 
-constexpr int kPaneLines = 200;
+constexpr const char* kPendingIcon = "pendingIcon";
 
 using tabs::Named;
 
@@ -117,20 +117,28 @@ QIcon RecordIcon()
 
 void TMainForm::BuildToolBar()
 {
-    SpeedBar = Named(new QWidget(this), "SpeedBar");
+    SpeedBar = Named(new QWidget(centralWidget()), "SpeedBar");
     SpeedBar->setFixedHeight(33);
+    // A standard icon is searched for through the desktop's icon themes, a
+    // good share of the start-up: the file buttons, hidden until every tool
+    // is shown, look theirs up when they first appear.
     const auto button = [this](const char* name, const QString& hint, QStyle::StandardPixmap icon,
-                               int left) {
+                               int left, bool hidden = false) {
         auto* b = Named(new QToolButton(SpeedBar), name);
-        b->setIcon(style()->standardIcon(icon));
+        if (hidden)
+            b->setProperty(kPendingIcon, int(icon));
+        else
+            b->setIcon(style()->standardIcon(icon));
         b->setToolTip(hint);
         b->setAutoRaise(true);
         b->setGeometry(left, 4, 25, 25);
         return b;
     };
-    SpeedButton1 = button("SpeedButton1", QStringLiteral("New"), QStyle::SP_FileIcon, 8);
-    SpeedButton2 = button("SpeedButton2", QStringLiteral("Open"), QStyle::SP_DialogOpenButton, 32);
-    SpeedButton3 = button("SpeedButton3", QStringLiteral("Save"), QStyle::SP_DialogSaveButton, 56);
+    SpeedButton1 = button("SpeedButton1", QStringLiteral("New"), QStyle::SP_FileIcon, 8, true);
+    SpeedButton2 =
+        button("SpeedButton2", QStringLiteral("Open"), QStyle::SP_DialogOpenButton, 32, true);
+    SpeedButton3 =
+        button("SpeedButton3", QStringLiteral("Save"), QStyle::SP_DialogSaveButton, 56, true);
     ClearSpeedButton =
         button("ClearSpeedButton", QStringLiteral("Clear Lists"), QStyle::SP_TrashIcon, 88);
     SpeedButton6 =
@@ -167,7 +175,7 @@ void TMainForm::BuildToolBar()
 
 void TMainForm::BuildLogArea()
 {
-    Splitter1 = Named(new QSplitter(Qt::Horizontal, this), "Splitter1");
+    Splitter1 = Named(new QSplitter(Qt::Horizontal, centralWidget()), "Splitter1");
     Splitter1->setHandleWidth(3);
     Splitter1->setChildrenCollapsible(false);
     const auto pane = [this](const char* panelName, const char* headerName, const char* memoName,
@@ -211,7 +219,7 @@ void TMainForm::BuildLogArea()
 
 void TMainForm::BuildButtonBars()
 {
-    Panel1 = Named(new QWidget(this), "Panel1");
+    Panel1 = Named(new QWidget(centralWidget()), "Panel1");
     Panel1->setFixedHeight(40);
     auto* row1 = new QHBoxLayout(Panel1);
     row1->setContentsMargins(8, 4, 8, 4);
@@ -235,7 +243,7 @@ void TMainForm::BuildButtonBars()
     connect(StandardButton, &QPushButton::clicked, this, &TMainForm::StandardButtonClick);
     connect(PCIDataButton, &QPushButton::clicked, this, &TMainForm::PCIDataButtonClick);
 
-    Panel2 = Named(new QWidget(this), "Panel2");
+    Panel2 = Named(new QWidget(centralWidget()), "Panel2");
     Panel2->setFixedHeight(40);
     auto* row2 = new QHBoxLayout(Panel2);
     row2->setContentsMargins(8, 4, 8, 4);
@@ -251,7 +259,7 @@ void TMainForm::BuildButtonBars()
 
 void TMainForm::BuildPages()
 {
-    PageControl1 = Named(new QTabWidget(this), "PageControl1");
+    PageControl1 = Named(new QTabWidget(centralWidget()), "PageControl1");
     PageControl1->setTabPosition(QTabWidget::South);
     // The pages place their controls at fixed positions inside group boxes:
     // the title sits on the frame line, so the first row clears it.
@@ -536,8 +544,14 @@ void TMainForm::ShowAllTools(bool all)
         PageControl1->setTabVisible(PageControl1->indexOf(page), all);
     Panel1->setVisible(all);
     Panel2->setVisible(all);
-    for (QToolButton* b : {SpeedButton1, SpeedButton2, SpeedButton3})
+    for (QToolButton* b : {SpeedButton1, SpeedButton2, SpeedButton3}) {
         b->setVisible(all);
+        const QVariant pending = b->property(kPendingIcon);
+        if (all && pending.isValid()) {
+            b->setIcon(style()->standardIcon(QStyle::StandardPixmap(pending.toInt())));
+            b->setProperty(kPendingIcon, QVariant());
+        }
+    }
     ClearSpeedButton->move(all ? 88 : 8, ClearSpeedButton->y());
     SpeedButton6->move(all ? 112 : ClearSpeedButton->x() + ClearSpeedButton->width() - 1,
                        SpeedButton6->y());

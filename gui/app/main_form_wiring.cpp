@@ -117,6 +117,8 @@ void TMainForm::ConnectShell()
     connect(SpeedButton3, &QToolButton::clicked, files, &ShellFiles::FileSave);
     connect(ProcessLogFileItem, &QAction::triggered, files, &ShellFiles::ProcessLogFileItemClick);
     connect(ExecuteFile1, &QAction::triggered, files, &ShellFiles::ExecuteFile1Click);
+    // The printout has every line logged so far.
+    connect(FilePrintItem, &QAction::triggered, this, &TMainForm::flushLog);
     connect(FilePrintItem, &QAction::triggered, files, &ShellFiles::FilePrint);
     connect(FilePrintSetupItem, &QAction::triggered, files, &ShellFiles::FilePrintSetup);
     connect(ProgramOptions1, &QAction::triggered, this, &TMainForm::ProgramOptions1Click);

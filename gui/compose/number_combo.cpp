@@ -4,14 +4,21 @@
 
 #include <QSignalBlocker>
 
+#include <array>
+
 namespace tarvin {
 
 QStringList NumberItems(const Session& session)
 {
-    QStringList items;
-    items.reserve(256);
-    for (int n = 0; n <= 255; ++n)
-        items << session.NumberString(n);
+    // Written once for each base and shared by every numbered list: there
+    // are a score of them, each filled at start and again on a change of base.
+    static std::array<QStringList, 2> written;
+    QStringList& items = written[session.hexNumbers() ? 1 : 0];
+    if (items.isEmpty()) {
+        items.reserve(256);
+        for (int n = 0; n <= 255; ++n)
+            items << session.NumberString(n);
+    }
     return items;
 }
 

@@ -173,6 +173,7 @@ private slots:
         action->trigger();
         const QStringList wire = bench.sentSinceMark();
         QVERIFY(!wire.isEmpty());
+        form.flushLog();
         const QStringList tx = form.TransmitMemo->toPlainText().split(u'\n').filter(
             QRegularExpression(QStringLiteral("^Tx : ")));
         QCOMPARE(tx.size(), wire.size());

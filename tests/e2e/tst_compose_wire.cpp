@@ -142,6 +142,7 @@ private slots:
         QCOMPARE(LinesAfter(sim, base), expected);
         QVERIFY2(prompts.messages().isEmpty(), qPrintable(prompts.messages().join(u'|')));
         // Each sent command is described in the log.
+        form.flushLog();
         QVERIFY(form.TransmitMemo->toPlainText().contains(QLatin1String("GA 05")));
     }
 

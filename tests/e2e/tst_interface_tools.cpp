@@ -412,6 +412,7 @@ private slots:
         QVERIFY(w.form->state().logDisplay);
         // The programming steps stay out of the log: only the reads' own
         // resets are there, not those before each store.
+        w.form->flushLog();
         QCOMPARE(w.form->TransmitMemo->toPlainText().count(QLatin1String("Set Basic Mode")), 3);
 
         w.form->ReadUnitTypeItem->trigger();

@@ -93,6 +93,7 @@ private slots:
         QCOMPARE(prompts.asked.last().kind, QStringLiteral("open"));
 
         // Comments in the log: as they are when they begin with "#".
+        form.flushLog();
         const QString log = form.TransmitMemo->toPlainText();
         QVERIFY2(log.contains(QLatin1String("\n# group 5 on and off\n")) ||
                      log.startsWith(QLatin1String("# group 5 on and off\n")),
@@ -195,6 +196,7 @@ private slots:
         QVERIFY(!form.shellFiles().executing());
         QVERIFY(!form.CancelCommandButton->isVisible());
         QCOMPARE(form.statusBar()->currentMessage(), ending);
+        form.flushLog();
         QVERIFY(!form.TransmitMemo->toPlainText().contains(QLatin1String("# the end")));
         QVERIFY(sim.waitForReceived(
             [&](const QStringList& rx) { return rx.contains(commands.first()); }));

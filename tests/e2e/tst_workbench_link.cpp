@@ -92,6 +92,7 @@ private slots:
         QCOMPARE(form.state().interfaceOptions, 0x51);
         QCOMPARE(sim.options(), 0x51);
         // A successful connect clears the log.
+        form.flushLog();
         QVERIFY(!form.TransmitMemo->toPlainText().contains(QLatin1String("old line")));
 
         // Disconnecting sends nothing and says nothing.
@@ -175,6 +176,7 @@ private slots:
             form.show();
             form.ConnecttoPCIItem->trigger();
             // The system's reason, in its words, never an error number.
+            form.flushLog();
             QCOMPARE(form.TransmitMemo->toPlainText(),
                      QStringLiteral("Socketbox Socket Error : Connection refused"));
             QCOMPARE(prompts.messages(),
@@ -238,6 +240,7 @@ private slots:
         QCOMPARE(sim.receivedLines().mid(start),
                  (QStringList{QStringLiteral("~~~"), QString(), QStringLiteral("||"), QString()}));
         QCOMPARE(sim.options() & 0x10, 0x10);
+        form.flushLog();
         QCOMPARE(form.TransmitMemo->toPlainText(),
                  QStringLiteral("Tx : Set Basic Mode\nTx : Set Smart Mode"));
 
@@ -320,6 +323,7 @@ private slots:
         QVERIFY(sim.control(QStringLiteral("monitor 05013800790544")));
         QTRY_COMPARE_WITH_TIMEOUT(form.link().lastReceivedLine(), QByteArray("05013800790544<CR>"),
                                   3000);
+        form.flushLog();
         const QStringList logged = form.TransmitMemo->toPlainText().split(u'\n');
         QCOMPARE(logged.size(), 2);
         QCOMPARE(logged[0], QStringLiteral("Rx : OK"));
@@ -370,6 +374,7 @@ private slots:
                                             "closed the connection)")
                                  .arg(sim.tcpPort());
         QCOMPARE(prompts.messages().mid(before), QStringList{lost});
+        form.flushLog();
         QCOMPARE(form.TransmitMemo->toPlainText().count(lost), 1);
         QVERIFY(!form.state().connected);
         QVERIFY(!form.ConnecttoPCIItem->isChecked());

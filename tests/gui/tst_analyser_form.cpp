@@ -373,6 +373,7 @@ private slots:
             if (!shown)
                 return int(QDialog::Rejected);
             monitoring = b.form.state().allMonitor;
+            b.form.flushLog();
             logEmpty = b.form.TransmitMemo->toPlainText().isEmpty();
             dialog.show();
             b.receive("0505CA0001020335\r\n");

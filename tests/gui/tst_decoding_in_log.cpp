@@ -41,8 +41,10 @@ private slots:
         TMainForm form({}, &prompts);
         form.show();
         form.link().ProcessReceivedText("0501380079054");
+        form.flushLog();
         QVERIFY(form.TransmitMemo->toPlainText().isEmpty()); // not complete yet
         form.link().ProcessReceivedText("4\r\ng.");
+        form.flushLog();
         QCOMPARE(form.TransmitMemo->toPlainText(), QStringLiteral("Rx : GA 5 On\nRx : OK"));
 
         // The decode options apply from the next line on.
@@ -53,12 +55,14 @@ private slots:
         form.HexadecimalNumbersItem->trigger();
         form.ClearSpeedButtonClick();
         form.link().ProcessReceivedText("05013800790544\r\n");
+        form.flushLog();
         QCOMPARE(form.TransmitMemo->toPlainText(),
                  QStringLiteral("Rx : Source Unit 01, Lighting, GA 05 On"));
 
         // Nothing is decoded into the log while the analyser counts.
         form.state().allMonitor = true;
         form.link().ProcessReceivedText("05013800790544\r\n");
+        form.flushLog();
         QCOMPARE(form.TransmitMemo->blockCount(), 1);
     }
 

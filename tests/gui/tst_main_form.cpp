@@ -300,16 +300,19 @@ private slots:
         form.session().Log(1, QStringLiteral("GA 05 On"));
         form.session().Log(2, QStringLiteral("OK"));
         form.session().Log(2, QStringLiteral("# comment"));
+        form.flushLog();
         QCOMPARE(form.TransmitMemo->toPlainText(),
                  QStringLiteral("Tx : GA 05 On\nRx : OK\n# comment"));
         form.settings().timeDP = 1;
         form.ShowTimeItem->trigger();
         form.session().Log(1, QStringLiteral("x"));
+        form.flushLog();
         QCOMPARE(form.TransmitMemo->document()->lastBlock().text(),
                  QStringLiteral("07:05:09.3  Tx : x"));
         form.ClearSpeedButtonClick();
         for (int i = 1; i <= 201; ++i)
             form.session().Log(2, QString::number(i));
+        form.flushLog();
         QCOMPARE(form.TransmitMemo->blockCount(), 200);
         QVERIFY(form.TransmitMemo->document()->firstBlock().text().endsWith(QLatin1String(": 2")));
         QVERIFY(form.TransmitMemo->document()->lastBlock().text().endsWith(QLatin1String(": 201")));
@@ -319,6 +322,7 @@ private slots:
         // While the display switch is off nothing is shown.
         form.state().logDisplay = false;
         form.session().Log(2, QStringLiteral("hidden"));
+        form.flushLog();
         QVERIFY(!form.TransmitMemo->toPlainText().contains(QLatin1String("hidden")));
     }
 
@@ -336,6 +340,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(form.ReceivePanel->width(), 600, 2000);
         form.session().Log(2, QStringLiteral("OK"));
         form.session().Log(1, QStringLiteral("GA 05 On"));
+        form.flushLog();
         QCOMPARE(form.ReceiveMemo->toPlainText(), QStringLiteral("OK"));
         QCOMPARE(form.TransmitMemo->toPlainText(), QStringLiteral("GA 05 On"));
     }

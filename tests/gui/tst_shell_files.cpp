@@ -486,6 +486,7 @@ private slots:
         form.ClearSpeedButtonClick();
         for (int i = 0; i < 60; ++i)
             form.session().Log(2, QStringLiteral("r"));
+        form.flushLog();
         TPrintForm dialog(form.session(), {form.TransmitMemo, form.ReceiveMemo}, printer, QString(),
                           prompts, &form);
         dialog.show();
