@@ -10,6 +10,7 @@
 #include "gui/diagnostics/mode_form.h"
 #include "gui/diagnostics/unit_type_form.h"
 #include "scripted_prompter.h"
+#include "session/transports.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -18,7 +19,6 @@
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QPushButton>
-#include <QSerialPort>
 #include <QSettings>
 #include <QSplitter>
 #include <QTabBar>
@@ -94,7 +94,7 @@ private slots:
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         QPrinter printer;
-        QSerialPort port;
+        SerialTransport port;
         std::unique_ptr<QDialog> d;
         const auto run = [](QDialog&) { return int(QDialog::Rejected); };
         if (dialog == QLatin1String("options"))
