@@ -228,16 +228,23 @@ REG
     stage_done installed
 }
 
-stages=("$@")
-[ ${#stages[@]} -gt 0 ] || stages=(deps qt build deploy test installed)
-for s in "${stages[@]}"; do
-    case $s in
-    deps | qt | build | deploy | test | installed) "run_$s" ;;
-    *)
-        echo "windows: unknown stage '$s' (deps qt build deploy test installed)" >&2
-        exit 2
-        ;;
-    esac
-done
-[ "$tested" = 0 ] || echo "windows: $passed passed, $failed failed"
-[ "$failed" = 0 ]
+main() {
+    stages=("$@")
+    [ ${#stages[@]} -gt 0 ] || stages=(deps qt build deploy test installed)
+    for s in "${stages[@]}"; do
+        case $s in
+        deps | qt | build | deploy | test | installed) "run_$s" ;;
+        *)
+            echo "windows: unknown stage '$s' (deps qt build deploy test installed)" >&2
+            exit 2
+            ;;
+        esac
+    done
+    [ "$tested" = 0 ] || echo "windows: $passed passed, $failed failed"
+    [ "$failed" = 0 ]
+}
+
+# On one line, so that bash has read all of it before the stages run: the
+# Qt stage runs for long, and an edit to this file meanwhile must not change
+# what a running build does next.
+main "$@"; exit $?
