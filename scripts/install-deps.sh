@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev
+  qt6-base-dev qt6-serialport-dev
+  # libgl-dev: Qt6Gui's CMake package looks for the OpenGL headers.
   libgl-dev libbenchmark-dev
   xvfb xauth imagemagick socat xdotool poppler-utils
   clang libclang-rt-14-dev clang-format

@@ -1,14 +1,12 @@
 #include "gui/diagnostics/analyser_form.h"
 
+#include "gui/widgets/area_chart.h"
 #include "gui/widgets/window_sizes.h"
 
 #include "core/diagnostics/traffic_report.h"
 #include "gui/widgets/prompter.h"
 #include "session/session.h"
 
-#include <QAreaSeries>
-#include <QChart>
-#include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -18,8 +16,6 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLegend>
-#include <QLineSeries>
 #include <QLocale>
 #include <QPixmap>
 #include <QPushButton>
@@ -28,7 +24,6 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QUrl>
-#include <QValueAxis>
 
 namespace tarvin {
 
@@ -259,51 +254,16 @@ void TAnalyserForm::resizeEvent(QResizeEvent* event)
 
 void TAnalyserForm::BuildChart()
 {
-    m_chart = new QChart;
-    m_chart->setObjectName(QStringLiteral("Chart1Chart"));
-    m_chart->setAnimationOptions(QChart::NoAnimation);
-    m_chart->legend()->setAlignment(Qt::AlignTop);
-    m_chart->legend()->setVisible(true);
-    m_chart->setMargins(QMargins(4, 4, 4, 4));
-    m_chart->setBackgroundRoundness(0);
-
-    // The area series draws its line series but does not own them.
-    Series1 = new QAreaSeries;
-    Series1->setObjectName(QStringLiteral("Series1"));
-    m_messageLine = new QLineSeries(Series1);
-    Series1->setUpperSeries(m_messageLine);
-    Series1->setName(QLatin1String(kMessagesSeriesTitle));
-    Series1->setColor(Qt::blue);
-    Series1->setBorderColor(Qt::blue);
-
-    Series2 = new QAreaSeries;
-    Series2->setObjectName(QStringLiteral("Series2"));
-    m_errorLine = new QLineSeries(Series2);
-    Series2->setUpperSeries(m_errorLine);
-    Series2->setName(QLatin1String(kErrorsSeriesTitle));
-    Series2->setColor(Qt::red);
-    Series2->setBorderColor(Qt::red);
-
-    m_chart->addSeries(Series1);
-    m_chart->addSeries(Series2);
-
-    m_bottomAxis = new QValueAxis;
-    m_bottomAxis->setRange(0, kHistoryLength - 1);
-    m_bottomAxis->setVisible(false);
-    m_leftAxis = new QValueAxis;
-    m_leftAxis->setLabelFormat(QStringLiteral("%d"));
-    m_leftAxis->setTickCount(3);
-    m_chart->addAxis(m_bottomAxis, Qt::AlignBottom);
-    m_chart->addAxis(m_leftAxis, Qt::AlignLeft);
-    for (QAreaSeries* series : {Series1, Series2}) {
-        series->attachAxis(m_bottomAxis);
-        series->attachAxis(m_leftAxis);
-    }
-
-    Chart1 = Named(new QChartView(m_chart, Panel2), "Chart1");
+    // Legend at the top, the left axis from 0 to a fixed maximum, 60 points
+    // across, no bottom axis; errors drawn over messages.
+    Chart1 = Named(new AreaChart(Panel2), "Chart1");
     Chart1->setGeometry(Panel2->contentsRect());
-    Chart1->setRenderHint(QPainter::Antialiasing, false);
-    Chart1->setInteractive(false);
+    Chart1->setContentMargins(4);
+    Chart1->setPointCount(kHistoryLength);
+    Chart1->setAxisTickCount(3);
+    Chart1->setAxisRange(0, 10);
+    Series1 = Chart1->addSeries(QLatin1String(kMessagesSeriesTitle), Qt::blue);
+    Series2 = Chart1->addSeries(QLatin1String(kErrorsSeriesTitle), Qt::red);
 }
 
 double TAnalyserForm::seconds() const
@@ -344,18 +304,9 @@ void TAnalyserForm::DrawGraph()
     const bool peak = PeakCheckBox->isChecked();
     const auto messages = m_analyser.messageSeries(peak);
     const auto errors = m_analyser.errorSeries(peak);
-    QList<QPointF> messagePoints;
-    QList<QPointF> errorPoints;
-    messagePoints.reserve(kHistoryLength);
-    errorPoints.reserve(kHistoryLength);
-    for (int i = 0; i < kHistoryLength; ++i) {
-        messagePoints.append(QPointF(i, messages[static_cast<std::size_t>(i)]));
-        errorPoints.append(QPointF(i, errors[static_cast<std::size_t>(i)]));
-    }
-    // One replace per series: a single redraw instead of 60.
-    m_messageLine->replace(messagePoints);
-    m_errorLine->replace(errorPoints);
-    m_leftAxis->setRange(0, m_analyser.axisMaximum());
+    Series1->replace(QList<double>(messages.begin(), messages.end()));
+    Series2->replace(QList<double>(errors.begin(), errors.end()));
+    Chart1->setAxisRange(0, m_analyser.axisMaximum());
 }
 
 void TAnalyserForm::ResetButtonClick()

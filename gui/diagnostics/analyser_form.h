@@ -10,22 +10,19 @@
 
 #include <functional>
 
-class QAreaSeries;
-class QChart;
-class QChartView;
 class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
-class QLineSeries;
 class QPushButton;
 class QTableWidget;
 class QTimer;
-class QValueAxis;
 class QWidget;
 
 namespace tarvin {
 
+class AreaChart;
+class AreaSeries;
 class Prompter;
 class Session;
 
@@ -66,9 +63,9 @@ public:
     QTableWidget* MMIStringGrid = nullptr;
     QTableWidget* MessageSourceStringGrid = nullptr;
     QFrame* Panel2 = nullptr;
-    QChartView* Chart1 = nullptr; // the view; its chart is chart()
-    QAreaSeries* Series1 = nullptr;
-    QAreaSeries* Series2 = nullptr;
+    AreaChart* Chart1 = nullptr;   // its left axis holds the range
+    AreaSeries* Series1 = nullptr; // messages, owned by Chart1
+    AreaSeries* Series2 = nullptr; // errors, owned by Chart1
     QLabel* Label1 = nullptr;
     QComboBox* UpdateComboBox = nullptr;
     QCheckBox* PeakCheckBox = nullptr;
@@ -77,9 +74,6 @@ public:
     QPushButton* Button2 = nullptr;
     QPushButton* Button1 = nullptr;
     QTimer* Timer1 = nullptr;
-
-    QChart* chart() const { return m_chart; }
-    QValueAxis* leftAxis() const { return m_leftAxis; }
 
 signals:
     void helpRequested(int context);
@@ -99,11 +93,6 @@ private:
     const UnitTypeTable& m_unitTypes;
     std::function<QDateTime()> m_clock;
     bool m_offline = false;
-    QChart* m_chart = nullptr;
-    QValueAxis* m_leftAxis = nullptr;
-    QValueAxis* m_bottomAxis = nullptr;
-    QLineSeries* m_messageLine = nullptr;
-    QLineSeries* m_errorLine = nullptr;
 };
 
 // The grid texts shown in a table: row 0 is the header.

@@ -10,10 +10,10 @@
 #include "gui/diagnostics/mmi_results_form.h"
 #include "gui/diagnostics/mode_form.h"
 #include "gui/diagnostics/unit_type_form.h"
+#include "gui/widgets/area_chart.h"
 #include "scripted_prompter.h"
 #include "session/session.h"
 
-#include <QChartView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPrinter>
