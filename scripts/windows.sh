@@ -21,6 +21,9 @@ deploy_dir=$build_dir/deploy
 triple=x86_64-w64-mingw32
 mingw_runtime=/usr/lib/gcc/$triple/12-posix
 jobs=${JOBS:-2}
+# Qt and the workbench alike: MinGW-w64, with the host Qt's tools.
+cross=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake)
 
 mkdir -p "$cache"
 
@@ -84,11 +87,7 @@ run_qt() {
         # events; OpenGL stays dynamic because 6.4.2's Windows platform plugin
         # does not build without it.
         cmake -S "$qt_src_dir" -B "$qt_build" -G Ninja \
-            -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-            -DCMAKE_BUILD_TYPE=Release \
-            -DCMAKE_INSTALL_PREFIX="$qt_prefix" \
-            -DQT_HOST_PATH=/usr \
-            -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+            "${cross[@]}" -DCMAKE_INSTALL_PREFIX="$qt_prefix" \
             -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
             -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_concurrent=OFF \
             -DFEATURE_xml=OFF -DINPUT_openssl=no -DFEATURE_system_zlib=OFF \
@@ -106,11 +105,7 @@ run_build() {
     stage build
     [ -f "$qt_prefix/.tarvin-complete" ] || { echo "windows: Qt for Windows is not built yet (stage qt)" >&2; exit 1; }
     cmake -S "$root" -B "$build_dir" -G Ninja \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-        -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_PREFIX_PATH="$qt_prefix" \
-        -DQT_HOST_PATH=/usr \
-        -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+        "${cross[@]}" -DCMAKE_PREFIX_PATH="$qt_prefix" \
         -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-run.sh" \
         -DTARVIN_WERROR=ON -DTARVIN_BENCH=OFF >/dev/null
     # WIN_TARGETS narrows the build while iterating (default: everything).
