@@ -5,6 +5,11 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace tarvin {
 
 CaptureFile::CaptureFile(Options options, std::function<QDateTime()> clock)
@@ -21,6 +26,10 @@ bool CaptureFile::open()
 bool CaptureFile::openCurrent()
 {
     if (m_options.path.isEmpty()) {
+#ifdef Q_OS_WIN
+        // The capture's bytes as they are, not with every LF made CR LF.
+        _setmode(_fileno(stdout), _O_BINARY);
+#endif
         if (!m_file.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered)) {
             m_error = m_file.errorString();
             return false;

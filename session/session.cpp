@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace tarvin {
 
@@ -254,6 +255,14 @@ void Session::ReceiveLine(const ReceivedLine& line)
     emit received(line);
 }
 
+bool FolderTakesFiles(const QString& folder)
+{
+    // Asked by trying: Windows' access lists (under Program Files, say) do
+    // not show in the permissions Qt reads by default.
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral("tarvin-XXXXXX.tmp")));
+    return probe.open();
+}
+
 QString Session::dataFolder()
 {
     const QString chosen = qEnvironmentVariable("TARVIN_DATA_DIR");
@@ -262,9 +271,15 @@ QString Session::dataFolder()
         return chosen;
     }
     const QString beside = QCoreApplication::applicationDirPath();
-    if (QFileInfo(beside).isWritable())
+    if (FolderTakesFiles(beside))
         return beside;
+#ifdef Q_OS_WIN
+    // Where Windows users look for what a program wrote for them.
+    const QString data = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                             .filePath(QStringLiteral("Tarvin Diagnostic"));
+#else
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+#endif
     QDir().mkpath(data);
     return data;
 }

@@ -25,6 +25,9 @@ class QFile;
 
 namespace tarvin {
 
+// Whether a file can be made in `folder` (tried, not inferred).
+bool FolderTakesFiles(const QString& folder);
+
 class Session : public QObject
 {
     Q_OBJECT
@@ -87,8 +90,8 @@ public:
     QDateTime now() const { return m_clock(); }
     // Where the program writes its own files (command log, execute.txt,
     // reports): the folder named by TARVIN_DATA_DIR when set (tests and
-    // demos), else the executable's folder when writable, else the user's
-    // data folder.
+    // demos), else the executable's folder when it takes files, else the
+    // user's data folder (on Windows "Documents\Tarvin Diagnostic").
     static QString dataFolder();
     QString commandLogPath() const;
     // The command log "log.txt", opened afresh or for appending; false with

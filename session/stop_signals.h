@@ -1,7 +1,7 @@
 #pragma once
-// SIGINT and SIGTERM for programs that run until stopped: the signal is
-// handed to the event loop through a socket pair, so the program stops
-// cleanly from its own thread.
+// SIGINT and SIGTERM for programs that run until stopped (on Windows:
+// Ctrl+C, Ctrl+Break and the console closing): the request is handed to the
+// event loop, so the program stops cleanly from its own thread.
 
 #include <QObject>
 
@@ -9,8 +9,9 @@
 
 namespace tarvin {
 
-// Runs `stop` in `context`'s event loop at the first SIGINT or SIGTERM;
-// SIGPIPE is ignored from now on. False when the signals cannot be caught.
+// Runs `stop` in `context`'s event loop at the first SIGINT or SIGTERM
+// (SIGPIPE is ignored from now on), or the first console control event on
+// Windows. False when they cannot be caught.
 bool OnStopSignal(QObject* context, std::function<void()> stop);
 
 } // namespace tarvin

@@ -4,8 +4,9 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <QSerialPort>
 #include <QTcpSocket>
+
+#include <memory>
 
 namespace tarvin {
 
@@ -30,14 +31,60 @@ QStringList ListedSerialPorts();
 // device that exists (pseudo-terminals and some adapters are never listed).
 bool SerialPortPresent(const QString& name, const QStringList& listed);
 
+// The line settings of a serial port, whichever system drives it.
+struct SerialLine
+{
+    enum class Parity
+    {
+        None,
+        Even,
+        Odd,
+        Mark,
+        Space
+    };
+    enum class StopBits
+    {
+        One,
+        OneAndHalf,
+        Two
+    };
+    enum class FlowControl
+    {
+        None,
+        Hardware,
+        Software
+    };
+
+    qint32 baudRate = 9600;
+    int dataBits = 8;
+    Parity parity = Parity::None;
+    StopBits stopBits = StopBits::One;
+    FlowControl flowControl = FlowControl::None;
+
+    friend bool operator==(const SerialLine& a, const SerialLine& b)
+    {
+        return a.baudRate == b.baudRate && a.dataBits == b.dataBits && a.parity == b.parity &&
+               a.stopBits == b.stopBits && a.flowControl == b.flowControl;
+    }
+};
+
+// The name Windows opens a port by: "COM12" needs the device namespace
+// ("\\.\COM12"), which serves every port number; a name given with it is
+// kept as it is.
+QString WindowsSerialDevicePath(const QString& name);
+// Windows port names in the order a user counts them: COM2 before COM10.
+QStringList SortedSerialPortNames(QStringList names);
+
 class SerialTransport : public Transport
 {
     Q_OBJECT
 public:
     explicit SerialTransport(QObject* parent = nullptr);
+    ~SerialTransport() override;
 
-    // Opens `portName` (a name from the port list or a device path) with the
-    // line settings of port(); false with errorString() on failure.
+    // Opens `portName` (a name from the port list or a device path) with
+    // line() at 9600 8N1 unless set otherwise, without flow control, DTR on
+    // and RTS off; false with errorString() on failure.
     bool open(const QString& portName);
     bool isOpen() const override;
     void close() override;
@@ -45,13 +92,21 @@ public:
     void setSoftwareFlowControl(bool on);
     QString errorString() const;
 
-    // The port object, whose line settings the setup dialog edits.
-    QSerialPort& port() { return m_port; }
+    // The port name last opened or set; it changes only while closed.
+    QString portName() const { return m_portName; }
+    void setPortName(const QString& name);
+    // The line settings, applied at once to an open port.
+    const SerialLine& line() const { return m_line; }
+    void setLine(const SerialLine& line);
 
 private:
-    void readWaiting();
+    // The system's side of the port: QSerialPort, or the Win32 API where
+    // Qt's serial port module is not to be had.
+    class Port;
 
-    QSerialPort m_port;
+    std::unique_ptr<Port> m_port;
+    QString m_portName;
+    SerialLine m_line;
 };
 
 class TcpTransport : public Transport

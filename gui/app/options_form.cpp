@@ -294,8 +294,8 @@ void TOptionsForm::HelpBitBtnClick()
 
 void TOptionsForm::SerialSetupButtonClick()
 {
-    SerialSetupDialog dialog(m_session.link().serial().port(),
-                             ComComboBox1->currentText().trimmed(), this);
+    SerialSetupDialog dialog(m_session.link().serial(), ComComboBox1->currentText().trimmed(),
+                             this);
     if (m_runDialog(dialog) != QDialog::Accepted)
         return;
     // The link opens the port named in the settings, so the name chosen in

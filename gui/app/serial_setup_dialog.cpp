@@ -1,14 +1,13 @@
 #include "gui/app/serial_setup_dialog.h"
 
 #include "gui/widgets/window_sizes.h"
+#include "session/transports.h"
 
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QIntValidator>
 #include <QPushButton>
-#include <QSerialPort>
-#include <QSerialPortInfo>
 #include <QVBoxLayout>
 
 namespace tarvin {
@@ -24,7 +23,8 @@ void Select(QComboBox* combo, const QVariant& value)
 
 } // namespace
 
-SerialSetupDialog::SerialSetupDialog(QSerialPort& port, const QString& portName, QWidget* parent)
+SerialSetupDialog::SerialSetupDialog(SerialTransport& port, const QString& portName,
+                                     QWidget* parent)
     : QDialog(parent), m_port(port)
 {
     setObjectName(QStringLiteral("SerialSetupDialog"));
@@ -33,8 +33,7 @@ SerialSetupDialog::SerialSetupDialog(QSerialPort& port, const QString& portName,
     PortComboBox = new QComboBox(this);
     PortComboBox->setObjectName(QStringLiteral("PortComboBox"));
     PortComboBox->setEditable(true);
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        PortComboBox->addItem(info.portName());
+    PortComboBox->addItems(ListedSerialPorts());
     const QString name = portName.isEmpty() ? port.portName() : portName;
     PortComboBox->setCurrentIndex(PortComboBox->findText(name));
     PortComboBox->setEditText(name);
@@ -45,39 +44,38 @@ SerialSetupDialog::SerialSetupDialog(QSerialPort& port, const QString& portName,
     BaudRateComboBox->setValidator(new QIntValidator(1, 4000000, BaudRateComboBox));
     for (int rate : {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 57600, 115200})
         BaudRateComboBox->addItem(QString::number(rate));
-    BaudRateComboBox->setEditText(QString::number(port.baudRate()));
+    BaudRateComboBox->setEditText(QString::number(port.line().baudRate));
 
     DataBitsComboBox = new QComboBox(this);
     DataBitsComboBox->setObjectName(QStringLiteral("DataBitsComboBox"));
-    for (auto bits :
-         {QSerialPort::Data5, QSerialPort::Data6, QSerialPort::Data7, QSerialPort::Data8})
-        DataBitsComboBox->addItem(QString::number(int(bits)), int(bits));
-    Select(DataBitsComboBox, int(port.dataBits()));
+    for (int bits : {5, 6, 7, 8})
+        DataBitsComboBox->addItem(QString::number(bits), bits);
+    Select(DataBitsComboBox, port.line().dataBits);
 
     StopBitsComboBox = new QComboBox(this);
     StopBitsComboBox->setObjectName(QStringLiteral("StopBitsComboBox"));
-    StopBitsComboBox->addItem(QStringLiteral("1"), int(QSerialPort::OneStop));
-    StopBitsComboBox->addItem(QStringLiteral("1.5"), int(QSerialPort::OneAndHalfStop));
-    StopBitsComboBox->addItem(QStringLiteral("2"), int(QSerialPort::TwoStop));
-    Select(StopBitsComboBox, int(port.stopBits()));
+    StopBitsComboBox->addItem(QStringLiteral("1"), int(SerialLine::StopBits::One));
+    StopBitsComboBox->addItem(QStringLiteral("1.5"), int(SerialLine::StopBits::OneAndHalf));
+    StopBitsComboBox->addItem(QStringLiteral("2"), int(SerialLine::StopBits::Two));
+    Select(StopBitsComboBox, int(port.line().stopBits));
 
     ParityComboBox = new QComboBox(this);
     ParityComboBox->setObjectName(QStringLiteral("ParityComboBox"));
-    ParityComboBox->addItem(QStringLiteral("None"), int(QSerialPort::NoParity));
-    ParityComboBox->addItem(QStringLiteral("Even"), int(QSerialPort::EvenParity));
-    ParityComboBox->addItem(QStringLiteral("Odd"), int(QSerialPort::OddParity));
-    ParityComboBox->addItem(QStringLiteral("Mark"), int(QSerialPort::MarkParity));
-    ParityComboBox->addItem(QStringLiteral("Space"), int(QSerialPort::SpaceParity));
-    Select(ParityComboBox, int(port.parity()));
+    ParityComboBox->addItem(QStringLiteral("None"), int(SerialLine::Parity::None));
+    ParityComboBox->addItem(QStringLiteral("Even"), int(SerialLine::Parity::Even));
+    ParityComboBox->addItem(QStringLiteral("Odd"), int(SerialLine::Parity::Odd));
+    ParityComboBox->addItem(QStringLiteral("Mark"), int(SerialLine::Parity::Mark));
+    ParityComboBox->addItem(QStringLiteral("Space"), int(SerialLine::Parity::Space));
+    Select(ParityComboBox, int(port.line().parity));
 
     FlowControlComboBox = new QComboBox(this);
     FlowControlComboBox->setObjectName(QStringLiteral("FlowControlComboBox"));
-    FlowControlComboBox->addItem(QStringLiteral("None"), int(QSerialPort::NoFlowControl));
+    FlowControlComboBox->addItem(QStringLiteral("None"), int(SerialLine::FlowControl::None));
     FlowControlComboBox->addItem(QStringLiteral("Hardware (RTS/CTS)"),
-                                 int(QSerialPort::HardwareControl));
+                                 int(SerialLine::FlowControl::Hardware));
     FlowControlComboBox->addItem(QStringLiteral("Software (XON/XOFF)"),
-                                 int(QSerialPort::SoftwareControl));
-    Select(FlowControlComboBox, int(port.flowControl()));
+                                 int(SerialLine::FlowControl::Software));
+    Select(FlowControlComboBox, int(port.line().flowControl));
 
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
@@ -116,15 +114,17 @@ void SerialSetupDialog::OKButtonClick()
     // An open port keeps its name; the line settings apply to it at once.
     if (!m_port.isOpen() && !portName().isEmpty())
         m_port.setPortName(portName());
+    SerialLine line = m_port.line();
     bool ok = false;
     const int rate = BaudRateComboBox->currentText().toInt(&ok);
     if (ok && rate > 0)
-        m_port.setBaudRate(rate);
-    m_port.setDataBits(static_cast<QSerialPort::DataBits>(DataBitsComboBox->currentData().toInt()));
-    m_port.setStopBits(static_cast<QSerialPort::StopBits>(StopBitsComboBox->currentData().toInt()));
-    m_port.setParity(static_cast<QSerialPort::Parity>(ParityComboBox->currentData().toInt()));
-    m_port.setFlowControl(
-        static_cast<QSerialPort::FlowControl>(FlowControlComboBox->currentData().toInt()));
+        line.baudRate = rate;
+    line.dataBits = DataBitsComboBox->currentData().toInt();
+    line.stopBits = static_cast<SerialLine::StopBits>(StopBitsComboBox->currentData().toInt());
+    line.parity = static_cast<SerialLine::Parity>(ParityComboBox->currentData().toInt());
+    line.flowControl =
+        static_cast<SerialLine::FlowControl>(FlowControlComboBox->currentData().toInt());
+    m_port.setLine(line);
     accept();
 }
 

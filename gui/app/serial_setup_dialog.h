@@ -7,9 +7,9 @@
 
 class QComboBox;
 class QPushButton;
-class QSerialPort;
-
 namespace tarvin {
+
+class SerialTransport;
 
 class SerialSetupDialog : public QDialog
 {
@@ -17,7 +17,7 @@ class SerialSetupDialog : public QDialog
 public:
     // `portName` is shown as the port to set up (the port object's own name
     // when empty).
-    SerialSetupDialog(QSerialPort& port, const QString& portName, QWidget* parent = nullptr);
+    SerialSetupDialog(SerialTransport& port, const QString& portName, QWidget* parent = nullptr);
 
     // The port name chosen (valid after OK).
     QString portName() const;
@@ -33,7 +33,7 @@ public:
     QPushButton* CancelButton = nullptr;
 
 private:
-    QSerialPort& m_port;
+    SerialTransport& m_port;
 };
 
 } // namespace tarvin

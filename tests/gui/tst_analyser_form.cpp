@@ -303,7 +303,8 @@ private slots:
         // The user is told where it went and the desktop is asked to open it.
         QCOMPARE(b.prompts.asked.size(), 2);
         QCOMPARE(b.prompts.asked[0].icon, Prompter::Icon::Information);
-        QVERIFY(b.prompts.asked[0].text.endsWith(data.filePath(QStringLiteral("report.htm"))));
+        QVERIFY(b.prompts.asked[0].text.endsWith(
+            QDir::toNativeSeparators(data.filePath(QStringLiteral("report.htm")))));
         QCOMPARE(b.prompts.asked[1].kind, QStringLiteral("url"));
         QCOMPARE(QUrl(b.prompts.asked[1].text).toLocalFile(),
                  data.filePath(QStringLiteral("report.htm")));

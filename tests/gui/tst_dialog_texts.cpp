@@ -21,6 +21,7 @@
 #include "gui/widgets/window_sizes.h"
 #include "scripted_prompter.h"
 #include "session/session.h"
+#include "session/transports.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -30,7 +31,6 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
-#include <QSerialPort>
 #include <QSettings>
 #include <QSplitter>
 #include <QTabBar>
@@ -120,7 +120,7 @@ private slots:
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         QPrinter printer;
-        QSerialPort port;
+        SerialTransport port;
         TrafficStatistics statistics;
         const UnitTypeTable types{};
         const Installation installation;

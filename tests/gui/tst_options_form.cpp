@@ -19,7 +19,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSerialPort>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTcpServer>
@@ -262,8 +261,8 @@ private slots:
         ScriptedPrompter prompts;
         TMainForm form({}, &prompts);
         form.show();
-        QSerialPort& port = form.link().serial().port();
-        QCOMPARE(port.baudRate(), 9600);
+        SerialTransport& port = form.link().serial();
+        QCOMPARE(port.line().baudRate, 9600);
         bool setupShown = false;
         form.setDialogRunner([&](QDialog& d) {
             d.show();
@@ -289,12 +288,11 @@ private slots:
         });
         form.ProgramOptions1->trigger();
         QVERIFY(setupShown);
-        QCOMPARE(port.baudRate(), 19200);
-        QCOMPARE(port.parity(), QSerialPort::EvenParity);
-        QCOMPARE(port.stopBits(), QSerialPort::TwoStop);
-        QCOMPARE(port.dataBits(), QSerialPort::Data7);
-        // The port object keeps the name without its /dev/ folder.
-        QCOMPARE(port.portName(), QStringLiteral("pts/42"));
+        QCOMPARE(port.line().baudRate, 19200);
+        QCOMPARE(port.line().parity, SerialLine::Parity::Even);
+        QCOMPARE(port.line().stopBits, SerialLine::StopBits::Two);
+        QCOMPARE(port.line().dataBits, 7);
+        QCOMPARE(port.portName(), QStringLiteral("/dev/pts/42"));
         QVERIFY(form.settings().comPort != "/dev/pts/42");
 
         // With OK the chosen port name is the one stored.

@@ -6,6 +6,7 @@
 #   -DUPDATE=ON       rewrite EXPECTED from the output (after a reviewed change)
 #   -DSTDERR=text     standard error must hold this text
 #   -DFILE=path -DFILE_HOLDS=text   the tool must have written FILE holding text
+#   -DEMULATOR=program  runs TOOL through it (Wine, for the Windows build)
 separate_arguments(args UNIX_COMMAND "${ARGS}")
 set(input)
 if(INPUT)
@@ -14,7 +15,7 @@ endif()
 if(DEFINED FILE)
   file(REMOVE ${FILE})
 endif()
-execute_process(COMMAND ${TOOL} ${args} ${input}
+execute_process(COMMAND ${EMULATOR} ${TOOL} ${args} ${input}
   OUTPUT_FILE ${OUTPUT} ERROR_VARIABLE err RESULT_VARIABLE rc)
 
 if(DEFINED EXIT)

@@ -7,12 +7,18 @@
 #include "core/decode/interpret.h"
 #include "line_reader.h"
 #include "statistics.h"
+#include "system_files.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 namespace {
 
@@ -204,9 +210,17 @@ int Run(const Settings& settings)
 
 int main(int argc, char** argv)
 {
+#ifdef _WIN32
+    // Bytes in and out as they are: text mode would turn LF into CR LF on
+    // the way out, and CR LF into LF and Ctrl+Z into the end on the way in.
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    const std::vector<std::string> arguments = tarvin::Utf8Arguments(argc, argv);
+    const int count = static_cast<int>(arguments.size());
     Settings settings;
-    for (int i = 1; i < argc; ++i) {
-        std::string_view arg = argv[i];
+    for (int i = 1; i < count; ++i) {
+        std::string_view arg = arguments[i];
         std::string_view value;
         bool hasValue = false;
         if (const std::size_t eq = arg.find('=');
@@ -218,9 +232,9 @@ int main(int argc, char** argv)
         auto takeValue = [&]() -> bool {
             if (hasValue)
                 return true;
-            if (i + 1 >= argc)
+            if (i + 1 >= count)
                 return false;
-            value = argv[++i];
+            value = arguments[++i];
             return true;
         };
         if (arg == "-h" || arg == "--help") {

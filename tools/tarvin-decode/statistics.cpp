@@ -5,6 +5,7 @@
 #include "core/diagnostics/traffic_report.h"
 #include "core/files/capture_format.h"
 #include "line_reader.h"
+#include "system_files.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -70,7 +71,7 @@ bool WriteReport(const std::string& path, const CaptureAnalysis& analysis, const
     const std::string page = TrafficReport(input);
     // Written beside the target and renamed, so no half page is ever left.
     const std::string temporary = path + ".part";
-    std::FILE* out = std::fopen(temporary.c_str(), "wb");
+    std::FILE* out = OpenFile(temporary, "wb");
     if (!out) {
         std::fprintf(stderr, "tarvin-decode: cannot write %s: %s\n", path.c_str(),
                      std::strerror(errno));
@@ -78,10 +79,10 @@ bool WriteReport(const std::string& path, const CaptureAnalysis& analysis, const
     }
     const bool written = std::fwrite(page.data(), 1, page.size(), out) == page.size();
     const bool closed = std::fclose(out) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (!written || !closed || !MoveOver(temporary, path)) {
         std::fprintf(stderr, "tarvin-decode: cannot write %s: %s\n", path.c_str(),
                      std::strerror(errno));
-        std::remove(temporary.c_str());
+        RemoveFile(temporary);
         return false;
     }
     return true;
@@ -93,7 +94,7 @@ int RunStatistics(const StatisticsOptions& options)
 {
     std::FILE* in = stdin;
     if (!options.input.empty()) {
-        in = std::fopen(options.input.c_str(), "rb");
+        in = OpenFile(options.input, "rb");
         if (!in) {
             std::fprintf(stderr, "tarvin-decode: cannot open %s: %s\n", options.input.c_str(),
                          std::strerror(errno));

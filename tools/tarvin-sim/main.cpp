@@ -2,42 +2,14 @@
 #include "sim_config.h"
 #include "simulator.h"
 
+#include "session/stop_signals.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
-
-int g_signalPipe[2] = {-1, -1};
-
-void OnTerminate(int)
-{
-    const char byte = 1;
-    // Only async-signal-safe work here; the event loop does the rest.
-    [[maybe_unused]] const ssize_t ignored = ::write(g_signalPipe[1], &byte, 1);
-}
-
-bool InstallSignalHandlers()
-{
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
-        return false;
-    struct sigaction action
-    {
-    };
-    action.sa_handler = OnTerminate;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
-    // A client vanishing mid-write must not kill the unit.
-    std::signal(SIGPIPE, SIG_IGN);
-    return true;
-}
 
 void PrintError(const QString& text)
 {
@@ -71,16 +43,12 @@ int main(int argc, char* argv[])
         break;
     }
 
-    if (!InstallSignalHandlers()) {
+    // A client vanishing mid-write must not kill the unit: SIGPIPE is
+    // ignored from here on.
+    if (!tarvin::OnStopSignal(&app, [] { QCoreApplication::quit(); })) {
         PrintError(QStringLiteral("cannot set up signal handling"));
         return 1;
     }
-    QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [] {
-        char byte = 0;
-        [[maybe_unused]] const ssize_t ignored = ::read(g_signalPipe[0], &byte, 1);
-        QCoreApplication::quit();
-    });
 
     tarvin::sim::Simulator simulator(config, clock);
     QObject::connect(&simulator, &tarvin::sim::Simulator::quitRequested, &app,

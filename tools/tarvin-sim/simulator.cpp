@@ -1,13 +1,17 @@
 #include "simulator.h"
 
-#include "control_channel.h"
 #include "monitor_injector.h"
-#include "pty_transport.h"
 #include "tcp_transport.h"
 #include "traffic_generator.h"
 
 #include <cstdio>
+
+#ifndef Q_OS_WIN
+#include "control_channel.h"
+#include "pty_transport.h"
+
 #include <unistd.h>
+#endif
 
 namespace tarvin::sim {
 
@@ -144,9 +148,15 @@ bool Simulator::start(QString* error)
     }
 
     if (m_config.pty) {
-        m_pty = std::make_unique<PtyTransport>(m_unit, m_log, m_config.shaping, m_random);
-        if (!m_pty->open(error))
+#ifdef Q_OS_WIN
+        *error = QStringLiteral("--pty needs a pseudo-terminal, which Windows does not have");
+        return false;
+#else
+        auto pty = std::make_unique<PtyTransport>(m_unit, m_log, m_config.shaping, m_random);
+        if (!pty->open(error))
             return false;
+        m_pty = std::move(pty);
+#endif
     }
     if (m_config.tcp) {
         m_tcp = std::make_unique<TcpTransport>(m_unit, m_log, m_config.shaping, m_random);
@@ -157,12 +167,17 @@ bool Simulator::start(QString* error)
     for (PeerTransport* transport : transports())
         connect(transport, &PeerTransport::peerActivated, this, &Simulator::startInjection);
 
+#ifndef Q_OS_WIN
+    // Windows cannot watch standard input from the event loop: there the
+    // simulator runs as with --no-control.
     if (m_config.control) {
-        m_control = std::make_unique<ControlChannel>(STDIN_FILENO);
-        connect(m_control.get(), &ControlChannel::commandReceived, this,
+        auto control = std::make_unique<ControlChannel>(STDIN_FILENO);
+        connect(control.get(), &ControlChannel::commandReceived, this,
                 [this](const QByteArray& line) { PrintLine(execute(line)); });
-        connect(m_control.get(), &ControlChannel::endOfInput, this, &Simulator::quitRequested);
+        connect(control.get(), &ControlChannel::endOfInput, this, &Simulator::quitRequested);
+        m_control = std::move(control);
     }
+#endif
 
     if (m_tcp)
         PrintLine(m_tcp->banner());

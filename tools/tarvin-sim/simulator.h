@@ -12,10 +12,8 @@
 
 namespace tarvin::sim {
 
-class ControlChannel;
 class MonitorInjector;
 class PeerTransport;
-class PtyTransport;
 class TcpTransport;
 class TrafficGenerator;
 
@@ -52,12 +50,13 @@ private:
     WireLog m_log;
     QRandomGenerator m_random;
     std::unique_ptr<TcpTransport> m_tcp;
-    std::unique_ptr<PtyTransport> m_pty;
+    // The pseudo-terminal face, where the system has them.
+    std::unique_ptr<PeerTransport> m_pty;
     std::unique_ptr<MonitorInjector> m_injector;
     std::unique_ptr<TrafficGenerator> m_traffic;
     // --traffic waits for the first client; a "traffic" command overrides it.
     bool m_trafficWaitsForClient = false;
-    std::unique_ptr<ControlChannel> m_control;
+    std::unique_ptr<QObject> m_control;
 };
 
 // Writes one line to standard output and flushes it.
