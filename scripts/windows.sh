@@ -55,13 +55,16 @@ run_deps() {
     # moc, rcc and uic the cross build uses.
     local list=/etc/apt/sources.list.d/tarvin-deb-src.sources
     if [ ! -f "$list" ]; then
-        cat >"$list" <<'SOURCES'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SOURCES
+        # The same main archive the machine's binary packages come from.
+        local archive suite
+        archive=$(cat /etc/apt/sources.list.d/*.sources 2>/dev/null |
+            awk '$1 == "URIs:" && $2 !~ /security/ { print $2; exit }')
+        [ -n "$archive" ] || archive=$(awk '$1 == "deb" && $0 !~ /security/ { print ($2 ~ /^\[/ ? $3 : $2); exit }' \
+            /etc/apt/sources.list 2>/dev/null)
+        [ -n "$archive" ] || { echo "windows: no Debian archive found in the apt sources" >&2; exit 1; }
+        suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
+        printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: %s\n' \
+            "$archive" "$suite" /usr/share/keyrings/debian-archive-keyring.gpg >"$list"
         apt-get update
     fi
     if [ ! -d "$qt_src_dir" ]; then
