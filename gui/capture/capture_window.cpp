@@ -71,9 +71,7 @@ CaptureWindow::CaptureWindow(Session& session, Prompter& prompter,
     DirectionCombo->addItems({QStringLiteral("All lines"), QStringLiteral("Sent"),
                               QStringLiteral("Received"), QStringLiteral("Markers")});
     ApplicationEdit = Named(new QLineEdit(central), "ApplicationEdit");
-    ApplicationEdit->setMaximumWidth(100);
     SourceEdit = Named(new QLineEdit(central), "SourceEdit");
-    SourceEdit->setMaximumWidth(100);
     showNumberBase(m_session.hexNumbers());
     ErrorsOnlyCheck =
         Named(new QCheckBox(QStringLiteral("Errors only"), central), "ErrorsOnlyCheck");
@@ -154,6 +152,10 @@ void CaptureWindow::showNumberBase(bool hexNumbers)
     const QLatin1String base(BaseName(hexNumbers));
     ApplicationEdit->setPlaceholderText(QStringLiteral("Application (%1)").arg(base));
     SourceEdit->setPlaceholderText(QStringLiteral("Source unit (%1)").arg(base));
+    // Just wide enough for the hint that says which base to type in.
+    for (QLineEdit* edit : {ApplicationEdit, SourceEdit})
+        edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(edit->placeholderText()) +
+                            edit->fontMetrics().height());
 }
 
 CaptureWindow::~CaptureWindow() = default;
