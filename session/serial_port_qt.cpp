@@ -35,45 +35,17 @@ public:
     {
         serial.setBaudRate(line.baudRate);
         serial.setDataBits(static_cast<QSerialPort::DataBits>(line.dataBits));
-        switch (line.parity) {
-        case SerialLine::Parity::None:
-            serial.setParity(QSerialPort::NoParity);
-            break;
-        case SerialLine::Parity::Even:
-            serial.setParity(QSerialPort::EvenParity);
-            break;
-        case SerialLine::Parity::Odd:
-            serial.setParity(QSerialPort::OddParity);
-            break;
-        case SerialLine::Parity::Mark:
-            serial.setParity(QSerialPort::MarkParity);
-            break;
-        case SerialLine::Parity::Space:
-            serial.setParity(QSerialPort::SpaceParity);
-            break;
-        }
-        switch (line.stopBits) {
-        case SerialLine::StopBits::One:
-            serial.setStopBits(QSerialPort::OneStop);
-            break;
-        case SerialLine::StopBits::OneAndHalf:
-            serial.setStopBits(QSerialPort::OneAndHalfStop);
-            break;
-        case SerialLine::StopBits::Two:
-            serial.setStopBits(QSerialPort::TwoStop);
-            break;
-        }
-        switch (line.flowControl) {
-        case SerialLine::FlowControl::None:
-            serial.setFlowControl(QSerialPort::NoFlowControl);
-            break;
-        case SerialLine::FlowControl::Hardware:
-            serial.setFlowControl(QSerialPort::HardwareControl);
-            break;
-        case SerialLine::FlowControl::Software:
-            serial.setFlowControl(QSerialPort::SoftwareControl);
-            break;
-        }
+        // Indexed by SerialLine's enumerations, in their order.
+        static constexpr QSerialPort::Parity kParity[] = {
+            QSerialPort::NoParity, QSerialPort::EvenParity, QSerialPort::OddParity,
+            QSerialPort::MarkParity, QSerialPort::SpaceParity};
+        static constexpr QSerialPort::StopBits kStopBits[] = {
+            QSerialPort::OneStop, QSerialPort::OneAndHalfStop, QSerialPort::TwoStop};
+        static constexpr QSerialPort::FlowControl kFlowControl[] = {
+            QSerialPort::NoFlowControl, QSerialPort::HardwareControl, QSerialPort::SoftwareControl};
+        serial.setParity(kParity[static_cast<int>(line.parity)]);
+        serial.setStopBits(kStopBits[static_cast<int>(line.stopBits)]);
+        serial.setFlowControl(kFlowControl[static_cast<int>(line.flowControl)]);
     }
 };
 
