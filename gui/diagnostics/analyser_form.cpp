@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
@@ -20,11 +21,13 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTableWidget>
 #include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
+#include <utility>
 
 namespace tarvin {
 
@@ -45,6 +48,32 @@ constexpr int kColumnWidth = 120;
 constexpr int kDesignedWidth = 520;
 constexpr int kDesignedHeight = 552;
 constexpr int kRowHeight = 18;
+constexpr int kButtonsHeight = 32;
+constexpr int kContentHeight = kDesignedHeight - kButtonsHeight;
+
+// The grids and the chart, placed by hand: it asks for its designed size
+// and is never squeezed below it (the window scrolls it instead); whatever
+// room it gets beyond that, `follow` shares out.
+class DesignedPanel : public QWidget
+{
+public:
+    DesignedPanel(QWidget* parent, std::function<void()> follow)
+        : QWidget(parent), m_follow(std::move(follow))
+    {
+        setMinimumSize(kDesignedWidth, kContentHeight);
+    }
+    QSize sizeHint() const override { return minimumSize(); }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QWidget::resizeEvent(event);
+        m_follow();
+    }
+
+private:
+    std::function<void()> m_follow;
+};
 
 QTableWidget* MakeGrid(QWidget* parent, const char* name, int y, int height, bool scrollBar)
 {
@@ -191,7 +220,8 @@ void TAnalyserForm::BuildWindow()
     setWindowTitle(QStringLiteral("Traffic Analyser"));
     resize(kDesignedWidth, kDesignedHeight);
 
-    Panel1 = Named(new QWidget(this), "Panel1");
+    auto* content = new DesignedPanel(this, [this] { FollowSize(); });
+    Panel1 = Named(new QWidget(content), "Panel1");
     Panel1->setGeometry(0, 0, 520, 33);
     ResetButton = Named(new QPushButton(QStringLiteral("Reset"), Panel1), "ResetButton");
     ResetButton->setGeometry(8, 4, 75, 25);
@@ -200,12 +230,12 @@ void TAnalyserForm::BuildWindow()
     ElapsedTimeLabel = Named(new QLabel(Panel1), "ElapsedTimeLabel");
     ElapsedTimeLabel->setGeometry(328, 8, 184, 17);
 
-    SummaryStringGrid = MakeGrid(this, "SummaryStringGrid", 40, 61, false);
-    TypeStringGrid = MakeGrid(this, "TypeStringGrid", 105, 81, true);
-    MMIStringGrid = MakeGrid(this, "MMIStringGrid", 191, 61, true);
-    MessageSourceStringGrid = MakeGrid(this, "MessageSourceStringGrid", 257, 99, true);
+    SummaryStringGrid = MakeGrid(content, "SummaryStringGrid", 40, 61, false);
+    TypeStringGrid = MakeGrid(content, "TypeStringGrid", 105, 81, true);
+    MMIStringGrid = MakeGrid(content, "MMIStringGrid", 191, 61, true);
+    MessageSourceStringGrid = MakeGrid(content, "MessageSourceStringGrid", 257, 99, true);
 
-    Panel2 = Named(new QFrame(this), "Panel2");
+    Panel2 = Named(new QFrame(content), "Panel2");
     Panel2->setGeometry(0, 361, 520, 159);
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     BuildChart();
@@ -227,14 +257,25 @@ void TAnalyserForm::BuildWindow()
         w->raise();
 
     Panel3 = Named(new QWidget(this), "Panel3");
-    Panel3->setGeometry(0, 520, 520, 32);
+    Panel3->setFixedHeight(kButtonsHeight);
+    auto* right = new QHBoxLayout(Panel3);
+    right->setContentsMargins(8, 4, 8, 3);
+    right->setSpacing(8);
+    right->addStretch(1);
     ReportButton = Named(new QPushButton(QStringLiteral("Report"), Panel3), "ReportButton");
-    ReportButton->setGeometry(271, 4, 75, 25);
     Button2 = Named(new QPushButton(QStringLiteral("OK"), Panel3), "Button2");
-    Button2->setGeometry(354, 4, 75, 25);
     Button2->setDefault(true);
     Button1 = Named(new QPushButton(QStringLiteral("Help"), Panel3), "Button1");
-    Button1->setGeometry(437, 4, 75, 25);
+    for (QPushButton* button : {ReportButton, Button2, Button1}) {
+        button->setFixedSize(75, 25);
+        right->addWidget(button);
+    }
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Panel3);
+    // Laid out edge to edge, as designed.
+    ScrollWhenTooSmall(this, content, buttons);
+    layout()->setContentsMargins(0, 0, 0, 0);
+    layout()->setSpacing(0);
 
     Timer1 = Named(new QTimer(this), "Timer1");
     Timer1->setInterval(1000);
@@ -256,25 +297,22 @@ void TAnalyserForm::BuildWindow()
 
 TAnalyserForm::~TAnalyserForm() = default;
 
-void TAnalyserForm::resizeEvent(QResizeEvent* event)
+void TAnalyserForm::FollowSize()
 {
-    QDialog::resizeEvent(event);
-    if (!Panel3)
+    if (!Panel2)
         return;
     // The grids widen with the window; the extra height goes half to the
-    // source list, half to the chart; the buttons keep to the right.
-    const int dw = width() - kDesignedWidth;
-    const int dh = height() - kDesignedHeight;
+    // source list, half to the chart.
+    const QWidget* content = Panel1->parentWidget();
+    const int dw = content->width() - kDesignedWidth;
+    const int dh = content->height() - kContentHeight;
     Panel1->resize(kDesignedWidth + dw, Panel1->height());
     for (QTableWidget* grid : {SummaryStringGrid, TypeStringGrid, MMIStringGrid})
         grid->resize(505 + dw, grid->height());
     MessageSourceStringGrid->resize(505 + dw, 99 + dh / 2);
     Panel2->setGeometry(0, 361 + dh / 2, kDesignedWidth + dw, 159 + dh - dh / 2);
-    Chart1->setGeometry(Panel2->contentsRect());
-    Panel3->setGeometry(0, 520 + dh, kDesignedWidth + dw, 32);
-    ReportButton->move(271 + dw, 4);
-    Button2->move(354 + dw, 4);
-    Button1->move(437 + dw, 4);
+    if (Chart1)
+        Chart1->setGeometry(Panel2->contentsRect());
 }
 
 void TAnalyserForm::BuildChart()

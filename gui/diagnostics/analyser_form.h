@@ -78,10 +78,9 @@ public:
 signals:
     void helpRequested(int context);
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
+    // The grids and the chart take the room their panel has.
+    void FollowSize();
     void BuildWindow();
     void BuildChart();
     void ShowTick();
