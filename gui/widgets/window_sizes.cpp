@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -20,32 +21,6 @@ QString Key(const QWidget* window)
 }
 
 } // namespace
-
-void FitToScreen(QWidget* window)
-{
-    const QScreen* screen = window->screen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    // The window system's frame is known once the window is shown.
-    const QRect frame = window->frameGeometry();
-    const QSize border = frame.size() - window->size();
-    const QSize room = (area.size() - border).expandedTo(QSize(1, 1));
-    if (window->minimumWidth() > room.width() || window->minimumHeight() > room.height())
-        window->setMinimumSize(window->minimumSize().boundedTo(room));
-    if (window->width() > room.width() || window->height() > room.height())
-        window->resize(window->size().boundedTo(room));
-    // A window not yet shown is left where its parent will centre it.
-    if (!window->isVisible())
-        return;
-    const QSize outer = window->size() + border;
-    const int x =
-        std::max(area.left(), std::min(frame.x(), area.left() + area.width() - outer.width()));
-    const int y =
-        std::max(area.top(), std::min(frame.y(), area.top() + area.height() - outer.height()));
-    if (x != frame.x() || y != frame.y())
-        window->move(x, y);
-}
 
 namespace {
 
@@ -97,6 +72,42 @@ public:
 };
 
 } // namespace
+
+void FitToScreen(QWidget* window)
+{
+    const QScreen* screen = window->screen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    // The window system's frame is known once the window is shown.
+    const QRect frame = window->frameGeometry();
+    const QSize border = frame.size() - window->size();
+    const QSize room = (area.size() - border).expandedTo(QSize(1, 1));
+    if (window->minimumWidth() > room.width() || window->minimumHeight() > room.height())
+        window->setMinimumSize(window->minimumSize().boundedTo(room));
+    if (window->width() > room.width() || window->height() > room.height())
+        window->resize(window->size().boundedTo(room));
+    // Made lower than its content, the window scrolls it: room beside it for
+    // the scroll bar, rather than a second bar below for the few pixels the
+    // first one takes.
+    if (window->height() < window->sizeHint().height() &&
+        window->findChild<ContentScrollArea*>(QString(), Qt::FindDirectChildrenOnly)) {
+        const int bar = window->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, window);
+        const int wide = std::min(room.width(), window->sizeHint().width() + bar);
+        if (window->width() < wide)
+            window->resize(wide, window->height());
+    }
+    // A window not yet shown is left where its parent will centre it.
+    if (!window->isVisible())
+        return;
+    const QSize outer = window->size() + border;
+    const int x =
+        std::max(area.left(), std::min(frame.x(), area.left() + area.width() - outer.width()));
+    const int y =
+        std::max(area.top(), std::min(frame.y(), area.top() + area.height() - outer.height()));
+    if (x != frame.x() || y != frame.y())
+        window->move(x, y);
+}
 
 void KeepOnScreen(QWidget* window)
 {
