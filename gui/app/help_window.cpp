@@ -10,9 +10,12 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStyle>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tarvin {
 
@@ -63,7 +66,6 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     split->addWidget(m_results);
     split->addWidget(m_browser);
     split->setStretchFactor(1, 1);
-    split->setSizes({180, 540});
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(split, 1);
@@ -88,6 +90,11 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     });
     LoadPages();
     Search(); // with no keyword: every page, as an index
+    // The topics as wide as the longest title, in the font at hand.
+    const int topics =
+        std::max(180, m_results->sizeHintForColumn(0) + 2 * m_results->frameWidth() +
+                          m_results->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    split->setSizes({topics, width() - topics});
 }
 
 void HelpWindow::LoadPages()

@@ -29,6 +29,7 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -70,6 +71,12 @@ QString CutTexts(const QWidget& dialog)
                         item && grid->columnWidth(column) <=
                                     grid->fontMetrics().horizontalAdvance(item->text()))
                         cut << QStringLiteral("\"%1\" is cut").arg(item->text());
+            continue;
+        }
+        // A list of titles shows each whole without scrolling sideways.
+        if (auto* list = qobject_cast<QListWidget*>(w)) {
+            if (list->viewport()->width() < list->sizeHintForColumn(0))
+                cut << list->objectName() + QStringLiteral(" cuts its items");
             continue;
         }
         int needed = 0;
