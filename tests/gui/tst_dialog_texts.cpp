@@ -113,11 +113,6 @@ const QScrollArea* Scrolling(const QWidget& window)
     return nullptr;
 }
 
-QString Size(QSize size)
-{
-    return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
-}
-
 } // namespace
 
 class TestDialogTexts : public QObject
@@ -226,9 +221,12 @@ private slots:
         if (scrolling && scrolling->horizontalScrollBar()->maximum() > 0)
             QCOMPARE(shown.frameGeometry().width(), area.width());
         if (!scrolling) {
-            QVERIFY2(
-                shown.width() >= designed.width() && shown.height() >= designed.height(),
-                qPrintable(Size(shown.size()) + QStringLiteral(" squeezes ") + Size(designed)));
+            QVERIFY2(shown.width() >= designed.width() && shown.height() >= designed.height(),
+                     qPrintable(QStringLiteral("%1x%2 squeezes %3x%4")
+                                    .arg(shown.width())
+                                    .arg(shown.height())
+                                    .arg(designed.width())
+                                    .arg(designed.height())));
             const QString why = CutTexts(shown);
             QVERIFY2(why.isEmpty(), qPrintable(why));
         }
