@@ -251,10 +251,18 @@ void TMainForm::FormShow()
         EnableDebugItemClick();
     ShowAllToolsItem->setChecked(settings().allTools ||
                                  m_arguments.contains(QLatin1String("--all-tools")));
-    // A capture named on the command line opens in its window.
-    for (const QString& argument : std::as_const(m_arguments))
-        if (QFileInfo(argument).isFile())
-            OpenCapture(argument);
+    // A capture named on the command line opens in its window; the file
+    // after --record is the recording's, whether it exists yet or not.
+    QString recordTo;
+    for (qsizetype i = 0; i < m_arguments.size(); ++i) {
+        if (m_arguments.at(i) == QLatin1String("--record") && i + 1 < m_arguments.size())
+            recordTo = m_arguments.at(++i);
+        else if (QFileInfo(m_arguments.at(i)).isFile())
+            OpenCapture(m_arguments.at(i));
+    }
+    // From the start, so the connection and everything after it is in it.
+    if (!recordTo.isEmpty())
+        m_recording->start(recordTo);
 }
 
 void TMainForm::FormDestroy()
