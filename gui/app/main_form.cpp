@@ -74,7 +74,7 @@ namespace tarvin {
 namespace {
 
 // How long the log panes gather lines before they take them in.
-constexpr int kPaneFrameMs = 50;
+constexpr int kPaneFrameMs = 100;
 
 QString Latin1(const std::string& s)
 {

@@ -2,6 +2,9 @@
 
 #include "core/decode/decode.h"
 
+#include <QTextBlock>
+#include <QTextLayout>
+
 namespace tarvin {
 
 namespace {
@@ -19,6 +22,11 @@ LogHighlighter::LogHighlighter(Pane pane, QTextDocument* document)
 
 void LogHighlighter::highlightBlock(const QString& text)
 {
+    // A log line never changes once written, but every new line moves the
+    // others up and they are drawn again: kept, their shaped glyphs are not
+    // worked out anew each time (Qt drops them after laying a line out).
+    if (QTextLayout* layout = currentBlock().layout())
+        layout->setCacheEnabled(true);
     static const QRegularExpression keywords(QStringLiteral("\\b(cr|lf)\\b"),
                                              QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression quoted(QStringLiteral("\"[^\"]*\"?"));
