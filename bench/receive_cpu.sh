@@ -95,7 +95,7 @@ Port=$port
 CONF
   DISPLAY=$ours_display XDG_CONFIG_HOME="$work/ours" TARVIN_AUTOCONNECT=1 \
     TARVIN_DATA_DIR="$work" "$app" "${record[@]}" >/dev/null 2>&1 &
-  local program=$!
+  program=$!
   # This runs in a subshell of its own: what it started goes with it.
   trap 'kill $program $sim_pid 2>/dev/null || true' EXIT
   sleep 4
@@ -109,7 +109,7 @@ CONF
 run_theirs() {
   start_sim "$1"
   socat pty,link="$work/tty",raw,echo=0 tcp:127.0.0.1:"$port" &
-  local relay=$!
+  relay=$!
   sleep 0.5
   mkdir -p "$work/theirs/CuteCom"
   cat >"$work/theirs/CuteCom/CuteCom5.conf" <<CONF
@@ -125,7 +125,7 @@ run_theirs() {
 size=1
 CONF
   DISPLAY=$theirs_display XDG_CONFIG_HOME="$work/theirs" "$reference" >/dev/null 2>&1 &
-  local program=$!
+  program=$!
   trap 'kill $program $relay $sim_pid 2>/dev/null || true' EXIT
   sleep 3
   # Its "Open" button, top left of its window (no window manager here).

@@ -172,6 +172,11 @@ void TMainForm::BuildLogArea()
         memo->setMaximumBlockCount(kPaneLines);
         memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+        // Log lines are plain Latin text: laid out without kerning they need
+        // no shaping, most of what a new line costs.
+        QFont plain = memo->font();
+        plain.setStyleStrategy(QFont::PreferNoShaping);
+        memo->setFont(plain);
         new LogHighlighter(kind, memo->document());
         layout->addWidget(header);
         layout->addWidget(memo, 1);
