@@ -14,6 +14,8 @@ const char kHelp[] = "Usage: tarvin-diagnostic [OPTION]... [CAPTURE]...\n"
                      "\n"
                      "  /enabledebug           as the first argument: start in debug mode\n"
                      "  --all-tools            show every tool of the workbench for this run\n"
+                     "  --record FILE          record a capture of the session to FILE from the\n"
+                     "                         start (appended; CSV unless FILE ends in .txt)\n"
                      "  CAPTURE                open a saved capture in its window\n"
                      "  -h, --help             this text\n"
                      "  -v, --version          the program's version\n"
@@ -34,6 +36,10 @@ int main(int argc, char* argv[])
         if (!std::strcmp(argv[i], "-v") || !std::strcmp(argv[i], "--version")) {
             std::puts("tarvin-diagnostic " PROJECT_VERSION);
             return 0;
+        }
+        if (!std::strcmp(argv[i], "--record") && i + 1 == argc) {
+            std::fputs("tarvin-diagnostic: --record needs a file name\n", stderr);
+            return 2;
         }
     }
     QApplication app(argc, argv);

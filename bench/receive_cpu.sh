@@ -5,7 +5,9 @@
 # CuteCom through a pseudo-terminal (socat).
 # Each program has an Xvfb of its own, so that the X server's share is its
 # own too. The share of one core is read from /proc/PID/stat (utime + stime)
-# over DURATION seconds; ours and CuteCom's alternate within each run.
+# over DURATION seconds; ours and CuteCom's alternate within each run. The
+# workbench is measured a second time recording a capture (--record), to
+# show what the recording adds.
 # usage: bench/receive_cpu.sh [BUILD_DIR] [DURATION] [RUNS] [RATES...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -78,8 +80,11 @@ measure() {
     'BEGIN { printf "%.1f %.1f\n", 100 * p / t / d, 100 * x / t / d }'
 }
 
-# The workbench connected to the simulator over TCP, as a Socketbox.
+# The workbench connected to the simulator over TCP, as a Socketbox; with
+# a second argument, recording a capture to that file from the start.
 run_ours() {
+  local record=()
+  [ -n "${2:-}" ] && record=(--record "$2")
   start_sim "$1"
   mkdir -p "$work/ours/Ostrel"
   cat >"$work/ours/Ostrel/Tarvin Diagnostic.conf" <<CONF
@@ -89,8 +94,8 @@ IPAddress=127.0.0.1
 Port=$port
 CONF
   DISPLAY=$ours_display XDG_CONFIG_HOME="$work/ours" TARVIN_AUTOCONNECT=1 \
-    TARVIN_DATA_DIR="$work" "$app" >/dev/null 2>&1 &
-  local program=$!
+    TARVIN_DATA_DIR="$work" "$app" "${record[@]}" >/dev/null 2>&1 &
+  program=$!
   # This runs in a subshell of its own: what it started goes with it.
   trap 'kill $program $sim_pid 2>/dev/null || true' EXIT
   sleep 4
@@ -104,7 +109,7 @@ CONF
 run_theirs() {
   start_sim "$1"
   socat pty,link="$work/tty",raw,echo=0 tcp:127.0.0.1:"$port" &
-  local relay=$!
+  relay=$!
   sleep 0.5
   mkdir -p "$work/theirs/CuteCom"
   cat >"$work/theirs/CuteCom/CuteCom5.conf" <<CONF
@@ -120,7 +125,7 @@ run_theirs() {
 size=1
 CONF
   DISPLAY=$theirs_display XDG_CONFIG_HOME="$work/theirs" "$reference" >/dev/null 2>&1 &
-  local program=$!
+  program=$!
   trap 'kill $program $relay $sim_pid 2>/dev/null || true' EXIT
   sleep 3
   # Its "Open" button, top left of its window (no window manager here).
@@ -140,13 +145,17 @@ target() {
 
 echo "load at start: $(uptime | sed 's/.*load average: //')"
 for rate in "${rates[@]}"; do
-  ours=() ours_x_share=() theirs=() theirs_x_share=()
+  ours=() ours_x_share=() recording=() theirs=() theirs_x_share=()
   for run in $(seq 1 "$runs"); do
-    for who in $([ $((run % 2)) -eq 1 ] && echo "ours theirs" || echo "theirs ours"); do
+    for who in $([ $((run % 2)) -eq 1 ] && echo "ours recording theirs" || echo "theirs recording ours"); do
       if [ "$who" = ours ]; then
         read -r a b < <(run_ours "$rate")
         ours+=("$a")
         ours_x_share+=("$b")
+      elif [ "$who" = recording ]; then
+        rm -f "$work/recording.csv"
+        read -r a b < <(run_ours "$rate" "$work/recording.csv")
+        recording+=("$a")
       elif [ -n "$reference" ]; then
         read -r a b < <(run_theirs "$rate")
         theirs+=("$a")
@@ -156,6 +165,8 @@ for rate in "${rates[@]}"; do
   done
   m=$(median "${ours[@]}")
   line="$rate lines/s: workbench $m % (${ours[*]}), its X server $(median "${ours_x_share[@]}") %"
+  r=$(median "${recording[@]}")
+  line+="; recording $r % (${recording[*]}), adds $(awk -v r="$r" -v m="$m" 'BEGIN { printf "%.1f", r - m }') % (target under 5 %)"
   if [ ${#theirs[@]} -gt 0 ]; then
     line+="; CuteCom $(median "${theirs[@]}") % (${theirs[*]}), its X server $(median "${theirs_x_share[@]}") %"
   fi

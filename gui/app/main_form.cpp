@@ -27,6 +27,7 @@
 #include "session/link_session.h"
 #include "session/session.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -52,11 +53,15 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -74,11 +79,75 @@ namespace tarvin {
 namespace {
 
 // How long the log panes gather lines before they take them in.
-constexpr int kPaneFrameMs = 50;
+constexpr int kPaneFrameMs = 100;
 
 QString Latin1(const std::string& s)
 {
     return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// A full pane shown at its end takes `lines` in place of as many of its
+// oldest: what is shown moves up as a block copy and only the new lines are
+// drawn, where QPlainTextEdit would draw the whole pane again for each
+// change. False, with nothing done, for a pane not full or not at its end,
+// or more new lines than it shows: that is left to the pane.
+bool ShiftIntoFullPane(QPlainTextEdit* pane, const QStringList& lines, int limit)
+{
+    QTextDocument* document = pane->document();
+    QAbstractTextDocumentLayout* layout = document->documentLayout();
+    const QScrollBar* bar = pane->verticalScrollBar();
+    const int count = int(lines.size());
+    if (!pane->isVisible() || document->blockCount() != limit || bar->value() != bar->maximum())
+        return false;
+    // The last line's box has the document's margin below it.
+    const auto lineHeight = [&](const QTextBlock& block) {
+        return layout->blockBoundingRect(block).height() -
+               (block.next().isValid() ? 0 : document->documentMargin());
+    };
+    const qreal height = lineHeight(document->lastBlock());
+    const int shown = height > 0 ? int(pane->viewport()->height() / height) + 1 : limit;
+    if (count >= shown || shown + count > limit)
+        return false;
+    const QSizeF sizeBefore = layout->documentSize();
+    int added = 0;
+    {
+        // The layout's signals are what make the pane draw itself whole.
+        // The addition and the removal are two changes, so the highlighter
+        // colours the new lines only.
+        const QSignalBlocker quiet(layout);
+        // Trimmed here, not by the document, to know what was added.
+        document->setMaximumBlockCount(0);
+        QTextCursor cursor(document);
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(u'\n' + lines.join(u'\n'));
+        // A line break inside a line makes a pane line of its own.
+        cursor.movePosition(QTextCursor::Start);
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor,
+                            document->blockCount() - limit);
+        added = document->blockCount() - limit;
+        cursor.removeSelectedText();
+        document->setMaximumBlockCount(limit);
+    }
+    // The copy is right while the lines that leave the top and those that
+    // come in at the foot are as high as before; a line drawn in a taller
+    // fallback font makes the pane draw itself whole.
+    bool even = added < shown;
+    QTextBlock block = document->lastBlock();
+    for (int n = 0; even && n < shown + added && block.isValid(); ++n, block = block.previous())
+        even = lineHeight(block) == height;
+    if (even) {
+        QWidget* view = pane->viewport();
+        view->scroll(0, -int(added * height));
+        // Below the last line the pane is blank to its foot, less than a
+        // line: that blank went up with the copy, into the first new line.
+        const int foot = int((added + 2) * height + document->documentMargin());
+        view->update(0, view->height() - foot, view->width(), foot);
+    } else
+        pane->viewport()->update();
+    // A longer line widens what the horizontal scroll bar spans.
+    if (layout->documentSize() != sizeBefore)
+        emit layout->documentSizeChanged(layout->documentSize());
+    return true;
 }
 
 } // namespace
@@ -251,10 +320,18 @@ void TMainForm::FormShow()
         EnableDebugItemClick();
     ShowAllToolsItem->setChecked(settings().allTools ||
                                  m_arguments.contains(QLatin1String("--all-tools")));
-    // A capture named on the command line opens in its window.
-    for (const QString& argument : std::as_const(m_arguments))
-        if (QFileInfo(argument).isFile())
-            OpenCapture(argument);
+    // A capture named on the command line opens in its window; the file
+    // after --record is the recording's, whether it exists yet or not.
+    QString recordTo;
+    for (qsizetype i = 0; i < m_arguments.size(); ++i) {
+        if (m_arguments.at(i) == QLatin1String("--record") && i + 1 < m_arguments.size())
+            recordTo = m_arguments.at(++i);
+        else if (QFileInfo(m_arguments.at(i)).isFile())
+            OpenCapture(m_arguments.at(i));
+    }
+    // From the start, so the connection and everything after it is in it.
+    if (!recordTo.isEmpty())
+        m_recording->start(recordTo);
 }
 
 void TMainForm::FormDestroy()
@@ -511,9 +588,11 @@ void TMainForm::flushLog()
         // Lines the pane would drop at once need not go in at all.
         if (lines.size() > kPaneLines)
             lines.erase(lines.begin(), lines.end() - kPaneLines);
-        // appendPlainText drops the oldest lines beyond the pane's block limit.
-        pane->appendPlainText(lines.join(u'\n'));
-        pane->verticalScrollBar()->setValue(pane->verticalScrollBar()->maximum());
+        if (!ShiftIntoFullPane(pane, lines, kPaneLines)) {
+            // appendPlainText drops the oldest lines beyond the pane's block limit.
+            pane->appendPlainText(lines.join(u'\n'));
+            pane->verticalScrollBar()->setValue(pane->verticalScrollBar()->maximum());
+        }
         lines.clear();
     }
 }

@@ -24,6 +24,7 @@
 #include "gui/diagnostics/interface_tools.h"
 #include "gui/widgets/log_highlighter.h"
 #include "gui/widgets/prompter.h"
+#include "gui/widgets/tool_icons.h"
 #include "session/link_session.h"
 #include "session/session.h"
 
@@ -67,8 +68,6 @@ namespace tarvin {
 
 namespace {
 
-constexpr const char* kPendingIcon = "pendingIcon";
-
 using tabs::Named;
 
 // Enter in the send line sends it, as the button does.
@@ -97,19 +96,6 @@ private:
     std::function<void()> m_onEnter;
 };
 
-// The record mark of recorders: a red disc, which the style does not offer.
-QIcon RecordIcon()
-{
-    QPixmap picture(16, 16);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QColor(0x80, 0, 0));
-    painter.setBrush(QColor(0xD0, 0x10, 0x10));
-    painter.drawEllipse(QRectF(2.5, 2.5, 11, 11));
-    return QIcon(picture);
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -119,30 +105,20 @@ void TMainForm::BuildToolBar()
 {
     SpeedBar = Named(new QWidget(centralWidget()), "SpeedBar");
     SpeedBar->setFixedHeight(33);
-    // A standard icon is searched for through the desktop's icon themes, a
-    // good share of the start-up: the file buttons, hidden until every tool
-    // is shown, look theirs up when they first appear.
-    const auto button = [this](const char* name, const QString& hint, QStyle::StandardPixmap icon,
-                               int left, bool hidden = false) {
+    const auto button = [this](const char* name, const QString& hint, const QIcon& icon, int left) {
         auto* b = Named(new QToolButton(SpeedBar), name);
-        if (hidden)
-            b->setProperty(kPendingIcon, int(icon));
-        else
-            b->setIcon(style()->standardIcon(icon));
+        b->setIcon(icon);
         b->setToolTip(hint);
         b->setAutoRaise(true);
         b->setGeometry(left, 4, 25, 25);
         return b;
     };
-    SpeedButton1 = button("SpeedButton1", QStringLiteral("New"), QStyle::SP_FileIcon, 8, true);
-    SpeedButton2 =
-        button("SpeedButton2", QStringLiteral("Open"), QStyle::SP_DialogOpenButton, 32, true);
-    SpeedButton3 =
-        button("SpeedButton3", QStringLiteral("Save"), QStyle::SP_DialogSaveButton, 56, true);
+    SpeedButton1 = button("SpeedButton1", QStringLiteral("New"), toolicons::New(), 8);
+    SpeedButton2 = button("SpeedButton2", QStringLiteral("Open"), toolicons::Open(), 32);
+    SpeedButton3 = button("SpeedButton3", QStringLiteral("Save"), toolicons::Save(), 56);
     ClearSpeedButton =
-        button("ClearSpeedButton", QStringLiteral("Clear Lists"), QStyle::SP_TrashIcon, 88);
-    SpeedButton6 =
-        button("SpeedButton6", QStringLiteral("Help Contents"), QStyle::SP_DialogHelpButton, 112);
+        button("ClearSpeedButton", QStringLiteral("Clear Lists"), toolicons::Clear(), 88);
+    SpeedButton6 = button("SpeedButton6", QStringLiteral("Help Contents"), toolicons::Help(), 112);
     RemoteNetworkCheckBox =
         Named(new QCheckBox(QStringLiteral("Remote Network"), SpeedBar), "RemoteNetworkCheckBox");
     RemoteNetworkCheckBox->setGeometry(160, 7, 120, 20);
@@ -160,8 +136,7 @@ void TMainForm::BuildToolBar()
     RecordCaptureButton = button("RecordCaptureButton",
                                  QStringLiteral("Record Capture: write every line sent and "
                                                 "received to a capture file, until clicked again"),
-                                 QStyle::SP_MediaPlay, 464);
-    RecordCaptureButton->setIcon(RecordIcon());
+                                 toolicons::Record(), 464);
     RecordCaptureButton->setCheckable(true);
 
     connect(ClearSpeedButton, &QToolButton::clicked, this, &TMainForm::ClearSpeedButtonClick);
@@ -197,6 +172,11 @@ void TMainForm::BuildLogArea()
         memo->setMaximumBlockCount(kPaneLines);
         memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+        // Log lines are plain Latin text: laid out without kerning they need
+        // no shaping, most of what a new line costs.
+        QFont plain = memo->font();
+        plain.setStyleStrategy(QFont::PreferNoShaping);
+        memo->setFont(plain);
         new LogHighlighter(kind, memo->document());
         layout->addWidget(header);
         layout->addWidget(memo, 1);
@@ -544,14 +524,8 @@ void TMainForm::ShowAllTools(bool all)
         PageControl1->setTabVisible(PageControl1->indexOf(page), all);
     Panel1->setVisible(all);
     Panel2->setVisible(all);
-    for (QToolButton* b : {SpeedButton1, SpeedButton2, SpeedButton3}) {
+    for (QToolButton* b : {SpeedButton1, SpeedButton2, SpeedButton3})
         b->setVisible(all);
-        const QVariant pending = b->property(kPendingIcon);
-        if (all && pending.isValid()) {
-            b->setIcon(style()->standardIcon(QStyle::StandardPixmap(pending.toInt())));
-            b->setProperty(kPendingIcon, QVariant());
-        }
-    }
     ClearSpeedButton->move(all ? 88 : 8, ClearSpeedButton->y());
     SpeedButton6->move(all ? 112 : ClearSpeedButton->x() + ClearSpeedButton->width() - 1,
                        SpeedButton6->y());

@@ -2,6 +2,9 @@
 
 #include "core/decode/decode.h"
 
+#include <QTextBlock>
+#include <QTextLayout>
+
 namespace tarvin {
 
 namespace {
@@ -19,6 +22,11 @@ LogHighlighter::LogHighlighter(Pane pane, QTextDocument* document)
 
 void LogHighlighter::highlightBlock(const QString& text)
 {
+    // A log line never changes once written, but every new line moves the
+    // others up and they are drawn again: kept, their shaped glyphs are not
+    // worked out anew each time (Qt drops them after laying a line out).
+    if (QTextLayout* layout = currentBlock().layout())
+        layout->setCacheEnabled(true);
     static const QRegularExpression keywords(QStringLiteral("\\b(cr|lf)\\b"),
                                              QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression quoted(QStringLiteral("\"[^\"]*\"?"));
@@ -46,13 +54,26 @@ void LogHighlighter::highlightBlock(const QString& text)
     }
     // A line that reports a fault stands out wherever the colours above
     // leave it plain.
-    if (DescribesFault(text.toLatin1().toStdString()))
-        for (int i = 0; i < text.size(); ++i) {
-            const QTextCharFormat current = format(i);
-            if (!current.hasProperty(QTextFormat::ForegroundBrush) ||
-                current.foreground().color() == Qt::black)
-                setFormat(i, 1, kFaultColour);
+    if (!DescribesFault(text.toLatin1().toStdString()))
+        return;
+    const auto plain = [this](int i) {
+        const QTextCharFormat current = format(i);
+        return !current.hasProperty(QTextFormat::ForegroundBrush) ||
+               current.foreground().color() == Qt::black;
+    };
+    // A run of plain characters at a time: one format change each.
+    const int length = int(text.size());
+    for (int start = 0; start < length;) {
+        if (!plain(start)) {
+            ++start;
+            continue;
         }
+        int end = start + 1;
+        while (end < length && plain(end))
+            ++end;
+        setFormat(start, end - start, kFaultColour);
+        start = end;
+    }
 }
 
 } // namespace tarvin

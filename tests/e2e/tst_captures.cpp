@@ -134,6 +134,62 @@ private slots:
         QVERIFY(bench.prompts.messages().last().startsWith(QLatin1String("Cannot record to")));
     }
 
+    // --record FILE: the recording runs from the window's first showing, so
+    // the connection and every line after it are in the file, in order. A
+    // file that cannot be written is said, and the workbench goes on.
+    void recordOptionRecordsFromTheStart()
+    {
+        SimProcess sim;
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        StoreTcp(sim.tcpPort());
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("from-start.csv"));
+        ScriptedPrompter prompts;
+        TMainForm form({QStringLiteral("--record"), path}, &prompts);
+        form.show();
+        QVERIFY(form.recording().active());
+        QCOMPARE(form.RecordingStatusLabel->text(), QStringLiteral("Recording to from-start.csv"));
+        QVERIFY(!form.findChild<CaptureWindow*>()); // the file named is not opened
+        form.ConnecttoPCIItem->trigger();
+        if (!form.state().connected)
+            form.ConnecttoPCIItem->trigger();
+        QVERIFY(form.state().connected);
+        QStringList monitored;
+        for (int group = 1; group <= 40; ++group) {
+            monitored
+                << QStringLiteral("0501380079%1").arg(group, 2, 16, QLatin1Char('0')).toUpper();
+            QVERIFY(sim.control(QStringLiteral("monitor ") + monitored.last()));
+        }
+        QFile file(path);
+        const auto received = [&file] {
+            QStringList lines;
+            file.seek(0);
+            for (const QByteArray& line : file.readAll().split('\n')) {
+                const CaptureRecord r = ParseCaptureLine(CaptureForm::Csv, line.toStdString());
+                if (r.kind == CaptureRecord::Line && r.direction == 'R' &&
+                    r.raw.rfind("05013800", 0) == 0)
+                    lines << QString::fromStdString(r.raw).remove(QStringLiteral("<CR>"));
+            }
+            return lines;
+        };
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QTRY_COMPARE_WITH_TIMEOUT(received(), monitored, 10000);
+        file.seek(0);
+        QVERIFY(file.readAll().contains("Connected: Socketbox 127.0.0.1"));
+
+        ScriptedPrompter refused;
+        TMainForm unwritable(
+            {QStringLiteral("--record"), QStringLiteral("/nonexistent/folder/capture.csv")},
+            &refused);
+        unwritable.show();
+        QVERIFY(!unwritable.recording().active());
+        QVERIFY(!unwritable.RecordCaptureItem->isChecked());
+        QCOMPARE(refused.messages().size(), 1);
+        QVERIFY(refused.messages().first().startsWith(
+            QLatin1String("Cannot record to /nonexistent/folder/capture.csv")));
+        QVERIFY(unwritable.isVisible());
+    }
+
     // Every request goes into the log as a Tx line with words, not only its
     // reply: the log shows the whole conversation.
     void everyLineOnTheWireIsInTheLog_data()

@@ -12,10 +12,12 @@
 #include "session/session.h"
 
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextBlock>
+#include <QWindow>
 
 using namespace tarvin;
 
@@ -26,12 +28,15 @@ class PaintCounter : public QObject
 public:
     explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
     int count = 0;
+    QRegion painted; // since last cleared
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint)
+        if (event->type() == QEvent::Paint) {
             ++count;
+            painted += static_cast<QPaintEvent*>(event)->region();
+        }
         return QObject::eventFilter(watched, event);
     }
 };
@@ -131,6 +136,46 @@ private slots:
         form.ClearSpeedButtonClick();
         form.flushLog();
         QVERIFY(pane->toPlainText().isEmpty());
+    }
+
+    // A full pane at its end takes a few lines a frame by moving what it
+    // shows up and drawing the new lines only: what is on the screen is
+    // what drawing the whole pane anew gives, and no line is lost or moved.
+    void fewLinesMoveAFullPaneUp()
+    {
+        ScriptedPrompter prompts;
+        TMainForm form({}, &prompts);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QPlainTextEdit* pane = form.TransmitMemo;
+        QStringList shown;
+        int group = 0;
+        const auto frame = [&](int lines) {
+            for (int n = 0; n < lines; ++n, ++group) {
+                form.link().ProcessReceivedText(OnLine(group % 256));
+                shown << QStringLiteral("Rx : GA %1 On").arg(group % 256);
+            }
+            form.flushLog();
+            QCoreApplication::processEvents(); // the pane draws what it was asked to
+        };
+        const auto screen = [&] {
+            return form.windowHandle()->screen()->grabWindow(form.winId()).toImage();
+        };
+        frame(230);
+        QVERIFY(screen() == screen()); // the picture is taken as it stands
+        PaintCounter paints(pane->viewport());
+        for (const int lines : {1, 3, 7, 2, 12}) {
+            paints.painted = QRegion();
+            frame(lines);
+            // Drawn: the new lines at the foot, not the whole pane.
+            QVERIFY(!paints.painted.isEmpty());
+            QVERIFY(paints.painted.boundingRect().height() < pane->viewport()->height() - 20);
+            QCOMPARE(pane->toPlainText(), shown.mid(shown.size() - 200).join(u'\n'));
+            QCOMPARE(pane->verticalScrollBar()->value(), pane->verticalScrollBar()->maximum());
+            const QImage moved = screen();
+            pane->viewport()->repaint();
+            QVERIFY2(screen() == moved, qPrintable(QStringLiteral("after %1 lines").arg(lines)));
+        }
     }
 };
 
