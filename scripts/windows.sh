@@ -159,12 +159,17 @@ run_test() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         timeout 300 wineboot -i >/dev/null 2>&1 || true
     fi
+    # A program that crashes ends there, instead of waiting for a debugger
+    # until its time runs out.
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+        /v Debugger /t REG_SZ /d '' /f >/dev/null 2>&1 || true
     local log=$build_dir/wine-tests.log
-    # The programs that need what Windows lacks are not built for it (see
-    # tests/e2e/CMakeLists.txt and the README).
-    (cd "$build_dir" && timeout 3000 ctest --timeout 300 >"$log" 2>&1) || true
+    # The programs that need what Windows lacks are not built for it, and
+    # the one Wine cannot run is disabled (see tests/e2e/CMakeLists.txt and
+    # the README). TEST_JOBS runs programs side by side.
+    (cd "$build_dir" && timeout 7200 ctest -j"${TEST_JOBS:-1}" >"$log" 2>&1) || true
     passed=$((passed + $(grep -c " Passed " "$log" || true)))
-    failed=$((failed + $(grep -cE "\*\*\*Failed|\*\*\*Timeout|\*\*\*Exception|Not Run" "$log" || true)))
+    failed=$((failed + $(grep -E "\*\*\*Failed|\*\*\*Timeout|\*\*\*Exception|Not Run" "$log" | grep -vc "(Disabled)" || true)))
     grep -E "\*\*\*Failed|\*\*\*Timeout|\*\*\*Exception|Not Run" "$log" || true
     tested=1
     stage_done test

@@ -103,6 +103,9 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+        // As the program has it: without a maker's name Windows' registry
+        // keeps no settings at all.
+        QCoreApplication::setOrganizationName(QStringLiteral("Ostrel"));
         qputenv("TARVIN_DATA_DIR", m_dir.path().toLocal8Bit());
     }
 
