@@ -541,7 +541,10 @@ private slots:
             return int(QDialog::Accepted);
         });
         form.FilePrintSetupItem->trigger();
+#ifndef Q_OS_WIN
+        // Windows' print dialog is the system's own, with the system's buttons.
         QCOMPARE(okText, QStringLiteral("OK"));
+#endif
         QCOMPARE(form.shellFiles().printer().outputFileName(), pdf);
         print();
         QCOMPARE(prompts.messages().size(), 1);
@@ -616,7 +619,10 @@ private slots:
         qputenv("HOME", home.path().toLocal8Bit());
         const QString documents =
             QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+#ifndef Q_OS_WIN
+        // Windows' documents folder is the user's known folder, whatever HOME says.
         QVERIFY2(documents.startsWith(home.path()), qPrintable(documents));
+#endif
         QSettings().remove(QStringLiteral("Files"));
         const QString first = data(QStringLiteral("first"));
         const QString second = data(QStringLiteral("second"));

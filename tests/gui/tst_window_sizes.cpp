@@ -69,6 +69,8 @@ private slots:
         // As the program has it: without a maker's name Windows' registry
         // keeps no settings at all.
         QCoreApplication::setOrganizationName(QStringLiteral("Ostrel"));
+        // There the store outlives the test: start from an empty one.
+        QSettings().clear();
     }
 
     void growAndAreRemembered_data()
