@@ -104,6 +104,10 @@ private slots:
     {
         QVERIFY(m_config.isValid() && m_data.isValid());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_config.path());
+        // As the program has it: without a maker's name Windows' registry
+        // keeps no settings at all, and there it outlives the test.
+        QCoreApplication::setOrganizationName(QStringLiteral("Ostrel"));
+        QSettings().clear();
         qputenv("TARVIN_DATA_DIR", m_data.path().toLocal8Bit());
     }
 
