@@ -37,7 +37,8 @@ bool CaptureFile::openCurrent()
     } else {
         m_file.setFileName(m_options.path);
         if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-            m_error = QStringLiteral("%1: %2").arg(m_options.path, m_file.errorString());
+            m_error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_options.path),
+                                                   m_file.errorString());
             return false;
         }
     }

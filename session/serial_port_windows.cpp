@@ -1,9 +1,10 @@
 // SerialTransport on the Win32 API: the Windows build has no Qt serial port
-// module. The port is opened for overlapped I/O; a wait for received bytes
-// and each write are outstanding operations whose events QWinEventNotifier
-// hands to the event loop, so nothing blocks the window.
+// module. The port is opened for overlapped I/O; a read and each write are
+// outstanding operations whose events QWinEventNotifier hands to the event
+// loop, so nothing blocks the window.
 #include "session/transports.h"
 
+#include <QTimer>
 #include <QWinEventNotifier>
 
 #include <qt_windows.h>
@@ -71,13 +72,12 @@ class SerialTransport::Port
 public:
     explicit Port(SerialTransport& owner) : m_owner(owner)
     {
-        m_wait.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        m_write.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         m_read.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        m_waitNotifier.setHandle(m_wait.hEvent);
+        m_write.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        m_readNotifier.setHandle(m_read.hEvent);
         m_writeNotifier.setHandle(m_write.hEvent);
-        QObject::connect(&m_waitNotifier, &QWinEventNotifier::activated, &owner,
-                         [this] { waitDone(); });
+        QObject::connect(&m_readNotifier, &QWinEventNotifier::activated, &owner,
+                         [this] { readDone(); });
         QObject::connect(&m_writeNotifier, &QWinEventNotifier::activated, &owner,
                          [this] { writeDone(); });
     }
@@ -85,11 +85,10 @@ public:
     ~Port()
     {
         close();
-        m_waitNotifier.setEnabled(false);
+        m_readNotifier.setEnabled(false);
         m_writeNotifier.setEnabled(false);
-        CloseHandle(m_wait.hEvent);
-        CloseHandle(m_write.hEvent);
         CloseHandle(m_read.hEvent);
+        CloseHandle(m_write.hEvent);
     }
 
     Port(const Port&) = delete;
@@ -105,24 +104,27 @@ public:
                                FILE_FLAG_OVERLAPPED, nullptr);
         if (m_handle == INVALID_HANDLE_VALUE)
             return fail(GetLastError());
-        // Reads return at once with what has arrived: the wait for received
-        // bytes is what blocks, and only in the background.
+        // A read waits for the first byte, then ends once the line has been
+        // quiet for 10 ms (a byte takes about 1 ms at 9600 baud). Waiting
+        // for the port's receive event instead fails on some ports: Wine,
+        // for one, gives it up on ports without modem lines, and leaves
+        // reads with a total time-out waiting even when bytes have come.
         COMMTIMEOUTS timeouts{};
-        timeouts.ReadIntervalTimeout = MAXDWORD;
+        timeouts.ReadIntervalTimeout = 10;
         if (!apply(line)) {
             closeHandle();
             return false;
         }
-        if (!SetCommTimeouts(m_handle, &timeouts) || !SetCommMask(m_handle, EV_RXCHAR | EV_ERR) ||
+        if (!SetCommTimeouts(m_handle, &timeouts) ||
             !PurgeComm(m_handle, PURGE_RXCLEAR | PURGE_TXCLEAR)) {
             const DWORD code = GetLastError();
             closeHandle();
             return fail(code);
         }
         m_error.clear();
-        m_waitNotifier.setEnabled(true);
+        m_readNotifier.setEnabled(true);
         m_writeNotifier.setEnabled(true);
-        startWait();
+        startRead();
         return true;
     }
 
@@ -130,18 +132,18 @@ public:
     {
         if (!isOpen())
             return;
-        m_waitNotifier.setEnabled(false);
+        m_readNotifier.setEnabled(false);
         m_writeNotifier.setEnabled(false);
-        // The system writes into the OVERLAPPED blocks until the outstanding
-        // operations end: cancel them and wait for that before letting go.
-        SetCommMask(m_handle, 0);
+        // The system writes into the OVERLAPPED blocks and the read buffer
+        // until the outstanding operations end: cancel them and wait for
+        // that before letting go.
         CancelIo(m_handle);
         DWORD done = 0;
-        if (m_waiting)
-            GetOverlappedResult(m_handle, &m_wait, &done, TRUE);
+        if (m_reading)
+            GetOverlappedResult(m_handle, &m_read, &done, TRUE);
         if (m_writing)
             GetOverlappedResult(m_handle, &m_write, &done, TRUE);
-        m_waiting = m_writing = false;
+        m_reading = m_writing = false;
         m_pending.clear();
         m_inFlight.clear();
         closeHandle();
@@ -239,77 +241,57 @@ private:
         emit m_owner.failed(static_cast<int>(code), m_error);
     }
 
-    void startWait()
+    void startRead()
     {
-        while (isOpen()) {
-            ResetEvent(m_wait.hEvent);
-            m_events = 0;
-            if (WaitCommEvent(m_handle, &m_events, &m_wait)) {
-                // Bytes were waiting already.
-                if (!readWaiting())
-                    return;
-                continue;
+        while (isOpen() && !m_reading) {
+            ResetEvent(m_read.hEvent);
+            DWORD got = 0;
+            if (!ReadFile(m_handle, m_buffer.data(), static_cast<DWORD>(m_buffer.size()), &got,
+                          &m_read)) {
+                const DWORD code = GetLastError();
+                if (code == ERROR_IO_PENDING)
+                    m_reading = true;
+                else
+                    lost(code);
+                return;
             }
-            const DWORD code = GetLastError();
-            if (code == ERROR_IO_PENDING)
-                m_waiting = true;
-            else
-                lost(code);
-            return;
+            // Bytes were waiting already. A port that ends reads at once
+            // even with nothing come is asked again shortly, not in a loop.
+            if (!deliver(got))
+                return;
+            if (got == 0) {
+                QTimer::singleShot(10, &m_owner, [this] { startRead(); });
+                return;
+            }
         }
     }
 
-    void waitDone()
+    void readDone()
     {
         // The events are reset by hand: one left set would wake the loop
         // again and again.
-        ResetEvent(m_wait.hEvent);
-        if (!m_waiting)
+        ResetEvent(m_read.hEvent);
+        if (!m_reading)
             return;
-        m_waiting = false;
-        DWORD done = 0;
-        if (!GetOverlappedResult(m_handle, &m_wait, &done, FALSE)) {
+        m_reading = false;
+        DWORD got = 0;
+        if (!GetOverlappedResult(m_handle, &m_read, &got, FALSE)) {
             const DWORD code = GetLastError();
             if (code != ERROR_OPERATION_ABORTED)
                 lost(code);
             return;
         }
-        if (readWaiting())
-            startWait();
+        if (deliver(got))
+            startRead();
     }
 
-    // Reads everything received so far; false when the port failed.
-    bool readWaiting()
+    // Hands on what a read got (nothing when it timed out); false when the
+    // owner closed the port on it.
+    bool deliver(DWORD got)
     {
-        for (;;) {
-            DWORD errors = 0;
-            COMSTAT status{};
-            if (!ClearCommError(m_handle, &errors, &status)) {
-                lost(GetLastError());
-                return false;
-            }
-            if (status.cbInQue == 0)
-                return true;
-            QByteArray bytes(static_cast<qsizetype>(status.cbInQue), Qt::Uninitialized);
-            DWORD got = 0;
-            ResetEvent(m_read.hEvent);
-            BOOL ok = ReadFile(m_handle, bytes.data(), status.cbInQue, &got, &m_read);
-            // With reads set to return at once, an outstanding read of
-            // bytes already queued ends straight away.
-            if (!ok && GetLastError() == ERROR_IO_PENDING)
-                ok = GetOverlappedResult(m_handle, &m_read, &got, TRUE);
-            if (!ok) {
-                lost(GetLastError());
-                return false;
-            }
-            if (got == 0)
-                return true;
-            bytes.truncate(static_cast<qsizetype>(got));
-            emit m_owner.received(bytes);
-            // The owner may have closed the port on what it received.
-            if (!isOpen())
-                return false;
-        }
+        if (got > 0)
+            emit m_owner.received(m_buffer.left(static_cast<qsizetype>(got)));
+        return isOpen();
     }
 
     void startWrite()
@@ -360,16 +342,15 @@ private:
 
     SerialTransport& m_owner;
     HANDLE m_handle = INVALID_HANDLE_VALUE;
-    OVERLAPPED m_wait{};
-    OVERLAPPED m_write{};
     OVERLAPPED m_read{};
-    DWORD m_events = 0;
-    bool m_waiting = false;
+    OVERLAPPED m_write{};
+    QByteArray m_buffer = QByteArray(4096, Qt::Uninitialized);
+    bool m_reading = false;
     bool m_writing = false;
     QByteArray m_inFlight;
     QByteArray m_pending;
     QString m_error;
-    QWinEventNotifier m_waitNotifier;
+    QWinEventNotifier m_readNotifier;
     QWinEventNotifier m_writeNotifier;
 };
 

@@ -295,6 +295,13 @@ void TMainForm::BuildPages()
     connect(SendStringButton, &QPushButton::clicked, this, &TMainForm::SendStringButtonClick);
     SendStringCombo->installEventFilter(
         new EnterFilter(SendStringCombo, [this] { SendStringButtonClick(); }));
+    // Controls at fixed positions: each page asks for the width they take,
+    // so that no style's frames or system's fonts make a narrow window cut
+    // them off.
+    for (int i = 0; i < PageControl1->count(); ++i) {
+        QWidget* w = PageControl1->widget(i);
+        w->setMinimumWidth(w->childrenRect().right() + 2);
+    }
 }
 
 void TMainForm::BuildMenus()

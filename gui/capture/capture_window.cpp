@@ -230,7 +230,8 @@ void CaptureWindow::useModel(const CaptureStore& store)
 
 void CaptureWindow::readSome()
 {
-    if (!m_file.isOpen())
+    // Gone since the last look: the next poll says so.
+    if (!m_file.isOpen() && !m_file.open(QIODevice::ReadOnly))
         return;
     m_file.seek(m_offset);
     const QByteArray bytes = m_file.read(kReadPiece);
@@ -244,6 +245,9 @@ void CaptureWindow::readSome()
         QTimer::singleShot(0, this, &CaptureWindow::readSome);
         return;
     }
+    // Not held open between reads: Windows lets nobody rename or remove an
+    // open file, and a monitor rotating the capture we follow must.
+    m_file.close();
     if (m_loading) {
         m_loading = false;
         statusBar()->showMessage(QStringLiteral("Read %L1 lines").arg(store().size()), 10000);
@@ -343,8 +347,6 @@ void CaptureWindow::poll()
         m_offset = 0;
         m_carry.clear();
         m_file.close();
-        if (!m_file.open(QIODevice::ReadOnly))
-            return;
     }
     if (info.size() > m_offset)
         readSome();

@@ -127,6 +127,11 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+        // As the program has it: without a maker's name Windows' registry
+        // keeps no settings at all.
+        QCoreApplication::setOrganizationName(QStringLiteral("Ostrel"));
+        // There the store outlives the test: start from an empty one.
+        QSettings().clear();
         qputenv("TARVIN_DATA_DIR", m_dir.path().toLocal8Bit());
     }
 

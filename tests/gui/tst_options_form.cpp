@@ -28,6 +28,15 @@ using namespace tarvin;
 
 namespace {
 
+// A port that is there but not listed among the system's serial ports, and
+// one that is not there at all (Wine, like many machines, has a COM1).
+#ifdef Q_OS_WIN
+const QString kUnlistedPort = QStringLiteral("NUL");
+#else
+const QString kUnlistedPort = QStringLiteral("/dev/ptmx");
+#endif
+const QString kMissingPort = QStringLiteral("COM199");
+
 // The dialog on a session, without the window. show() runs `act` while the
 // dialog is shown and, on OK, applies its choice as the window does.
 struct Options
@@ -81,13 +90,13 @@ private slots:
     void loadsAndChoosesOnOk()
     {
         Options form;
-        form.settings().comPort = "/dev/ptmx"; // there, but not listed by the system
+        form.settings().comPort = kUnlistedPort.toStdString();
         QVERIFY(form.show([&](TOptionsForm& o) {
             QCOMPARE(o.windowTitle(), QStringLiteral("Program Options"));
             QCOMPARE(o.size(), QSize(271, 468));
             QVERIFY(!o.findChild<QGroupBox*>(QStringLiteral("RadioGroup1"))->isVisible());
             QCOMPARE(o.ComComboBox1->currentIndex(), -1);
-            QCOMPARE(o.ComComboBox1->currentText(), QStringLiteral("/dev/ptmx"));
+            QCOMPARE(o.ComComboBox1->currentText(), kUnlistedPort);
             QVERIFY(o.SerialRadioButton->isChecked());
             QCOMPARE(o.IPAddressEdit->text(), QStringLiteral("192.168.0.1"));
             QCOMPARE(o.PortSpinEdit->value(), 14000);
@@ -98,7 +107,7 @@ private slots:
             // OK without changes keeps the typed port name.
             o.OKBitBtn->click();
         }));
-        QCOMPARE(QString::fromStdString(form.settings().comPort), QStringLiteral("/dev/ptmx"));
+        QCOMPARE(QString::fromStdString(form.settings().comPort), kUnlistedPort);
         QCOMPARE(form.settings().connectionType, 0);
 
         form.show([&form](TOptionsForm& o) {
@@ -178,13 +187,13 @@ private slots:
     void storedPortThatIsNotThere()
     {
         Options form;
-        form.settings().comPort = "COM1";
+        form.settings().comPort = kMissingPort.toStdString();
         const QStringList listed = ListedSerialPorts();
         form.show([&](TOptionsForm& o) {
             QCOMPARE(o.ComComboBox1->currentText(), listed.value(0));
             QVERIFY(o.PortNoteLabel->isVisible());
-            QVERIFY(
-                o.PortNoteLabel->text().startsWith(QLatin1String("COM1 is not on this computer")));
+            QVERIFY(o.PortNoteLabel->text().startsWith(kMissingPort +
+                                                       QLatin1String(" is not on this computer")));
             o.OKBitBtn->click();
         });
         QCOMPARE(QString::fromStdString(form.settings().comPort), listed.value(0));

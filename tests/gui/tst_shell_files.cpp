@@ -104,6 +104,10 @@ private slots:
     {
         QVERIFY(m_config.isValid() && m_data.isValid());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_config.path());
+        // As the program has it: without a maker's name Windows' registry
+        // keeps no settings at all, and there it outlives the test.
+        QCoreApplication::setOrganizationName(QStringLiteral("Ostrel"));
+        QSettings().clear();
         qputenv("TARVIN_DATA_DIR", m_data.path().toLocal8Bit());
     }
 
@@ -541,7 +545,10 @@ private slots:
             return int(QDialog::Accepted);
         });
         form.FilePrintSetupItem->trigger();
+#ifndef Q_OS_WIN
+        // Windows' print dialog is the system's own, with the system's buttons.
         QCOMPARE(okText, QStringLiteral("OK"));
+#endif
         QCOMPARE(form.shellFiles().printer().outputFileName(), pdf);
         print();
         QCOMPARE(prompts.messages().size(), 1);
@@ -616,7 +623,10 @@ private slots:
         qputenv("HOME", home.path().toLocal8Bit());
         const QString documents =
             QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+#ifndef Q_OS_WIN
+        // Windows' documents folder is the user's known folder, whatever HOME says.
         QVERIFY2(documents.startsWith(home.path()), qPrintable(documents));
+#endif
         QSettings().remove(QStringLiteral("Files"));
         const QString first = data(QStringLiteral("first"));
         const QString second = data(QStringLiteral("second"));
@@ -640,6 +650,8 @@ private slots:
         QCOMPARE(lastFolder(), first);
         auto* capture = form.findChild<CaptureWindow*>();
         QVERIFY(capture);
+        // Read whole, and so let go: Windows removes no folder with a file open.
+        QTRY_VERIFY_WITH_TIMEOUT(!capture->loading(), 5000);
         prompts.fileNames.enqueue(second + QStringLiteral("/shown"));
         capture->ExportAction->trigger();
         QCOMPARE(lastFolder(), first);

@@ -106,6 +106,13 @@ void SimProcess::stop(int timeoutMs)
     if (!m_process)
         return;
     if (m_process->state() != QProcess::NotRunning) {
+#ifdef Q_OS_WIN
+        // There the simulator reads no commands, and a console program takes
+        // no close message: waiting for either only costs time.
+        m_process->kill();
+        m_process->waitForFinished(timeoutMs);
+        return;
+#endif
         m_process->write("quit\n");
         if (!m_process->waitForFinished(timeoutMs)) {
             m_process->terminate();

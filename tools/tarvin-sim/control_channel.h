@@ -8,26 +8,36 @@
 
 namespace tarvin::sim {
 
-// Reads commands, one per line, from a file descriptor (standard input).
+// Reads commands, one per line, from a file descriptor (standard input;
+// under Windows always standard input).
 class ControlChannel : public QObject
 {
     Q_OBJECT
 
 public:
     explicit ControlChannel(int fd, QObject* parent = nullptr);
+    ~ControlChannel() override;
+    ControlChannel(const ControlChannel&) = delete;
+    ControlChannel& operator=(const ControlChannel&) = delete;
 
 signals:
     void commandReceived(const QByteArray& line);
     void endOfInput();
 
 private:
+    void take(const QByteArray& bytes);
+    void finish();
+#ifdef Q_OS_WIN
+    void* m_reader = nullptr; // the reading thread's handle
+#else
     void readInput();
+    int m_fd;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+#endif
 
     static constexpr qsizetype kMaxCommand = 1024 * 1024;
 
-    int m_fd;
     QByteArray m_buffer;
-    std::unique_ptr<QSocketNotifier> m_notifier;
 };
 
 } // namespace tarvin::sim

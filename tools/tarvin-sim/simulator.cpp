@@ -6,8 +6,8 @@
 
 #include <cstdio>
 
-#ifndef Q_OS_WIN
 #include "control_channel.h"
+#ifndef Q_OS_WIN
 #include "pty_transport.h"
 
 #include <unistd.h>
@@ -167,17 +167,13 @@ bool Simulator::start(QString* error)
     for (PeerTransport* transport : transports())
         connect(transport, &PeerTransport::peerActivated, this, &Simulator::startInjection);
 
-#ifndef Q_OS_WIN
-    // Windows cannot watch standard input from the event loop: there the
-    // simulator runs as with --no-control.
     if (m_config.control) {
-        auto control = std::make_unique<ControlChannel>(STDIN_FILENO);
+        auto control = std::make_unique<ControlChannel>(0);
         connect(control.get(), &ControlChannel::commandReceived, this,
                 [this](const QByteArray& line) { PrintLine(execute(line)); });
         connect(control.get(), &ControlChannel::endOfInput, this, &Simulator::quitRequested);
         m_control = std::move(control);
     }
-#endif
 
     if (m_tcp)
         PrintLine(m_tcp->banner());
