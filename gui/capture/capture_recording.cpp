@@ -51,8 +51,8 @@ bool CaptureRecording::start(const QString& chosen)
     auto file = std::make_unique<CaptureFile>(options, [] { return QDateTime::currentDateTime(); });
     if (!file->open()) {
         m_prompter.message(m_window, Prompter::Icon::Error,
-                           QStringLiteral("Cannot record to %1:\r%2")
-                               .arg(QDir::toNativeSeparators(path), file->errorString()));
+                           // The file's error names the file already.
+                           QStringLiteral("Cannot record to %1").arg(file->errorString()));
         return false;
     }
     m_path = path;

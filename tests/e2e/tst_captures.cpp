@@ -187,6 +187,7 @@ private slots:
         QCOMPARE(refused.messages().size(), 1);
         QVERIFY(refused.messages().first().startsWith(
             QLatin1String("Cannot record to /nonexistent/folder/capture.csv")));
+        QCOMPARE(refused.messages().first().count(QLatin1String("capture.csv")), 1);
         QVERIFY(unwritable.isVisible());
     }
 
