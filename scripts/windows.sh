@@ -369,6 +369,33 @@ run_installed() {
     check "settings saved to the registry" grep -q 'ShowAllTools *REG_SZ *1' "$work/options-com5.txt"
     check "the port kept in the registry" grep -q 'COMPort *REG_SZ *COM5' "$work/options-com5.txt"
     rm -f "$WINEPREFIX/dosdevices/com5"
+
+    # 4. Ctrl+C in the console the installed monitor runs in. Wine turns the
+    # terminal's SIGINT into the console's Ctrl+C event, so this is the
+    # program's console handler at work, not a POSIX signal handler.
+    start_sim monitor --tcp 0 --inject-file "$root/tools/tarvin-sim/demo-traffic.txt" \
+        --inject-interval 100 --inject-repeat 0
+    port=$(awk '$1 == "TCP" { print $3 }' "$work/monitor.out")
+    local capture=$work/monitor-capture.txt monitor_pid=
+    wine "$installed/tarvin-monitor.exe" --tcp 127.0.0.1 --port "$port" \
+        --output "$(printf 'Z:%s' "${capture//\//\\}")" >"$work/monitor-stdout.txt" 2>&1 &
+    local wine_job=$!
+    for _ in $(seq 300); do [ "$(grep -sc ' Rx ' "$capture")" -ge 5 ] 2>/dev/null && break; sleep 0.1; done
+    monitor_pid=$(pgrep -f 'tarvin-monitor\.exe' | head -1 || true)
+    [ -z "$monitor_pid" ] || kill -INT "$monitor_pid"
+    local monitor_status=0
+    for _ in $(seq 200); do kill -0 "$wine_job" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$wine_job" 2>/dev/null; then
+        kill "$wine_job" "$monitor_pid" 2>/dev/null || true
+        monitor_status=124
+    fi
+    wait "$wine_job" 2>/dev/null || monitor_status=$?
+    stop_sim
+    local stopped=no
+    [ -n "$monitor_pid" ] && [ "$monitor_status" = 0 ] && stopped=yes
+    check "the monitor stops on Ctrl+C with exit status 0" [ "$stopped" = yes ]
+    check "the monitor's capture ends with its stop marker" \
+        grep -q '# capture stopped (signal)' <(tail -1 "$capture" | tr -d '\r')
     tested=1
     stage_done installed
 }
