@@ -237,6 +237,9 @@ private slots:
 
     void pciDataOverPseudoTerminal()
     {
+#ifdef Q_OS_WIN
+        QSKIP("needs a pseudo-terminal; Windows ports are tried end to end under Wine");
+#endif
         SimProcess sim;
         QVERIFY2(sim.start({}, false, true), qPrintable(sim.errorString()));
         ScriptedPrompter prompts;

@@ -10,6 +10,7 @@
 #include "scripted_prompter.h"
 #include "session/link_session.h"
 #include "session/session.h"
+#include "test_support.h"
 
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -63,6 +64,10 @@ private slots:
     {
         QVERIFY(m_config.isValid());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_config.path());
+        // Under Windows the program's store is the registry, which every
+        // test program shares: options another left (hexadecimal numbers,
+        // say) would change the lines shown. Start from the defaults.
+        test::StoreSettings({});
     }
 
     void burstArrivesWholeInOrderAndGoesInOnce()
