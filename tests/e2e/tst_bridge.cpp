@@ -1013,9 +1013,20 @@ private slots:
         MqttClient newcomer;
         QVERIFY(newcomer.connect(rig.broker.port()));
         QVERIFY(newcomer.subscribe(QStringLiteral("homeassistant/light/+/config")));
+        // The broker hands a newcomer each config once, retained. A bridge
+        // may still publish the same config again after that (it does so
+        // when it has read its interface), which reaches the newcomer live:
+        // so the first of each topic is what is judged.
+        const auto topics = [](const QList<MqttMessage>& all) {
+            QSet<QString> seen;
+            for (const MqttMessage& m : all)
+                seen << m.topic;
+            return seen;
+        };
         QVERIFY(newcomer.waitFor(
-            [&](const QList<MqttMessage>& all) { return all.size() >= ids.size(); }, 10000));
-        QCOMPARE(newcomer.messages().size(), ids.size());
+            [&](const QList<MqttMessage>& all) { return topics(all).size() >= ids.size(); },
+            10000));
+        QCOMPARE(topics(newcomer.messages()).size(), ids.size());
         const auto config = [&](const QString& id) {
             const QList<MqttMessage> all =
                 newcomer.messages(QStringLiteral("homeassistant/light/%1/config").arg(id));
@@ -1025,7 +1036,7 @@ private slots:
         for (const QString& id : ids) {
             const QString topic = QStringLiteral("homeassistant/light/%1/config").arg(id);
             const QJsonObject c = config(id);
-            QVERIFY2(newcomer.messages(topic).size() == 1 &&
+            QVERIFY2(!newcomer.messages(topic).isEmpty() &&
                          newcomer.messages(topic).first().retained,
                      qPrintable(topic));
             const QString fault = ConfigFault(topic, c);
