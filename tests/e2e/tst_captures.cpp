@@ -178,15 +178,14 @@ private slots:
         QVERIFY(file.readAll().contains("Connected: Socketbox 127.0.0.1"));
 
         ScriptedPrompter refused;
-        TMainForm unwritable(
-            {QStringLiteral("--record"), QStringLiteral("/nonexistent/folder/capture.csv")},
-            &refused);
+        const QString unwritablePath = dir.filePath(QStringLiteral("no-such-folder/capture.csv"));
+        TMainForm unwritable({QStringLiteral("--record"), unwritablePath}, &refused);
         unwritable.show();
         QVERIFY(!unwritable.recording().active());
         QVERIFY(!unwritable.RecordCaptureItem->isChecked());
         QCOMPARE(refused.messages().size(), 1);
-        QVERIFY(refused.messages().first().startsWith(
-            QLatin1String("Cannot record to /nonexistent/folder/capture.csv")));
+        QVERIFY(refused.messages().first().startsWith(QStringLiteral("Cannot record to ") +
+                                                      QDir::toNativeSeparators(unwritablePath)));
         QCOMPARE(refused.messages().first().count(QLatin1String("capture.csv")), 1);
         QVERIFY(unwritable.isVisible());
     }
