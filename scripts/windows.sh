@@ -385,10 +385,8 @@ run_installed() {
     [ -z "$monitor_pid" ] || kill -INT "$monitor_pid"
     local monitor_status=0
     for _ in $(seq 200); do kill -0 "$wine_job" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$wine_job" 2>/dev/null; then
-        kill "$wine_job" "$monitor_pid" 2>/dev/null || true
-        monitor_status=124
-    fi
+    # Still running after 20 s: ended here, which its status then says.
+    if kill -0 "$wine_job" 2>/dev/null; then kill "$wine_job" "$monitor_pid" 2>/dev/null || true; fi
     wait "$wine_job" 2>/dev/null || monitor_status=$?
     stop_sim
     local stopped=no
