@@ -45,6 +45,16 @@ QString SimProcess::wireLogPath() const
     return m_dir->filePath(QStringLiteral("wire.log"));
 }
 
+QString SimProcess::outputPath() const
+{
+    return m_dir->filePath(QStringLiteral("stdout.txt"));
+}
+
+QString SimProcess::errorPath() const
+{
+    return m_dir->filePath(QStringLiteral("stderr.txt"));
+}
+
 QString SimProcess::temporaryPath() const
 {
     return m_dir->path();
@@ -54,7 +64,7 @@ bool SimProcess::start(const QStringList& extraArgs, bool tcp, bool pty, int tim
 {
     stop();
     m_error.clear();
-    m_stderr.clear();
+    m_output.clear();
     m_tcpPort = 0;
     m_ptyPath.clear();
     if (!m_dir->isValid()) {
@@ -77,7 +87,14 @@ bool SimProcess::start(const QStringList& extraArgs, bool tcp, bool pty, int tim
     m_process = std::make_unique<QProcess>();
     m_process->setProgram(program);
     m_process->setArguments(args);
-    m_process->setProcessChannelMode(QProcess::SeparateChannels);
+    // The simulator's answers go to files, not pipes: under Wine the test's
+    // reader of one child's pipe can stall for good once other children have
+    // come and gone, while a file is always there to read.
+    QFile::remove(outputPath());
+    QFile::remove(errorPath());
+    m_outputRead = 0;
+    m_process->setStandardOutputFile(outputPath());
+    m_process->setStandardErrorFile(errorPath());
     m_process->start();
     if (!m_process->waitForStarted(timeoutMs)) {
         m_error = QStringLiteral("cannot start ") + program + QStringLiteral(": ") +
@@ -132,9 +149,10 @@ bool SimProcess::isRunning() const
 
 QString SimProcess::standardError() const
 {
-    if (m_process)
-        m_stderr += m_process->readAllStandardError();
-    return QString::fromLocal8Bit(m_stderr);
+    QFile file(errorPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromLocal8Bit(file.readAll());
 }
 
 int SimProcess::exitCode() const
@@ -151,15 +169,28 @@ QByteArray SimProcess::readLine(int timeoutMs)
 {
     if (!m_process)
         return QByteArray();
-    m_process->setReadChannel(QProcess::StandardOutput);
+    QFile file(outputPath());
+    // Reads what the simulator wrote since the last line taken; true once a
+    // whole line is there.
+    const auto lineReady = [&] {
+        if (file.isOpen() || file.open(QIODevice::ReadOnly)) {
+            file.seek(m_outputRead);
+            m_output += file.readAll();
+            m_outputRead = file.pos();
+        }
+        return m_output.contains('\n');
+    };
     // qWaitFor keeps the event loop (and so a workbench under test) running.
+    // Once the process has ended, one last look takes what it wrote before.
     const bool ready = QTest::qWaitFor(
-        [this] { return m_process->canReadLine() || m_process->state() == QProcess::NotRunning; },
+        [&] { return lineReady() || m_process->state() == QProcess::NotRunning; },
         std::max(timeoutMs, 0));
-    if (!ready || !m_process->canReadLine())
+    if (!ready || !lineReady())
         return QByteArray();
-    QByteArray line = m_process->readLine();
-    while (line.endsWith('\n') || line.endsWith('\r'))
+    const qsizetype end = m_output.indexOf('\n');
+    QByteArray line = m_output.left(end);
+    m_output.remove(0, end + 1);
+    while (line.endsWith('\r'))
         line.chop(1);
     return line;
 }

@@ -96,11 +96,14 @@ public:
 
 private:
     QByteArray readLine(int timeoutMs);
+    QString outputPath() const; // the simulator's standard output and error
+    QString errorPath() const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<QProcess> m_process;
     QString m_error;
-    mutable QByteArray m_stderr;
+    QByteArray m_output;     // read from the output file, not yet taken
+    qint64 m_outputRead = 0; // how far the output file has been read
     quint16 m_tcpPort = 0;
     QString m_ptyPath;
 };
