@@ -51,6 +51,9 @@ run_deps() {
         echo "windows: installing ${need[*]}"
         apt-get install -y --no-install-recommends "${need[@]}"
     fi
+    # The installed stage compares with the Linux build and drives both with
+    # xdotool: what the Linux build needs too.
+    "$root/scripts/install-deps.sh"
     # The source of Debian's own qtbase, the same version as the host Qt whose
     # moc, rcc and uic the cross build uses.
     local list=/etc/apt/sources.list.d/tarvin-deb-src.sources
@@ -269,6 +272,11 @@ run_installed() {
     local display=:${WIN_DISPLAY:-93} xvfb_pid sim_pid work=$build_dir/installed
     local sim=${LINUX_SIM:-$root/build/tools/tarvin-sim/tarvin-sim}
     local linux_workbench=${LINUX_WORKBENCH:-$root/build/app/tarvin-diagnostic}
+    # A fresh clone has no Linux build yet: only these two are needed.
+    if [ ! -x "$sim" ] || [ ! -x "$linux_workbench" ]; then
+        cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+        ninja -C "$root/build" -j2 tarvin-sim tarvin-diagnostic
+    fi
     [ -x "$sim" ] || { echo "windows: needs the Linux tarvin-sim ($sim)" >&2; exit 1; }
     [ -x "$linux_workbench" ] || { echo "windows: needs the Linux workbench ($linux_workbench)" >&2; exit 1; }
     export WINEPREFIX=$cache/wine-installed WINEDEBUG=-all
