@@ -182,9 +182,9 @@ QByteArray SimProcess::readLine(int timeoutMs)
     };
     // qWaitFor keeps the event loop (and so a workbench under test) running.
     // Once the process has ended, one last look takes what it wrote before.
-    const bool ready = QTest::qWaitFor(
-        [&] { return lineReady() || m_process->state() == QProcess::NotRunning; },
-        std::max(timeoutMs, 0));
+    const bool ready =
+        QTest::qWaitFor([&] { return lineReady() || m_process->state() == QProcess::NotRunning; },
+                        std::max(timeoutMs, 0));
     if (!ready || !lineReady())
         return QByteArray();
     const qsizetype end = m_output.indexOf('\n');
