@@ -206,13 +206,24 @@ wait_windows() {
     echo "windows: no window $1 of the workbench" >&2
     return 1
 }
-# Answers the message box a command ends with, and waits for it to go.
+# The screen where the main window lies, with what stands over it, into $1.
+shoot_main() {
+    local X Y WIDTH HEIGHT
+    eval "$(xdotool getwindowgeometry --shell "$(main_window)")"
+    import -window root -crop "${WIDTH}x$HEIGHT+$X+$Y" +repage "$1"
+}
+# Answers the message box a command ends with, and waits for it to go. On a
+# loaded machine a window found may be gone before it takes the focus: then
+# the box is looked for again, five times at the most.
 answer_box() {
     wait_windows 2 || return 1
     local box
-    box=$(xdotool search --onlyvisible --name '^Tarvin Diagnostic Utility$' | grep -vx "$(main_window)" | tail -1)
-    xdotool windowfocus "$box" key Return
-    for _ in $(seq 300); do [ "$(window_count)" -le 1 ] && return 0; sleep 0.1; done
+    for _ in 1 2 3 4 5; do
+        box=$(xdotool search --onlyvisible --name '^Tarvin Diagnostic Utility$' 2>/dev/null |
+            grep -vx "$(main_window)" | tail -1)
+        [ -z "$box" ] || xdotool windowfocus "$box" key Return 2>/dev/null || true
+        for _ in $(seq 60); do [ "$(window_count)" -le 1 ] && return 0; sleep 0.1; done
+    done
     return 1
 }
 # Waits until the wire log $1 has stopped growing for two seconds.
@@ -224,6 +235,14 @@ wire_settled() {
         [ "$same" -ge 20 ] && return 0
         sleep 0.1
     done
+}
+# Opens the Tarvin menu of window $1 and chooses its item $2 (from 1), with
+# time for a loaded machine to show the menu before the keys reach it.
+tarvin_menu() {
+    xdotool windowfocus "$1" key alt+t
+    sleep 1
+    # shellcheck disable=SC2046
+    xdotool key --delay 100 $(printf 'Down %.0s' $(seq "$2")) Return
 }
 # Drives the workbench ($3...) as a user would, by keyboard and mouse: connect
 # (which reads the PCI's data), Get PCI Data, Identify All Units, the
@@ -241,16 +260,16 @@ drive_workbench() {
     w=$(main_window)
     xdotool mousemove 1 1 windowfocus "$w" key ctrl+k
     answer_box || { kill "$program"; return 1; }
-    xdotool windowfocus "$w" key alt+t Down Down Down Down Down Down Down Down Down Return
+    tarvin_menu "$w" 9
     answer_box || { kill "$program"; return 1; }
-    xdotool windowfocus "$w" key alt+t Down Down Down Down Down Down Down Return
+    tarvin_menu "$w" 7
     answer_box || { kill "$program"; return 1; }
     # Send lies 102 by 105 pixels from the window's bottom right corner,
     # under Wine as on Linux.
     eval "$(xdotool getwindowgeometry --shell "$w")"
     xdotool mousemove $((X + WIDTH - 102)) $((Y + HEIGHT - 105)) click 1
     wire_settled "$wire"
-    [ -z "$shot" ] || import -window root -crop "${WIDTH}x$HEIGHT+$X+$Y" +repage "$shot"
+    [ -z "$shot" ] || shoot_main "$shot"
     xdotool windowfocus "$w" key alt+o a
     sleep 1
     exit_workbench "$program"
@@ -341,6 +360,7 @@ run_installed() {
     local workbench=$!
     for _ in $(seq 300); do grep -q '^[0-9]* RX 2104' "$work/tcp.log" 2>/dev/null && break; sleep 0.1; done
     wire_settled "$work/tcp.log"
+    wait_windows 2 && shoot_main "$work/windows.png"
     answer_box || true
     exit_workbench "$workbench" || true
     stop_sim
