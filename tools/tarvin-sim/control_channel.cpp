@@ -16,7 +16,7 @@ namespace tarvin::sim {
 
 // Windows cannot watch standard input from the event loop: a thread of its
 // own reads it and hands what it got to the channel's thread.
-ControlChannel::ControlChannel(int, QObject* parent) : QObject(parent)
+ControlChannel::ControlChannel(QObject* parent) : QObject(parent)
 {
     m_reader = CreateThread(
         nullptr, 0,
@@ -51,9 +51,9 @@ ControlChannel::~ControlChannel()
 
 #else
 
-ControlChannel::ControlChannel(int fd, QObject* parent) : QObject(parent), m_fd(fd)
+ControlChannel::ControlChannel(QObject* parent) : QObject(parent)
 {
-    m_notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    m_notifier = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &ControlChannel::readInput);
 }
 
@@ -64,7 +64,7 @@ void ControlChannel::readInput()
     char buffer[4096];
     ssize_t n = 0;
     do {
-        n = ::read(m_fd, buffer, sizeof buffer);
+        n = ::read(STDIN_FILENO, buffer, sizeof buffer);
     } while (n < 0 && errno == EINTR);
     if (n <= 0) {
         m_notifier->setEnabled(false);

@@ -8,14 +8,13 @@
 
 namespace tarvin::sim {
 
-// Reads commands, one per line, from a file descriptor (standard input;
-// under Windows always standard input).
+// Reads commands, one per line, from standard input.
 class ControlChannel : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit ControlChannel(int fd, QObject* parent = nullptr);
+    explicit ControlChannel(QObject* parent = nullptr);
     ~ControlChannel() override;
     ControlChannel(const ControlChannel&) = delete;
     ControlChannel& operator=(const ControlChannel&) = delete;
@@ -31,7 +30,6 @@ private:
     void* m_reader = nullptr; // the reading thread's handle
 #else
     void readInput();
-    int m_fd;
     std::unique_ptr<QSocketNotifier> m_notifier;
 #endif
 

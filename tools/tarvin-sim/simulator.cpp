@@ -1,16 +1,14 @@
 #include "simulator.h"
 
+#include "control_channel.h"
 #include "monitor_injector.h"
 #include "tcp_transport.h"
 #include "traffic_generator.h"
 
 #include <cstdio>
 
-#include "control_channel.h"
 #ifndef Q_OS_WIN
 #include "pty_transport.h"
-
-#include <unistd.h>
 #endif
 
 namespace tarvin::sim {
@@ -168,7 +166,7 @@ bool Simulator::start(QString* error)
         connect(transport, &PeerTransport::peerActivated, this, &Simulator::startInjection);
 
     if (m_config.control) {
-        auto control = std::make_unique<ControlChannel>(0);
+        auto control = std::make_unique<ControlChannel>();
         connect(control.get(), &ControlChannel::commandReceived, this,
                 [this](const QByteArray& line) { PrintLine(execute(line)); });
         connect(control.get(), &ControlChannel::endOfInput, this, &Simulator::quitRequested);
