@@ -725,6 +725,9 @@ private slots:
         lines << MonitorLine(5, 0x38, RampCommand(34, 200));
         QVERIFY(SendBursts(rig.sim, lines));
         QVERIFY(WaitForRx(*rig.watch, lines.last()));
+        // The ramp's state follows its P/rx event: wait for it too, or it may
+        // land after the count below and look like a level published late.
+        QVERIFY(HasLast(*rig.watch, Topic(QStringLiteral("0/56/34/state")), StateJson("ON", 200)));
 
         const qsizetype beforeOutage = rig.watch->count();
         const qsizetype errors = rig.watch->payloads(errorTopic).size();
