@@ -39,6 +39,33 @@ stage_done() {
     echo "windows: == $1 took $(($(date +%s) - stage_started)) s"
 }
 
+# Starts a private Xvfb on display WIN_DISPLAY and sets xvfb_pid and
+# DISPLAY; stops the script when the display does not come up, rather than
+# letting every window of the tests fail.
+start_display() {
+    local number=${WIN_DISPLAY:-93}
+    case $number in
+    '' | *[!0-9]*)
+        echo "windows: WIN_DISPLAY must be a display number, not '$number'" >&2
+        exit 1
+        ;;
+    esac
+    Xvfb ":$number" -screen 0 1280x1024x24 >/dev/null 2>&1 &
+    xvfb_pid=$!
+    local tries
+    for tries in $(seq 50); do
+        [ -e "/tmp/.X11-unix/X$number" ] && break
+        sleep 0.1
+    done
+    # A display already in use has its socket; its second server ends at once.
+    sleep 0.5
+    if ! kill -0 "$xvfb_pid" 2>/dev/null || [ ! -e "/tmp/.X11-unix/X$number" ]; then
+        echo "windows: cannot start the X display :$number (in use? choose another with WIN_DISPLAY)" >&2
+        exit 1
+    fi
+    export DISPLAY=:$number
+}
+
 # --- deps: Debian's cross compiler, Wine, NSIS and Qt's source package -------
 run_deps() {
     stage deps
@@ -153,12 +180,10 @@ run_deploy() {
 # --- test: the test programs under Wine on a private X display ---------------
 run_test() {
     stage test
-    local display=:${WIN_DISPLAY:-93} xvfb_pid
+    local xvfb_pid
     export WINEPREFIX=$cache/wine-tests WINEDEBUG=-all
-    Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
-    xvfb_pid=$!
+    start_display
     trap 'kill $xvfb_pid 2>/dev/null || true; trap - RETURN' RETURN
-    export DISPLAY=$display
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         timeout 300 wineboot -i >/dev/null 2>&1 || true
     fi
@@ -288,7 +313,7 @@ sent_lines() {
 
 run_installed() {
     stage installed
-    local display=:${WIN_DISPLAY:-93} xvfb_pid sim_pid work=$build_dir/installed
+    local xvfb_pid sim_pid work=$build_dir/installed
     local sim=${LINUX_SIM:-$root/build/tools/tarvin-sim/tarvin-sim}
     local linux_workbench=${LINUX_WORKBENCH:-$root/build/app/tarvin-diagnostic}
     # A fresh clone has no Linux build yet: only these two are needed.
@@ -300,9 +325,7 @@ run_installed() {
     [ -x "$linux_workbench" ] || { echo "windows: needs the Linux workbench ($linux_workbench)" >&2; exit 1; }
     export WINEPREFIX=$cache/wine-installed WINEDEBUG=-all
     rm -rf "$work" && mkdir -p "$work"
-    Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=$display
+    start_display
     sim_pid=
     trap 'kill $sim_pid $xvfb_pid 2>/dev/null || true; trap - RETURN' RETURN
     [ -f "$WINEPREFIX/system.reg" ] || timeout 300 wineboot -i >/dev/null 2>&1 || true
