@@ -52,8 +52,7 @@ start_display() {
     esac
     Xvfb ":$number" -screen 0 1280x1024x24 >/dev/null 2>&1 &
     xvfb_pid=$!
-    local tries
-    for tries in $(seq 50); do
+    for _ in $(seq 50); do
         [ -e "/tmp/.X11-unix/X$number" ] && break
         sleep 0.1
     done
@@ -318,8 +317,7 @@ run_installed() {
     local linux_workbench=${LINUX_WORKBENCH:-$root/build/app/tarvin-diagnostic}
     # A fresh clone has no Linux build yet: only these two are needed.
     if [ ! -x "$sim" ] || [ ! -x "$linux_workbench" ]; then
-        cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-        ninja -C "$root/build" -j2 tarvin-sim tarvin-diagnostic
+        BUILD_DIR=build TARGETS="tarvin-sim tarvin-diagnostic" "$root/scripts/build.sh"
     fi
     [ -x "$sim" ] || { echo "windows: needs the Linux tarvin-sim ($sim)" >&2; exit 1; }
     [ -x "$linux_workbench" ] || { echo "windows: needs the Linux workbench ($linux_workbench)" >&2; exit 1; }
